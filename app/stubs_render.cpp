@@ -1,0 +1,8 @@
+// Stand-ins until the graphics device lands; each is removed when its real
+// version exists.
+#include "render/device.h"
+
+int  InitRenderer() { return 1; }
+void ReleaseRenderer() {}
+void BeginScene() {}
+void PresentScene() {}

@@ -1,0 +1,17 @@
+// Opening data files named the way course authors write them. Course packs
+// made on Windows say "field\map0.bmp" in any letter case; every loader opens
+// its files through here so that such names work on Linux too.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+
+// Turns a relative or absolute UTF-8 name into an existing path: backslashes
+// become '/', and where a component does not exist as written, a
+// case-insensitive match in its folder is used. 1 when found (out filled),
+// 0 when not (out holds the name with '/' separators).
+int SysResolvePath(const char* name, char* out, size_t outSize);
+
+// fopen through SysResolvePath for reading; for writing only the separators
+// are converted (and the folder part resolved) so that new files are made
+// under the name as given.
+FILE* SysOpenFile(const char* name, const char* mode);

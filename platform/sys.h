@@ -1,0 +1,60 @@
+// The game's window on the operating system: window and events, keys, clock,
+// sleep, the error box and the program's folder. Two implementations exist:
+// platform/sdl (a real window) and platform/null (no window, for tests).
+// Key state, clock and error box can be replaced from tests with SysSetHooks.
+#pragma once
+#include <cstdint>
+
+enum SysKey {
+    KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SHIFT, KEY_X, KEY_Z, KEY_SPACE,
+    KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6,
+    KEY_COUNT
+};
+
+// Messages handed out by SysPeekMessage, modelled on the window messages the
+// game's loop reacts to; everything else is SYS_MSG_OTHER.
+enum SysMessageKind { SYS_MSG_OTHER, SYS_MSG_CLOSE, SYS_MSG_DESTROY, SYS_MSG_QUIT };
+struct SysMessage {
+    SysMessageKind kind;
+    int param;          // exit code carried by SYS_MSG_QUIT
+};
+
+// Window. Client area width x height; the picture keeps 4:3 when resized.
+int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
+void SysDestroyWindow();
+int  SysHasWindow();
+
+// Message queue: 1 and a message when one is waiting, else 0.
+int  SysPeekMessage(SysMessage* msg);
+void SysPostMessage(SysMessageKind kind, int param);
+
+// OpenGL context for the window's drawing: 1 when one is current.
+int  SysCreateGLContext();
+void SysDestroyGLContext();
+void SysSwapBuffers();
+void SysGetDrawableSize(int* width, int* height);
+
+// Input, time, sleeping.
+int      SysKeyDown(SysKey key);          // nonzero while held
+uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
+void     SysSleep(uint32_t ms);
+void     SysYield();                      // give up the rest of the time slice
+void     SysSleepMicroseconds(uint32_t us);
+
+// The error box: caption "Kestrune", error icon, OK. Headless it prints the
+// text to standard error and returns at once.
+void SysErrorBox(const char* textUtf8);
+
+// Folder of the running executable, ending in '/'. The buffer is shared and
+// refreshed by every call.
+const char* SysProgramDirectory();
+int         SysMakeProgramDirectoryCurrent();   // 1 ok
+
+// Test hooks: any member left null keeps the platform's own behaviour.
+struct SysHooks {
+    int      (*keyDown)(SysKey key);
+    uint32_t (*milliseconds)();
+    void     (*errorBox)(const char* textUtf8);
+    void     (*sleep)(uint32_t ms);
+};
+void SysSetHooks(const SysHooks* hooks);   // null restores the platform's own

@@ -1,0 +1,15 @@
+// The sensor board link: a background thread that talks to the board and
+// publishes its readings; the game raises lamp patterns and sounds.
+#pragma once
+#include <cstdint>
+
+void StartBoardThread();
+void StopBoardThread();           // clears the run flag; does not wait
+bool BoardThreadFinished();
+bool BoardConnected();
+uint8_t BoardButtonByte();        // byte 4 of the last data block
+
+// Board cues: a sound given as two 16-bit words, sent once by the thread.
+enum BoardCue { CueClick, CueTick, CueConfirm, CueCount, CueGo };
+void RaiseCue(BoardCue cue);       // stores both words, then flags them pending
+void SetLedPattern(int pattern);   // low 4 bits = the four direction lamps

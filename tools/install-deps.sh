@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the game, its tools and its tests need.
+# Run as root (or through sudo). Safe to run again.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends \
+    build-essential cmake pkg-config \
+    libsdl2-dev libepoxy-dev libglm-dev \
+    libassimp-dev libstb-dev \
+    libfreetype-dev libfontconfig-dev fonts-ipafont-gothic \
+    libhidapi-dev libbullet-dev \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    libgl1-mesa-dri libegl1 libegl-mesa0 libgles2 \
+    xvfb xauth
