@@ -6,3 +6,7 @@ int  InitRenderer() { return 1; }
 void ReleaseRenderer() {}
 void BeginScene() {}
 void PresentScene() {}
+Texture* CreateTextureFromFile(const char*) { return nullptr; }
+void     ReleaseTexture(Texture*) {}
+Mesh*    LoadMeshFromX(const char*, MeshMaterial**, uint32_t*) { return nullptr; }
+void     ReleaseMesh(Mesh*) {}
