@@ -49,6 +49,9 @@ void SysErrorBox(const char* textUtf8);
 // refreshed by every call.
 const char* SysProgramDirectory();
 int         SysMakeProgramDirectoryCurrent();   // 1 ok
+// Tests point the program directory at a folder of their own; null restores
+// the executable's folder.
+void        SysSetProgramDirectoryForTests(const char* dir);
 
 // Test hooks: any member left null keeps the platform's own behaviour.
 struct SysHooks {

@@ -1,0 +1,387 @@
+// Start-up, the main loop with its frame gate, the per-state dispatch and the
+// race-flow chain, and shutdown.
+#include "app/loop.h"
+
+#include "app/game.h"
+#include "app/race.h"
+#include "app/tilt.h"
+#include "data/course_list.h"
+#include "data/sprite_sheets.h"
+#include "physics/physics.h"
+#include "platform/sys.h"
+#include "render/camera.h"
+#include "render/course.h"
+#include "render/device.h"
+#include "render/hud.h"
+#include "render/preview.h"
+#include "render/scene.h"
+#include "render/sprites.h"
+#include "screens/screens.h"
+#include "sensor/board.h"
+
+Game game;
+LoopState loop;
+
+const char* const kGameTitle = "ケストルーン - Kestrune";
+
+namespace {
+
+const uint32_t kFrameMs = 16;
+
+struct LoopRun {
+    bool quitSeen;        // the last message retrieved was the quit message
+    int quitCode;         // its parameter, the process exit code
+};
+LoopRun run;
+
+// ---------------------------------------------------------------------------
+// Messages: a close request becomes a destroy, a destroy becomes the quit
+// that ends the loop, as the window system does it.
+
+void HandleMessage(const SysMessage& msg)
+{
+    switch (msg.kind) {
+    case SYS_MSG_CLOSE:
+        SysPostMessage(SYS_MSG_DESTROY, 0);
+        break;
+    case SYS_MSG_DESTROY:
+        SysPostMessage(SYS_MSG_QUIT, 0);
+        break;
+    case SYS_MSG_QUIT:
+        run.quitSeen = true;
+        run.quitCode = msg.param;
+        break;
+    case SYS_MSG_OTHER:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Function keys: F1..F4 toggle render flags, F5/F6 step the camera presets.
+
+int NextPreset(int sel)
+{
+    return sel >= 2 ? 0 : sel + 1;
+}
+
+void ApplyFunctionKey(int index)
+{
+    GameSettings& s = game.settings;
+    switch (index) {
+    case 0: s.renderFlags ^= WYREFRAME; break;
+    case 1: s.renderFlags ^= FLATSHADING; break;
+    case 2: s.renderFlags ^= USETEXTURE; break;
+    case 3: s.renderFlags ^= DRAWSHADOW; break;
+    case 4: s.cameraLengthSel = NextPreset(s.cameraLengthSel); break;
+    case 5: s.cameraPitchSel = NextPreset(s.cameraPitchSel); break;
+    }
+}
+
+void HandleFunctionKeys()
+{
+    static const SysKey keys[6] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6};
+    for (int i = 0; i < 6; i++) {
+        if (!SysKeyDown(keys[i])) {
+            loop.keyLatch[i] = 0;
+        } else if (!loop.keyLatch[i]) {
+            loop.keyLatch[i] = 1;
+            ApplyFunctionKey(i);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The race-flow chain: each state of 3..10 enters at its own block and runs
+// every block after it.
+
+void MissBlock()
+{
+    if (loop.missFrames <= 0)
+        return;
+    QueueMissOverlay();
+    if (--loop.missFrames == 0) {
+        game.state = STATE_MISS_MENU;
+        OpenResultMenu();
+    }
+}
+
+void RaceBlock(int frameState)
+{
+    StepPhysicsWorld();
+    loop.raceTimeMs += 16;
+    if (frameState != STATE_RACE)
+        return;
+    UpdateRace(loop.tilt, loop.previousTilt);
+    if (loop.tilt.button) {
+        RaiseCue(CueConfirm);
+        game.state = STATE_PAUSE;
+        OpenPauseMenu();
+    }
+    // Checked after the pause, so a fall in the same frame wins.
+    if (IsBallFallen()) {
+        game.state = STATE_MISS;
+        loop.missFrames = 120;
+    }
+}
+
+void IntroBlock()
+{
+    if (loop.introFrames <= 0)
+        return;
+    QueueIntroOverlay();
+    loop.introFrames--;
+    bool skipped = loop.tilt.button && !loop.releaseLatch;
+    if (loop.introFrames == 0 || skipped) {
+        // The countdown block runs next in this same frame, so this frame
+        // already counts as the first countdown frame.
+        game.state = STATE_COUNTDOWN;
+        loop.countdownFrames = 60;
+        loop.countdownStep = 0;
+        loop.introFrames = 0;
+    }
+}
+
+void CountdownBlock()
+{
+    if (loop.countdownFrames <= 0)
+        return;
+    QueueIntroOverlay();
+    if (--loop.countdownFrames == 0) {
+        loop.countdownStep++;
+        if (loop.countdownStep > 3)
+            game.state = STATE_RACE;
+        else
+            loop.countdownFrames = 60;
+    }
+    QueueCountdownOverlay();
+}
+
+void GoalBlock()
+{
+    if (loop.goalFrames == 0)
+        return;
+    QueueGoalOverlay();
+    QueueRecordBadge();
+    if (--loop.goalFrames == 0) {
+        game.state = STATE_GOAL_MENU;
+        OpenResultMenu();
+    }
+}
+
+void CameraBlock(int frameState)
+{
+    SyncCourseTransforms();
+    switch (frameState) {
+    case STATE_MISS_MENU:
+        QueueMissOverlay();
+        UpdateResultMenu(loop.tilt);
+        SetRaceCamera();
+        break;
+    case STATE_GOAL_MENU:
+        QueueRecordBadge();
+        QueueGoalOverlay();
+        UpdateResultMenu(loop.tilt);
+        SetRaceCamera();
+        break;
+    case STATE_INTRO:
+        SetIntroCamera();
+        break;
+    default:
+        SetRaceCamera();
+        break;
+    }
+}
+
+void RunRaceChain(int frameState)
+{
+    switch (frameState) {
+    case STATE_MISS:
+        MissBlock();
+        [[fallthrough]];
+    case STATE_RACE:
+        RaceBlock(frameState);
+        [[fallthrough]];
+    case STATE_INTRO:
+        IntroBlock();
+        [[fallthrough]];
+    case STATE_COUNTDOWN:
+        CountdownBlock();
+        [[fallthrough]];
+    case STATE_GOAL:
+        GoalBlock();
+        [[fallthrough]];
+    case STATE_PAUSE:
+        if (frameState == STATE_PAUSE)
+            UpdatePauseMenu(loop.tilt);
+        [[fallthrough]];
+    default:
+        CameraBlock(frameState);
+        break;
+    }
+}
+
+void Dispatch(int frameState)
+{
+    switch (frameState) {
+    case STATE_TITLE: UpdateTitle(loop.tilt); break;
+    case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
+    case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
+    default:
+        if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
+            RunRaceChain(frameState);
+        break;
+    }
+}
+
+bool InRaceFlow(int state)
+{
+    return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+}
+
+void DrawFrame(int frameState)
+{
+    BeginScene();
+    if (InRaceFlow(frameState)) {
+        DrawTerrain();
+        DrawBallAndObstacles();
+        if (game.settings.renderFlags & DRAWSHADOW)
+            DrawShadows();
+        DrawGoalMarker();
+    }
+    FlushSprites();
+    if (frameState == STATE_COURSE_SELECT) {
+        DrawCoursePreview();
+    } else if (InRaceFlow(frameState)) {
+        QueueCourseMap();
+        QueueTimePanel();
+        FlushSprites();
+    }
+    PresentScene();
+}
+
+// Between frames: sleep until about 1 ms before the next frame is due, then
+// only yield, so an idle game costs a few percent of a core instead of one
+// whole core, while the gate keeps its 1 ms accuracy.
+void WaitForFrame(uint32_t now)
+{
+    uint32_t elapsed = now - loop.frameTime;
+    uint32_t left = elapsed < kFrameMs ? kFrameMs - elapsed : 0;
+    if (left > 1)
+        SysSleep(left - 1);
+    else
+        SysYield();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+bool FrameDue(uint32_t now, uint32_t frameTime)
+{
+    return uint32_t(now - frameTime) >= kFrameMs;
+}
+
+void SampleInput()
+{
+    TiltVector& t = loop.tilt;
+    SampleTilt(&t);
+    bool connected = BoardConnected();
+    t.button = connected ? (BoardButtonByte() != 0) : (SysKeyDown(KEY_SPACE) != 0);
+    t.connected = connected ? 1 : 0;
+    if (loop.courseReloadPending) {
+        if (loop.courseReloadIndex >= 0)
+            LoadCourse(loop.courseReloadIndex);
+        loop.courseReloadPending = 0;
+    }
+}
+
+void RunFrame(uint32_t now)
+{
+    int frameState = game.state;
+    if (!loop.tilt.button)
+        loop.releaseLatch = 0;
+    HandleFunctionKeys();
+    Dispatch(frameState);
+    DrawFrame(frameState);
+    loop.previousTilt = loop.tilt;
+    loop.frameTime = now;
+}
+
+int RunPass()
+{
+    SysMessage msg;
+    if (SysPeekMessage(&msg)) {
+        HandleMessage(msg);
+    } else {
+        uint32_t now = SysMilliseconds();
+        SampleInput();
+        if (FrameDue(now, loop.frameTime))
+            RunFrame(now);
+        else
+            WaitForFrame(now);
+    }
+    return !run.quitSeen && game.state != STATE_EXIT;
+}
+
+int LastQuitCode()
+{
+    return run.quitSeen ? run.quitCode : 0;
+}
+
+int StartUp()
+{
+    run = LoopRun{};
+    if (!SysCreateWindow(kGameTitle, 640, 480))
+        return 0;
+    if (!InitRenderer())
+        return 0;
+    SysMakeProgramDirectoryCurrent();
+    if (!LoadSpriteSheets())
+        return 0;
+    if (!LoadCourseList())
+        return 0;
+    CreatePhysicsWorld();
+    LoadCourse(0);
+    // The contact of the last Race frame counts as "touching" before any race.
+    loop.previousGrounded = 1;
+    StartBoardThread();
+    loop.frameTime = SysMilliseconds();
+    game.state = STATE_TITLE;
+    ResetTitle();
+    return 1;
+}
+
+int RunLoop()
+{
+    while (RunPass()) {
+    }
+    return LastQuitCode();
+}
+
+void ShutDown()
+{
+    ReleaseCoursePreview();
+    ReleaseCourseText();
+    ReleaseRenderer();
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    // The board thread may be blocked on a read; give it one second at most.
+    StopBoardThread();
+    for (int step = 0; step < 10; step++) {
+        SysSleep(100);
+        if (BoardThreadFinished())
+            break;
+    }
+    ReleaseSpriteSheets();
+    FreeCourseList();
+    SysDestroyWindow();
+}
+
+int GameMain()
+{
+    if (!StartUp())
+        return 0;
+    int code = RunLoop();
+    ShutDown();
+    return code;
+}

@@ -1,0 +1,149 @@
+// Platform pieces that are the same with or without a window: the test hooks,
+// the message queue, the clock, sleeping and the program directory.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <sched.h>
+#include <unistd.h>
+
+#include "platform/sys_backend.h"
+
+namespace {
+
+struct SysCommon {
+    SysHooks hooks;                  // test replacements, null members = own
+    SysMessage queue[16];            // posted messages waiting for the loop
+    int queueHead;                   // index of the oldest message
+    int queueCount;                  // messages waiting
+    char programDir[PATH_MAX + 2];   // shared buffer handed out by SysProgramDirectory
+    char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
+};
+SysCommon sys;
+
+uint32_t MonotonicMilliseconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    // Truncation to 32 bits is intended: callers compare with unsigned
+    // differences, so the wrap every 49.7 days is harmless.
+    uint64_t ms = uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u;
+    return uint32_t(ms);
+}
+
+void SleepNanoseconds(uint64_t ns)
+{
+    timespec ts;
+    ts.tv_sec = time_t(ns / 1000000000u);
+    ts.tv_nsec = long(ns % 1000000000u);
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}
+
+}  // namespace
+
+void SysSetHooks(const SysHooks* hooks)
+{
+    sys.hooks = hooks ? *hooks : SysHooks{};
+}
+
+int SysKeyDown(SysKey key)
+{
+    if (key < 0 || key >= KEY_COUNT)
+        return 0;
+    return sys.hooks.keyDown ? sys.hooks.keyDown(key) : SysBackendKeyDown(key);
+}
+
+uint32_t SysMilliseconds()
+{
+    return sys.hooks.milliseconds ? sys.hooks.milliseconds() : MonotonicMilliseconds();
+}
+
+void SysSleep(uint32_t ms)
+{
+    if (sys.hooks.sleep) {
+        sys.hooks.sleep(ms);
+        return;
+    }
+    SleepNanoseconds(uint64_t(ms) * 1000000u);
+}
+
+void SysSleepMicroseconds(uint32_t us)
+{
+    SleepNanoseconds(uint64_t(us) * 1000u);
+}
+
+void SysYield()
+{
+    sched_yield();
+}
+
+void SysErrorBox(const char* textUtf8)
+{
+    if (!textUtf8)
+        textUtf8 = "";
+    if (sys.hooks.errorBox)
+        sys.hooks.errorBox(textUtf8);
+    else
+        SysBackendErrorBox(textUtf8);
+}
+
+void SysPostMessage(SysMessageKind kind, int param)
+{
+    if (sys.queueCount == int(sizeof sys.queue / sizeof sys.queue[0]))
+        return;  // a full queue only ever holds repeated close requests
+    int tail = (sys.queueHead + sys.queueCount) % int(sizeof sys.queue / sizeof sys.queue[0]);
+    sys.queue[tail] = SysMessage{kind, param};
+    sys.queueCount++;
+}
+
+int SysPeekMessage(SysMessage* msg)
+{
+    if (sys.queueCount == 0)
+        SysBackendPollEvents();
+    if (sys.queueCount == 0)
+        return 0;
+    *msg = sys.queue[sys.queueHead];
+    sys.queueHead = (sys.queueHead + 1) % int(sizeof sys.queue / sizeof sys.queue[0]);
+    sys.queueCount--;
+    return 1;
+}
+
+const char* SysProgramDirectory()
+{
+    if (sys.testProgramDir[0]) {
+        strcpy(sys.programDir, sys.testProgramDir);
+        return sys.programDir;
+    }
+    ssize_t n = readlink("/proc/self/exe", sys.programDir, PATH_MAX);
+    if (n <= 0) {
+        strcpy(sys.programDir, "./");
+        return sys.programDir;
+    }
+    sys.programDir[n] = '\0';
+    // Cut after the last separator, so the result always ends in one.
+    char* slash = strrchr(sys.programDir, '/');
+    if (slash)
+        slash[1] = '\0';
+    else
+        strcpy(sys.programDir, "./");
+    return sys.programDir;
+}
+
+int SysMakeProgramDirectoryCurrent()
+{
+    return chdir(SysProgramDirectory()) == 0 ? 1 : 0;
+}
+
+void SysSetProgramDirectoryForTests(const char* dir)
+{
+    sys.testProgramDir[0] = '\0';
+    if (!dir || !dir[0])
+        return;
+    size_t n = strlen(dir);
+    if (n + 2 > sizeof sys.testProgramDir)
+        return;
+    memcpy(sys.testProgramDir, dir, n + 1);
+    if (sys.testProgramDir[n - 1] != '/')
+        strcat(sys.testProgramDir, "/");
+}

@@ -1,0 +1,133 @@
+// The real platform: one SDL window with an OpenGL 3.3 core context.
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/sys_backend.h"
+
+namespace {
+
+struct SdlState {
+    SDL_Window* window;          // the game window, null before creation
+    SDL_GLContext context;       // its GL context, null when none
+    bool videoReady;             // SDL's video subsystem is up
+};
+SdlState sdl;
+
+// Windows-style virtual keys the game reads, as SDL scancodes.
+const SDL_Scancode keyScancodes[KEY_COUNT] = {
+    SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT,
+    SDL_SCANCODE_LSHIFT, SDL_SCANCODE_X, SDL_SCANCODE_Z, SDL_SCANCODE_SPACE,
+    SDL_SCANCODE_F1, SDL_SCANCODE_F2, SDL_SCANCODE_F3, SDL_SCANCODE_F4,
+    SDL_SCANCODE_F5, SDL_SCANCODE_F6,
+};
+
+bool VideoIsHeadless()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return !driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0;
+}
+
+}  // namespace
+
+int SysCreateWindow(const char* captionUtf8, int width, int height)
+{
+    if (!sdl.videoReady) {
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+            return 0;
+        sdl.videoReady = true;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    sdl.window = SDL_CreateWindow(captionUtf8, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                  width, height,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    return sdl.window ? 1 : 0;
+}
+
+void SysDestroyWindow()
+{
+    SysDestroyGLContext();
+    if (sdl.window)
+        SDL_DestroyWindow(sdl.window);
+    sdl.window = nullptr;
+    if (sdl.videoReady)
+        SDL_Quit();
+    sdl.videoReady = false;
+}
+
+int SysHasWindow()
+{
+    return sdl.window != nullptr;
+}
+
+int SysCreateGLContext()
+{
+    if (!sdl.window)
+        return 0;
+    if (!sdl.context)
+        sdl.context = SDL_GL_CreateContext(sdl.window);
+    if (!sdl.context)
+        return 0;
+    SDL_GL_MakeCurrent(sdl.window, sdl.context);
+    // No vsync: the loop's own 16 ms gate paces the frames.
+    SDL_GL_SetSwapInterval(0);
+    return 1;
+}
+
+void SysDestroyGLContext()
+{
+    if (sdl.context)
+        SDL_GL_DeleteContext(sdl.context);
+    sdl.context = nullptr;
+}
+
+void SysSwapBuffers()
+{
+    if (sdl.window && sdl.context)
+        SDL_GL_SwapWindow(sdl.window);
+}
+
+void SysGetDrawableSize(int* width, int* height)
+{
+    *width = 640;
+    *height = 480;
+    if (sdl.window)
+        SDL_GL_GetDrawableSize(sdl.window, width, height);
+}
+
+int SysBackendKeyDown(SysKey key)
+{
+    if (!sdl.videoReady)
+        return 0;
+    const Uint8* state = SDL_GetKeyboardState(nullptr);
+    if (key == KEY_SHIFT)
+        return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
+    return state[keyScancodes[key]] != 0;
+}
+
+void SysBackendPollEvents()
+{
+    if (!sdl.videoReady)
+        return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        bool closeRequest = event.type == SDL_QUIT ||
+            (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+        if (closeRequest) {
+            SysPostMessage(SYS_MSG_CLOSE, 0);
+            return;  // hand the close to the loop before anything else
+        }
+    }
+}
+
+void SysBackendErrorBox(const char* textUtf8)
+{
+    // Headless there is nobody to click OK: say it on standard error instead.
+    if (!sdl.videoReady || VideoIsHeadless() ||
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Kestrune", textUtf8, sdl.window) != 0)
+        fprintf(stderr, "Kestrune: %s\n", textUtf8);
+}

@@ -1,0 +1,22 @@
+// The screens: title, options, course select, and the menus and entries of
+// the race flow. Each changes game.state by plain assignment.
+#pragma once
+#include "app/game.h"
+
+void ResetTitle();
+void UpdateTitle(const TiltVector& tilt);
+void ResetOptions();
+void UpdateOptions(const TiltVector& tilt);
+void ResetCourseSelect();
+void UpdateCourseSelect(const TiltVector& tilt);
+
+// Race flow.
+void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
+void EnterGoal();                  // state Goal, 120 frames, keep the best time
+void OpenPauseMenu();
+void UpdatePauseMenu(const TiltVector& tilt);
+void OpenResultMenu();
+void UpdateResultMenu(const TiltVector& tilt);
+
+// Asks the loop to (re)load a course before the next frame.
+void RequestCourseLoad(int index);
