@@ -1,0 +1,308 @@
+// The main loop on the null platform, driven frame by frame with a scripted
+// clock and key state.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/game.h"
+#include "app/loop.h"
+#include "physics/physics.h"
+#include "platform/sys.h"
+#include "screens/screens.h"
+
+namespace {
+
+bool keys[KEY_COUNT];
+uint32_t clockMs;
+std::vector<uint32_t> sleeps;
+
+int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
+uint32_t ScriptedClock() { return clockMs; }
+void RecordSleep(uint32_t ms) { sleeps.push_back(ms); }
+void SilentBox(const char*) {}
+
+class LoopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (bool& k : keys)
+            k = false;
+        clockMs = 1000;
+        sleeps.clear();
+        SysHooks hooks{};
+        hooks.keyDown = ScriptedKey;
+        hooks.milliseconds = ScriptedClock;
+        hooks.sleep = RecordSleep;
+        hooks.errorBox = SilentBox;
+        SysSetHooks(&hooks);
+        game = Game{};
+        loop = LoopState{};
+        loop.previousGrounded = 1;
+        loop.frameTime = clockMs;
+        for (int i = 0; i < 3; i++)
+            game.settings.ballTypes[i].size = 3.0f;
+        game.settings.renderFlags = 12;
+        CreatePhysicsWorld();
+    }
+    void TearDown() override
+    {
+        DestroyPhysicsWorld();
+        SysSetHooks(nullptr);
+    }
+
+    // One frame 16 ms after the last, with input sampled first as the loop does.
+    void Frame()
+    {
+        clockMs += 16;
+        SampleInput();
+        RunFrame(clockMs);
+    }
+    void Frames(int n)
+    {
+        for (int i = 0; i < n; i++)
+            Frame();
+    }
+    void Press(SysKey key, bool down) { keys[key] = down; }
+};
+
+// The gate opens at 16 ms, also across the 32-bit wrap of the clock.
+TEST_F(LoopTest, FrameGateIsSixteenUnsignedMilliseconds)
+{
+    EXPECT_FALSE(FrameDue(1015, 1000));
+    EXPECT_TRUE(FrameDue(1016, 1000));
+    EXPECT_TRUE(FrameDue(8, 0xFFFFFFF8u));
+    EXPECT_FALSE(FrameDue(7, 0xFFFFFFF8u));
+}
+
+// An idle pass sleeps until about 1 ms before the frame is due, and a due
+// pass runs exactly one frame and moves the reference time to "now".
+TEST_F(LoopTest, IdlePassSleepsThenFrameRuns)
+{
+    game.state = STATE_TITLE;
+    loop.frameTime = 1000;
+    clockMs = 1005;
+    EXPECT_TRUE(RunPass());
+    ASSERT_EQ(sleeps.size(), 1u);
+    EXPECT_EQ(sleeps[0], 10u);
+    EXPECT_EQ(loop.frameTime, 1000u);
+    clockMs = 1016;
+    EXPECT_TRUE(RunPass());
+    EXPECT_EQ(loop.frameTime, 1016u);
+    EXPECT_EQ(sleeps.size(), 1u);
+}
+
+// Intro runs 180 frames, the countdown exactly 240 (its first frame is the
+// one that left the intro), then the race begins with the clock at 0.
+TEST_F(LoopTest, IntroAndCountdownLastTheirFrames)
+{
+    EnterIntro();
+    EXPECT_EQ(loop.introFrames, 180);
+    Frames(179);
+    EXPECT_EQ(game.state, STATE_INTRO);
+    Frame();
+    EXPECT_EQ(game.state, STATE_COUNTDOWN);
+    EXPECT_EQ(loop.countdownFrames, 59);
+    EXPECT_EQ(loop.countdownStep, 0);
+    Frames(59);
+    EXPECT_EQ(loop.countdownStep, 1);
+    EXPECT_EQ(loop.countdownFrames, 60);
+    Frames(179);
+    EXPECT_EQ(game.state, STATE_COUNTDOWN);
+    EXPECT_EQ(loop.countdownStep, 3);
+    Frame();
+    EXPECT_EQ(game.state, STATE_RACE);
+    EXPECT_EQ(loop.countdownStep, 4);
+    EXPECT_EQ(loop.raceTimeMs, 0u);
+}
+
+// A button held from the menu that started the race does not skip the
+// intro; releasing and pressing again does, and the countdown cannot be skipped.
+TEST_F(LoopTest, IntroSkipNeedsTheButtonReleasedFirst)
+{
+    Press(KEY_SPACE, true);
+    EnterIntro();
+    Frames(10);
+    EXPECT_EQ(game.state, STATE_INTRO);
+    EXPECT_EQ(loop.introFrames, 170);
+    Press(KEY_SPACE, false);
+    Frame();
+    EXPECT_EQ(loop.releaseLatch, 0);
+    EXPECT_EQ(game.state, STATE_INTRO);
+    Press(KEY_SPACE, true);
+    Frame();
+    EXPECT_EQ(game.state, STATE_COUNTDOWN);
+    EXPECT_EQ(loop.introFrames, 0);
+    EXPECT_EQ(loop.countdownFrames, 59);
+    Frames(30);
+    EXPECT_EQ(game.state, STATE_COUNTDOWN);
+    EXPECT_EQ(loop.countdownFrames, 29);
+}
+
+// The race clock adds exactly 16 per Race or Miss frame and stands still
+// in every other state.
+TEST_F(LoopTest, RaceClockCountsRaceAndMissFramesOnly)
+{
+    game.state = STATE_RACE;
+    Frames(100);
+    EXPECT_EQ(loop.raceTimeMs, 1600u);
+    game.state = STATE_GOAL;
+    loop.goalFrames = 120;
+    Frames(5);
+    EXPECT_EQ(loop.raceTimeMs, 1600u);
+    game.state = STATE_MISS;
+    loop.missFrames = 120;
+    Frames(3);
+    EXPECT_EQ(loop.raceTimeMs, 1648u);
+    game.state = STATE_PAUSE;
+    Frames(3);
+    EXPECT_EQ(loop.raceTimeMs, 1648u);
+}
+
+// The clock is unsigned 32-bit and wraps rather than saturating.
+TEST_F(LoopTest, RaceClockWrapsAsUnsigned)
+{
+    game.state = STATE_RACE;
+    loop.raceTimeMs = 0xFFFFFFF8u;
+    Frame();
+    EXPECT_EQ(loop.raceTimeMs, 8u);
+}
+
+// Miss and Goal each show 120 frames, then open their result menu.
+TEST_F(LoopTest, MissAndGoalLastOneHundredTwentyFrames)
+{
+    game.state = STATE_MISS;
+    loop.missFrames = 120;
+    Frames(119);
+    EXPECT_EQ(game.state, STATE_MISS);
+    Frame();
+    EXPECT_EQ(game.state, STATE_MISS_MENU);
+
+    EnterGoal();
+    EXPECT_EQ(game.state, STATE_GOAL);
+    Frames(119);
+    EXPECT_EQ(game.state, STATE_GOAL);
+    Frame();
+    EXPECT_EQ(game.state, STATE_GOAL_MENU);
+    Frames(10);
+    EXPECT_EQ(game.state, STATE_GOAL_MENU);
+}
+
+// The button pauses a race; the paused world's clock stands still.
+TEST_F(LoopTest, ButtonPausesTheRace)
+{
+    game.state = STATE_RACE;
+    Frame();
+    Press(KEY_SPACE, true);
+    Frame();
+    EXPECT_EQ(game.state, STATE_PAUSE);
+    EXPECT_EQ(loop.raceTimeMs, 32u);
+    Frames(5);
+    EXPECT_EQ(game.state, STATE_PAUSE);
+    EXPECT_EQ(loop.raceTimeMs, 32u);
+}
+
+// Each function key acts once per press, however long it is held; F5 and
+// F6 wrap from 2 to 0.
+TEST_F(LoopTest, FunctionKeysToggleOncePerPress)
+{
+    game.state = STATE_TITLE;
+    Press(KEY_F1, true);
+    Frames(5);
+    EXPECT_EQ(game.settings.renderFlags, 12u | WYREFRAME);
+    Press(KEY_F1, false);
+    Frame();
+    Press(KEY_F1, true);
+    Frame();
+    EXPECT_EQ(game.settings.renderFlags, 12u);
+
+    Press(KEY_F1, false);
+    Press(KEY_F2, true);
+    Press(KEY_F3, true);
+    Press(KEY_F4, true);
+    Frames(3);
+    EXPECT_EQ(game.settings.renderFlags, unsigned(FLATSHADING));
+
+    for (int i = 0; i < 3; i++) {
+        Press(KEY_F5, true);
+        Press(KEY_F6, true);
+        Frame();
+        Press(KEY_F5, false);
+        Press(KEY_F6, false);
+        Frame();
+    }
+    EXPECT_EQ(game.settings.cameraLengthSel, 0);
+    EXPECT_EQ(game.settings.cameraPitchSel, 0);
+    Press(KEY_F5, true);
+    Frame();
+    EXPECT_EQ(game.settings.cameraLengthSel, 1);
+    EXPECT_EQ(game.settings.cameraPitchSel, 0);
+}
+
+// The work of a frame follows the state read at its start: a frame that
+// leaves Race for Pause does not also run the pause menu.
+TEST_F(LoopTest, FunctionKeysWorkInEveryState)
+{
+    for (int state = STATE_TITLE; state <= STATE_GOAL_MENU; state++) {
+        game = Game{};
+        game.settings.ballTypes[0].size = 3.0f;
+        game.state = state;
+        Press(KEY_F4, true);
+        Frame();
+        Press(KEY_F4, false);
+        Frame();
+        EXPECT_EQ(game.settings.renderFlags, unsigned(DRAWSHADOW)) << "state " << state;
+    }
+}
+
+// A reload request is served by the input pass before the next frame; a
+// negative index only clears the request.
+TEST_F(LoopTest, ReloadRequestIsClearedBeforeTheFrame)
+{
+    RequestCourseLoad(-1);
+    EXPECT_EQ(loop.courseReloadPending, 1);
+    SampleInput();
+    EXPECT_EQ(loop.courseReloadPending, 0);
+}
+
+// Without a board SPACE is the button, and the sample is not "connected".
+TEST_F(LoopTest, SpaceIsTheButtonWithoutABoard)
+{
+    Press(KEY_SPACE, true);
+    SampleInput();
+    EXPECT_NE(loop.tilt.button, 0);
+    EXPECT_EQ(loop.tilt.connected, 0);
+    Press(KEY_SPACE, false);
+    SampleInput();
+    EXPECT_EQ(loop.tilt.button, 0);
+}
+
+// Closing the window ends the loop on the quit message that follows the
+// destroy, with exit code 0; the Exit state ends it too.
+TEST_F(LoopTest, CloseRequestEndsTheLoopOnQuit)
+{
+    game.state = STATE_TITLE;
+    SysPostMessage(SYS_MSG_CLOSE, 0);
+    EXPECT_TRUE(RunPass());    // close -> destroy
+    EXPECT_TRUE(RunPass());    // destroy -> quit
+    EXPECT_FALSE(RunPass());   // quit
+    EXPECT_EQ(LastQuitCode(), 0);
+
+    game.state = STATE_EXIT;
+    EXPECT_FALSE(RunPass());
+}
+
+// The previous frame's tilt is this frame's sample once the frame is done.
+TEST_F(LoopTest, PreviousTiltIsTheLastFramesSample)
+{
+    game.state = STATE_TITLE;
+    Press(KEY_Z, true);
+    Frame();
+    EXPECT_EQ(loop.previousTilt.y, loop.tilt.y);
+    float held = loop.tilt.y;
+    Press(KEY_Z, false);
+    SampleInput();
+    EXPECT_NE(loop.tilt.y, held);
+    EXPECT_EQ(loop.previousTilt.y, held);
+}
+
+}  // namespace
