@@ -15,3 +15,10 @@ int SysResolvePath(const char* name, char* out, size_t outSize);
 // are converted (and the folder part resolved) so that new files are made
 // under the name as given.
 FILE* SysOpenFile(const char* name, const char* mode);
+
+// Replaces the file `name` (folder looked up as for writing above) with
+// `size` bytes of `data` so that a crash or power loss leaves either the old
+// or the new content, never a truncated mix: the bytes go to "<name>.tmp"
+// beside it, are flushed to the disk and renamed over it. 1 written; 0
+// failed, and the old file is then as it was.
+int SysReplaceFile(const char* name, const void* data, size_t size);

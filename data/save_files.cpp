@@ -1,0 +1,99 @@
+// The save files are written whole into a file beside the old one and
+// renamed over it, so a crash mid-write never leaves a short or mixed file.
+#include "data/save_files.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/game.h"
+#include "data/course_list.h"
+#include "platform/files.h"
+#include "platform/sys.h"
+
+namespace {
+
+void PutLittleEndian(unsigned char* at, uint32_t value)
+{
+    for (int i = 0; i < 4; i++) at[i] = (unsigned char)(value >> (8 * i));
+}
+
+uint32_t GetLittleEndian(const unsigned char* at)
+{
+    return (uint32_t)at[0] | ((uint32_t)at[1] << 8) | ((uint32_t)at[2] << 16) | ((uint32_t)at[3] << 24);
+}
+
+// Reads up to `count` whole values; a value cut short by the end is not used.
+int ReadValues(FILE* file, uint32_t* values, int count)
+{
+    int read = 0;
+    unsigned char bytes[4];
+    while (read < count && fread(bytes, 4, 1, file) == 1) values[read++] = GetLittleEndian(bytes);
+    return read;
+}
+
+int32_t ClampChoice(uint32_t value)
+{
+    int32_t choice = (int32_t)value;
+    return choice < 0 ? 0 : choice > 2 ? 2 : choice;
+}
+
+}  // namespace
+
+void LoadOptions()
+{
+    SysMakeProgramDirectoryCurrent();
+    FILE* file = SysOpenFile("config.sav", "rb");
+    if (!file) return;
+    uint32_t values[4];
+    int read = ReadValues(file, values, 4);
+    fclose(file);
+    int32_t* choices[4] = {&game.settings.ballTypeSel, &game.settings.gravitySel,
+                           &game.settings.cameraPitchSel, &game.settings.cameraLengthSel};
+    for (int i = 0; i < read; i++) *choices[i] = ClampChoice(values[i]);
+}
+
+int SaveOptions()
+{
+    const int32_t choices[4] = {game.settings.ballTypeSel, game.settings.gravitySel,
+                                game.settings.cameraPitchSel, game.settings.cameraLengthSel};
+    unsigned char bytes[16];
+    for (int i = 0; i < 4; i++) PutLittleEndian(bytes + 4 * i, (uint32_t)choices[i]);
+    SysMakeProgramDirectoryCurrent();
+    return SysReplaceFile("config.sav", bytes, sizeof bytes);
+}
+
+int LoadBestTimes()
+{
+    SysMakeProgramDirectoryCurrent();
+    FILE* file = SysOpenFile("record.sav", "rb");
+    if (!file) return 0;
+    unsigned char bytes[4];
+    for (int i = 0; i < courseList.courseCount && fread(bytes, 4, 1, file) == 1; i++)
+        courseList.courses[i].bestTimeMs = GetLittleEndian(bytes);
+    fclose(file);
+    return 1;
+}
+
+int SaveBestTimes()
+{
+    size_t count = courseList.courseCount > 0 ? (size_t)courseList.courseCount : 0;
+    unsigned char* bytes = (unsigned char*)malloc(count * 4 + 1);
+    if (!bytes) return 0;
+    for (size_t i = 0; i < count; i++) PutLittleEndian(bytes + 4 * i, courseList.courses[i].bestTimeMs);
+    SysMakeProgramDirectoryCurrent();
+    int written = SysReplaceFile("record.sav", bytes, count * 4);
+    free(bytes);
+    return written;
+}
+
+void KeepBestTime()
+{
+    int course = game.currentCourse;
+    if (course < 0 || course >= courseList.courseCount || !courseList.courses) return;
+    uint32_t time = loop.raceTimeMs;
+    uint32_t best = courseList.courses[course].bestTimeMs;
+    if (best != 0 && time >= best) return;
+    courseList.courses[course].bestTimeMs = time;
+    SaveBestTimes();
+}

@@ -1,0 +1,16 @@
+// "config.sav" (the four option choices) and "record.sav" (one best time per
+// course): headerless arrays of 32-bit little-endian integers in the
+// program's folder. Saving never shows a message; a failed save leaves the
+// old file whole and the values in memory.
+#pragma once
+
+// Restores ballTypeSel, gravitySel, cameraPitchSel, cameraLengthSel from
+// "config.sav" (as many as the file holds, each clamped to 0..2). Part of
+// LoadSettings.
+void LoadOptions();
+int  SaveOptions();      // 1 written, 0 failed
+int  LoadBestTimes();    // 1 read, 0 when "record.sav" cannot be opened
+int  SaveBestTimes();    // 1 written, 0 failed
+// At the goal: keeps loop.raceTimeMs as the current course's best time and
+// saves when it beats the record (or there is none); a tie writes nothing.
+void KeepBestTime();
