@@ -1,8 +1,58 @@
-// The physics world and the course's bodies, as the game core sees them.
+// The physics world and the course's bodies, as the rest of the game sees
+// them. Bodies are addressed by their index in the world: 0 the terrain,
+// 1 the ball, 2 + k the k-th obstacle of the current course.
 #pragma once
+#include <cstdint>
+#include "render/xmath.h"
 
+// --- world -------------------------------------------------------------------
 void CreatePhysicsWorld();
 void DestroyPhysicsWorld();
 void StepPhysicsWorld();          // one frame: 1/60 s, up to 10 substeps of 1/60 s
+void SetCourseGravity(float g);   // g = the selected gravity preset; 0 = floating
+int  PhysicsBodyCount();          // collision objects in the world now
+int  PhysicsShapeCount();         // shapes kept for the current course
+
+// --- terrain -----------------------------------------------------------------
+// One grid point in the layout Bullet reads its vertices in (x, y, z, pad).
+struct GridPoint { float x, y, z, w; };
+
+struct TerrainGrid {
+    int NX;                 // vertices along x = picture width + 1
+    int NZ;                 // vertices along z = picture height + 1
+    int vertexCount;        // NX * NZ
+    int triangleCount;      // 2 * (NX - 1) * (NZ - 1)
+    GridPoint* positions;   // point (i, j) at j * NX + i; new[]-allocated
+    int32_t* indices;       // 3 per triangle; new[]-allocated
+    float MAP_HEIGHT;       // copies of the course's scales
+    float GRID_SIZE;
+};
+
+// Always takes over the grid's arrays (kept until the next ClearCourseBodies,
+// freed at once on failure) and makes the static terrain body, object 0.
+// 1 ok, 0 when there is no world or the grid is empty.
+int BuildTerrainCollision(const TerrainGrid& grid, float bounce);
+// The grid of the loaded course; 20 x 20 without arrays before any load.
+const TerrainGrid& CurrentTerrainGrid();
+
+// --- bodies ------------------------------------------------------------------
+enum BodyShape { BODY_BOX = 0, BODY_SPHERE = 1, BODY_PILLAR = 2 };
+
+// Rotation (rx, ry, rz) in radians: about z first, then x, then y.
+void AddCourseBody(int code, float x, float y, float z,
+                   float s0, float s1, float s2, float mass, float bounce,
+                   float rx, float ry, float rz);
+void ClearCourseBodies();         // every body, shape and the terrain arrays
+void GetBallVelocity(Vec3* out);  // left unchanged when there is no ball
+void PushBall(const Vec3& impulse, const Vec3& relPos);
+void GetBodyMatrix(Matrix* out, int index);   // row-vector layout; unchanged when absent
+
+// --- contacts, goal and miss -------------------------------------------------
+// The ball's world matrix as the last SyncCourseTransforms left it; row 3 is
+// its position. The ball drawer may scale rows 0..2 until the next refresh.
+extern Matrix ballMatrix;
+
+bool TestBallContact(int index);  // ball within 0.1 of object index
 void SyncCourseTransforms();      // refresh ballMatrix and the obstacles' world matrices
-bool IsBallFallen();
+bool IsBallInGoal();              // x/z of ballMatrix inside the goal, borders included
+bool IsBallFallen();              // ball centre below -size of the selected ball type

@@ -1,0 +1,66 @@
+// The terrain as one static triangle mesh, wrapped around the grid arrays
+// that course loading built, so the ball rolls on exactly what is drawn.
+#include "physics/physics_local.h"
+
+// Before any course is loaded the grid reads 20 x 20 and holds no arrays.
+static TerrainGrid terrainGrid = { 20, 20, 400, 2 * 19 * 19, nullptr, nullptr, 0, 0 };
+
+const TerrainGrid& CurrentTerrainGrid()
+{
+    return terrainGrid;
+}
+
+void ReleaseTerrainArrays()
+{
+    delete[] terrainGrid.positions;
+    delete[] terrainGrid.indices;
+    terrainGrid.positions = nullptr;
+    terrainGrid.indices = nullptr;
+    delete physics.terrainMesh;
+    physics.terrainMesh = nullptr;
+}
+
+static btIndexedMesh IndexedMeshOf(const TerrainGrid& grid)
+{
+    btIndexedMesh mesh;
+    mesh.m_numTriangles = grid.triangleCount;
+    mesh.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(grid.indices);
+    mesh.m_triangleIndexStride = 3 * sizeof(int32_t);
+    mesh.m_numVertices = grid.vertexCount;
+    mesh.m_vertexBase = reinterpret_cast<const unsigned char*>(grid.positions);
+    mesh.m_vertexStride = sizeof(GridPoint);
+    mesh.m_indexType = PHY_INTEGER;
+    mesh.m_vertexType = PHY_FLOAT;
+    return mesh;
+}
+
+int BuildTerrainCollision(const TerrainGrid& grid, float bounce)
+{
+    static_assert(sizeof(GridPoint) == sizeof(btVector3), "grid points are read as Bullet vectors");
+    if (!physics.dynamicsWorld || grid.triangleCount <= 0 || !grid.positions || !grid.indices) {
+        delete[] grid.positions;
+        delete[] grid.indices;
+        return 0;
+    }
+    // The terrain must be object 0 and its shape must not outlive its arrays.
+    if (physics.terrainMesh)
+        ClearCourseBodies();
+    terrainGrid = grid;
+    physics.terrainMesh = new btTriangleIndexVertexArray();
+    physics.terrainMesh->addIndexedMesh(IndexedMeshOf(terrainGrid), PHY_INTEGER);
+
+    btVector3 bvhMin(-1000, -1000, -1000);
+    btVector3 bvhMax(1000, 1000, 1000);
+    btCollisionShape* shape = new btBvhTriangleMeshShape(physics.terrainMesh, true, bvhMin, bvhMax, true);
+    physics.collisionShapes.push_back(shape);
+
+    btTransform identity;
+    identity.setIdentity();
+    btRigidBody* body = CreateRigidBody(0, identity, shape);
+    body->setCollisionFlags(body->getCollisionFlags()
+                            | btCollisionObject::CF_KINEMATIC_OBJECT
+                            | btCollisionObject::CF_CUSTOM_MATERIAL_CALLBACK);
+    body->setRestitution(bounce);
+    body->setFriction(120);
+    return 1;
+}
