@@ -1,0 +1,89 @@
+// The graphics device: a small fixed-function pipeline of our own. It keeps
+// render states, transforms, one directional light, a material and one
+// texture, and draws from buffers or user memory into a 640 x 480 back
+// buffer. platform/sdl draws with OpenGL; platform/null draws nothing but
+// keeps count of its objects, so tests can check that everything is released.
+#pragma once
+#include <cstdint>
+
+enum { GFX_BACK_WIDTH = 640, GFX_BACK_HEIGHT = 480 };
+
+// Vertex layouts, numbered by the flexible-vertex-format codes the course
+// files' era used. Colours are 32-bit ARGB.
+enum GfxVertexFormat {
+    GFX_FVF_LIT_COLOURED = 0x152,  // 36 bytes: x y z, nx ny nz, argb, u v
+    GFX_FVF_LIT          = 0x112,  // 32 bytes: x y z, nx ny nz, u v (material diffuse)
+    GFX_FVF_SCREEN       = 0x144   // 28 bytes: x y (pixels), z, rhw, argb, u v; never lit
+};
+
+enum GfxState {
+    GFX_CULL_CCW,          // 1: counter-clockwise triangles are culled; 0: none
+    GFX_ALPHA_BLEND,       // source alpha / inverse source alpha
+    GFX_Z_ENABLE,          // depth test (less-equal) and depth writes
+    GFX_LIGHTING,
+    GFX_SPECULAR,
+    GFX_WIREFRAME,         // 1: wireframe fill, 0: solid
+    GFX_FLAT_SHADE,        // 1: a triangle takes its first vertex's colour
+    GFX_NORMALIZE_NORMALS, // 0 (default): normals keep the length the world matrix gives them
+    GFX_STATE_COUNT
+};
+
+enum GfxTransform { GFX_WORLD, GFX_VIEW, GFX_PROJECTION, GFX_TRANSFORM_COUNT };
+
+struct GfxColour { float r, g, b, a; };
+
+struct GfxLight {                 // directional
+    GfxColour diffuse;
+    GfxColour specular;
+    GfxColour ambient;
+    float direction[3];           // the way the light travels
+};
+
+struct GfxMaterial {
+    GfxColour diffuse;
+    GfxColour ambient;
+    GfxColour specular;
+    GfxColour emissive;
+    float power;                  // specular exponent; 0 gives no highlight
+};
+
+struct GfxTexture;
+struct GfxBuffer;
+
+// Device lifetime. GfxInit makes the context for the window (1 ok, 0 when
+// none can be made) and sets the default states: culling CCW, alpha blending
+// on, z on, lighting on, specular on, solid, Gouraud, identity transforms.
+int  GfxInit();
+void GfxShutdown();
+
+void GfxSetState(GfxState state, int value);
+int  GfxGetState(GfxState state);
+// Row-vector matrices (p' = p * M), m[3][0..2] the translation; depth maps to
+// 0 at the near plane and 1 at the far plane.
+void GfxSetTransform(GfxTransform which, const float m[4][4]);
+void GfxSetLight(const GfxLight* light);
+void GfxSetMaterial(const GfxMaterial* material);
+
+// Textures: RGBA8 rows top-down; a full mip chain is built. Stage 0 multiplies
+// the texture with the vertex colour; null unbinds it.
+GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height);
+void        GfxReleaseTexture(GfxTexture* texture);
+void        GfxSetTexture(GfxTexture* texture);
+
+// Buffers: created empty, filled with GfxWriteBuffer (1 ok, 0 out of range).
+GfxBuffer* GfxCreateVertexBuffer(uint32_t bytes);
+GfxBuffer* GfxCreateIndexBuffer(uint32_t bytes, int indexBits);   // 16 or 32
+int        GfxWriteBuffer(GfxBuffer* buffer, uint32_t offset, const void* data, uint32_t bytes);
+void       GfxReleaseBuffer(GfxBuffer* buffer);
+
+// Drawing.
+void GfxClear(uint32_t argb, float depth);
+void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
+                    uint32_t startIndex, uint32_t triangleCount);
+void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount);
+void GfxPresent();   // shows the back buffer scaled to the window, keeping 4:3
+
+// The 640 x 480 back buffer as RGBA bytes, top row first (1 ok, 0 none).
+int GfxReadBackBuffer(uint8_t* rgba);
+// Textures and buffers alive now.
+int GfxLiveObjects();

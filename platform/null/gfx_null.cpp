@@ -1,0 +1,117 @@
+// The graphics device without a screen: every call succeeds and nothing is
+// drawn. Objects are real allocations and are counted, so tests of the
+// loaders can check that what they create is released again.
+#include "platform/gfx.h"
+
+#include <cstdlib>
+#include <cstring>
+
+struct GfxTexture {
+    int width, height;           // kept for sanity only
+};
+
+struct GfxBuffer {
+    uint32_t bytes;              // writes past this fail as on the real device
+};
+
+namespace {
+
+struct NullGfx {
+    int live;                    // textures and buffers not yet released
+    int states[GFX_STATE_COUNT]; // what GfxGetState reports back
+};
+NullGfx gfx;
+
+}  // namespace
+
+int GfxInit()
+{
+    // Objects made before the device (loader tests) stay counted.
+    int live = gfx.live;
+    gfx = {};
+    gfx.live = live;
+    gfx.states[GFX_CULL_CCW] = 1;
+    gfx.states[GFX_ALPHA_BLEND] = 1;
+    gfx.states[GFX_Z_ENABLE] = 1;
+    gfx.states[GFX_LIGHTING] = 1;
+    gfx.states[GFX_SPECULAR] = 1;
+    return 1;
+}
+
+void GfxShutdown() {}
+
+void GfxSetState(GfxState state, int value)
+{
+    if (state >= 0 && state < GFX_STATE_COUNT)
+        gfx.states[state] = value;
+}
+
+int GfxGetState(GfxState state)
+{
+    return state >= 0 && state < GFX_STATE_COUNT ? gfx.states[state] : 0;
+}
+
+void GfxSetTransform(GfxTransform, const float[4][4]) {}
+void GfxSetLight(const GfxLight*) {}
+void GfxSetMaterial(const GfxMaterial*) {}
+
+GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height)
+{
+    if (!rgba || width <= 0 || height <= 0)
+        return nullptr;
+    GfxTexture* texture = static_cast<GfxTexture*>(malloc(sizeof(GfxTexture)));
+    if (texture) {
+        *texture = {width, height};
+        ++gfx.live;
+    }
+    return texture;
+}
+
+void GfxReleaseTexture(GfxTexture* texture)
+{
+    if (!texture)
+        return;
+    free(texture);
+    --gfx.live;
+}
+
+void GfxSetTexture(GfxTexture*) {}
+
+static GfxBuffer* NewBuffer(uint32_t bytes)
+{
+    if (bytes == 0)
+        return nullptr;
+    GfxBuffer* buffer = static_cast<GfxBuffer*>(malloc(sizeof(GfxBuffer)));
+    if (buffer) {
+        buffer->bytes = bytes;
+        ++gfx.live;
+    }
+    return buffer;
+}
+
+GfxBuffer* GfxCreateVertexBuffer(uint32_t bytes) { return NewBuffer(bytes); }
+
+GfxBuffer* GfxCreateIndexBuffer(uint32_t bytes, int indexBits)
+{
+    return indexBits == 16 || indexBits == 32 ? NewBuffer(bytes) : nullptr;
+}
+
+int GfxWriteBuffer(GfxBuffer* buffer, uint32_t offset, const void* data, uint32_t bytes)
+{
+    return buffer && data && offset <= buffer->bytes && bytes <= buffer->bytes - offset;
+}
+
+void GfxReleaseBuffer(GfxBuffer* buffer)
+{
+    if (!buffer)
+        return;
+    free(buffer);
+    --gfx.live;
+}
+
+void GfxClear(uint32_t, float) {}
+void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) {}
+void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) {}
+void GfxPresent() {}
+int  GfxReadBackBuffer(uint8_t*) { return 0; }
+int  GfxLiveObjects() { return gfx.live; }
