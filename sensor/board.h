@@ -3,11 +3,12 @@
 #pragma once
 #include <cstdint>
 
-void StartBoardThread();
+void StartBoardThread();          // no-op while a thread still runs
 void StopBoardThread();           // clears the run flag; does not wait
 bool BoardThreadFinished();
 bool BoardConnected();
 uint8_t BoardButtonByte();        // byte 4 of the last data block
+uint8_t BoardDataByte(int index); // any byte of it, 0..31 (6, 7, 8: acceleration)
 
 // Board cues: a sound given as two 16-bit words, sent once by the thread.
 enum BoardCue { CueClick, CueTick, CueConfirm, CueCount, CueGo };
