@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include "data/course_list.h"
 #include "render/device.h"
 
 // One obstacle shape's mesh as "def.ini" names it. Entry i of the lists
