@@ -1,0 +1,563 @@
+// The graphics device on OpenGL 3.3 core. Everything is drawn into a 640 x 480
+// framebuffer object, the back buffer the game's pictures were laid out for;
+// presenting scales it into the window with black bars to keep 4:3.
+//
+// [SECTION] Objects and device record
+// [SECTION] Start-up and shutdown
+// [SECTION] States, transforms, light, material
+// [SECTION] Textures and buffers
+// [SECTION] Drawing
+// [SECTION] Present and read-back
+#include "platform/gfx.h"
+#include "platform/sys.h"
+#include "platform/sdl/gl_shaders.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// [SECTION] Objects and device record
+// ---------------------------------------------------------------------------
+
+struct GfxTexture {
+    GLuint id;
+};
+
+struct GfxBuffer {
+    GLuint   id;
+    uint32_t bytes;
+    int      indexBits;          // 0 for a vertex buffer
+};
+
+namespace {
+
+enum Uniform {
+    U_WORLD_VIEW, U_PROJECTION, U_NORMAL_MATRIX, U_SCREEN, U_LIGHTING, U_HAS_COLOUR,
+    U_SPECULAR, U_NORMALIZE, U_BACK_SIZE, U_LIGHT_DIR, U_LIGHT_DIFFUSE, U_LIGHT_SPECULAR,
+    U_LIGHT_AMBIENT, U_MAT_DIFFUSE, U_MAT_AMBIENT, U_MAT_SPECULAR, U_MAT_EMISSIVE,
+    U_MAT_POWER, U_FLAT, U_TEXTURED, U_ADD_SPECULAR, U_TEXTURE, U_COUNT
+};
+
+const char* const kUniformNames[U_COUNT] = {
+    "uWorldView", "uProjection", "uNormalMatrix", "uScreen", "uLighting", "uHasColour",
+    "uSpecular", "uNormalize", "uBackSize", "uLightDir", "uLightDiffuse", "uLightSpecular",
+    "uLightAmbient", "uMatDiffuse", "uMatAmbient", "uMatSpecular", "uMatEmissive",
+    "uMatPower", "uFlat", "uTextured", "uAddSpecular", "uTexture"};
+
+struct GlDevice {
+    int         ready;                     // context made and objects created
+    GLuint      program;                   // the fixed-function stand-in
+    GLint       uniforms[U_COUNT];         // its uniform locations
+    GLuint      vao;                       // one layout, re-pointed per draw
+    GLuint      stream;                    // vertex buffer for user-memory draws
+    GLuint      fbo, colour, depth;        // the 640 x 480 back buffer
+    int         states[GFX_STATE_COUNT];   // as last set
+    float       transforms[GFX_TRANSFORM_COUNT][4][4];
+    GfxLight    light;                     // light 0 in world space
+    GfxMaterial material;                  // current material
+    GfxTexture* texture;                   // stage 0, null when none
+    int         live;                      // textures and buffers not yet released
+};
+GlDevice gl;
+
+typedef float Mat4[4][4];
+
+// Row-vector product: a then b.
+void Multiply(const Mat4 a, const Mat4 b, Mat4 out)
+{
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            out[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j] +
+                        a[i][3] * b[3][j];
+}
+
+// Inverse transpose of the upper 3 x 3, the way normals must be carried for
+// lighting to see the same surfaces. A singular matrix gives zero normals.
+void NormalMatrix(const Mat4 m, float out[3][3])
+{
+    float c[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+            c[i][j] = m[i1][j1] * m[i2][j2] - m[i1][j2] * m[i2][j1];   // cofactor
+        }
+    float det = m[0][0] * c[0][0] + m[0][1] * c[0][1] + m[0][2] * c[0][2];
+    float inv = det != 0.0f ? 1.0f / det : 0.0f;
+    // inverse = transpose(cofactors) / det, so its transpose is cofactors / det.
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            out[i][j] = c[i][j] * inv;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] Start-up and shutdown
+// ---------------------------------------------------------------------------
+
+namespace {
+
+GLuint CompileShader(GLenum kind, const char* source)
+{
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+int CreateProgram()
+{
+    GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (vs && fs) {
+        gl.program = glCreateProgram();
+        glAttachShader(gl.program, vs);
+        glAttachShader(gl.program, fs);
+        glLinkProgram(gl.program);
+    }
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    if (gl.program)
+        glGetProgramiv(gl.program, GL_LINK_STATUS, &ok);
+    if (!ok)
+        return 0;
+    for (int k = 0; k < U_COUNT; ++k)
+        gl.uniforms[k] = glGetUniformLocation(gl.program, kUniformNames[k]);
+    glUseProgram(gl.program);
+    glUniform1i(gl.uniforms[U_TEXTURE], 0);
+    glUniform2f(gl.uniforms[U_BACK_SIZE], GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    return 1;
+}
+
+int CreateBackBuffer()
+{
+    glGenRenderbuffers(1, &gl.colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    glGenRenderbuffers(1, &gl.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    glGenFramebuffers(1, &gl.fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.depth);
+    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void SetDefaults()
+{
+    static const float identity[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    for (int t = 0; t < GFX_TRANSFORM_COUNT; ++t)
+        GfxSetTransform(static_cast<GfxTransform>(t), identity);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthFunc(GL_LEQUAL);
+    // A flat triangle takes the colour of its first vertex.
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    static const int defaults[GFX_STATE_COUNT] = {1, 1, 1, 1, 1, 0, 0, 0};
+    for (int s = 0; s < GFX_STATE_COUNT; ++s)
+        GfxSetState(static_cast<GfxState>(s), defaults[s]);
+    GfxLight light = {};
+    light.direction[1] = -1.0f;
+    GfxSetLight(&light);
+    GfxMaterial material = {};
+    GfxSetMaterial(&material);
+    GfxSetTexture(nullptr);
+}
+
+}  // namespace
+
+int GfxInit()
+{
+    if (gl.ready)
+        return 1;
+    if (!SysCreateGLContext())
+        return 0;
+    int live = gl.live;
+    gl = {};
+    gl.live = live;
+    if (!CreateProgram() || !CreateBackBuffer()) {
+        GfxShutdown();
+        SysDestroyGLContext();
+        return 0;
+    }
+    glGenVertexArrays(1, &gl.vao);
+    glBindVertexArray(gl.vao);
+    glGenBuffers(1, &gl.stream);
+    gl.ready = 1;
+    SetDefaults();
+    return 1;
+}
+
+void GfxShutdown()
+{
+    if (gl.program)
+        glDeleteProgram(gl.program);
+    if (gl.vao)
+        glDeleteVertexArrays(1, &gl.vao);
+    if (gl.stream)
+        glDeleteBuffers(1, &gl.stream);
+    if (gl.fbo)
+        glDeleteFramebuffers(1, &gl.fbo);
+    if (gl.colour)
+        glDeleteRenderbuffers(1, &gl.colour);
+    if (gl.depth)
+        glDeleteRenderbuffers(1, &gl.depth);
+    int wasReady = gl.ready;
+    int live = gl.live;
+    gl = {};
+    gl.live = live;
+    if (wasReady)
+        SysDestroyGLContext();
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] States, transforms, light, material
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void Enable(GLenum cap, int on)
+{
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// The light travels in world space; the shader lights in view space.
+void UploadLightDirection()
+{
+    const float* d = gl.light.direction;
+    const Mat4& v = gl.transforms[GFX_VIEW];
+    float view[3];
+    for (int j = 0; j < 3; ++j)
+        view[j] = d[0] * v[0][j] + d[1] * v[1][j] + d[2] * v[2][j];
+    glUniform3fv(gl.uniforms[U_LIGHT_DIR], 1, view);
+}
+
+void UploadWorldView()
+{
+    Mat4 worldView;
+    Multiply(gl.transforms[GFX_WORLD], gl.transforms[GFX_VIEW], worldView);
+    float normal[3][3];
+    NormalMatrix(worldView, normal);
+    // Row-vector matrices read column-major are the column-vector matrices
+    // GLSL multiplies with, so no transpose is needed.
+    glUniformMatrix4fv(gl.uniforms[U_WORLD_VIEW], 1, GL_FALSE, &worldView[0][0]);
+    glUniformMatrix3fv(gl.uniforms[U_NORMAL_MATRIX], 1, GL_FALSE, &normal[0][0]);
+}
+
+}  // namespace
+
+void GfxSetState(GfxState state, int value)
+{
+    if (!gl.ready || state < 0 || state >= GFX_STATE_COUNT)
+        return;
+    gl.states[state] = value;
+    switch (state) {
+    case GFX_CULL_CCW:          Enable(GL_CULL_FACE, value); break;
+    case GFX_ALPHA_BLEND:       Enable(GL_BLEND, value); break;
+    case GFX_Z_ENABLE:          Enable(GL_DEPTH_TEST, value); break;
+    case GFX_LIGHTING:          glUniform1i(gl.uniforms[U_LIGHTING], value != 0); break;
+    case GFX_SPECULAR:
+        glUniform1i(gl.uniforms[U_SPECULAR], value != 0);
+        glUniform1i(gl.uniforms[U_ADD_SPECULAR], value != 0);
+        break;
+    case GFX_WIREFRAME:         glPolygonMode(GL_FRONT_AND_BACK, value ? GL_LINE : GL_FILL); break;
+    case GFX_FLAT_SHADE:        glUniform1i(gl.uniforms[U_FLAT], value != 0); break;
+    case GFX_NORMALIZE_NORMALS: glUniform1i(gl.uniforms[U_NORMALIZE], value != 0); break;
+    case GFX_STATE_COUNT:       break;
+    }
+}
+
+int GfxGetState(GfxState state)
+{
+    return state >= 0 && state < GFX_STATE_COUNT ? gl.states[state] : 0;
+}
+
+void GfxSetTransform(GfxTransform which, const float m[4][4])
+{
+    if (!gl.ready || which < 0 || which >= GFX_TRANSFORM_COUNT)
+        return;
+    memcpy(gl.transforms[which], m, sizeof gl.transforms[which]);
+    if (which == GFX_PROJECTION)
+        glUniformMatrix4fv(gl.uniforms[U_PROJECTION], 1, GL_FALSE, &m[0][0]);
+    else
+        UploadWorldView();
+    if (which == GFX_VIEW)
+        UploadLightDirection();
+}
+
+void GfxSetLight(const GfxLight* light)
+{
+    if (!gl.ready)
+        return;
+    gl.light = *light;
+    glUniform4fv(gl.uniforms[U_LIGHT_DIFFUSE], 1, &light->diffuse.r);
+    glUniform4fv(gl.uniforms[U_LIGHT_SPECULAR], 1, &light->specular.r);
+    glUniform4fv(gl.uniforms[U_LIGHT_AMBIENT], 1, &light->ambient.r);
+    UploadLightDirection();
+}
+
+void GfxSetMaterial(const GfxMaterial* material)
+{
+    if (!gl.ready)
+        return;
+    gl.material = *material;
+    glUniform4fv(gl.uniforms[U_MAT_DIFFUSE], 1, &material->diffuse.r);
+    glUniform4fv(gl.uniforms[U_MAT_AMBIENT], 1, &material->ambient.r);
+    glUniform4fv(gl.uniforms[U_MAT_SPECULAR], 1, &material->specular.r);
+    glUniform4fv(gl.uniforms[U_MAT_EMISSIVE], 1, &material->emissive.r);
+    glUniform1f(gl.uniforms[U_MAT_POWER], material->power);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Textures and buffers
+// ---------------------------------------------------------------------------
+
+GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height)
+{
+    if (!gl.ready || !rgba || width <= 0 || height <= 0)
+        return nullptr;
+    GfxTexture* texture = new (std::nothrow) GfxTexture{0};
+    if (!texture)
+        return nullptr;
+    glGenTextures(1, &texture->id);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    // Linear between mip levels and when magnifying; the minifying filter
+    // inside a level stays at point sampling, as the game always had it.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glBindTexture(GL_TEXTURE_2D, gl.texture ? gl.texture->id : 0);
+    ++gl.live;
+    return texture;
+}
+
+void GfxReleaseTexture(GfxTexture* texture)
+{
+    if (!texture)
+        return;
+    if (gl.texture == texture)
+        GfxSetTexture(nullptr);
+    if (gl.ready)
+        glDeleteTextures(1, &texture->id);
+    delete texture;
+    --gl.live;
+}
+
+void GfxSetTexture(GfxTexture* texture)
+{
+    gl.texture = texture;
+    if (!gl.ready)
+        return;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture ? texture->id : 0);
+    glUniform1i(gl.uniforms[U_TEXTURED], texture != nullptr);
+}
+
+static GfxBuffer* NewBuffer(uint32_t bytes, int indexBits)
+{
+    if (!gl.ready || bytes == 0)
+        return nullptr;
+    GfxBuffer* buffer = new (std::nothrow) GfxBuffer{0, bytes, indexBits};
+    if (!buffer)
+        return nullptr;
+    glGenBuffers(1, &buffer->id);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->id);
+    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    if (glGetError() == GL_OUT_OF_MEMORY) {
+        glDeleteBuffers(1, &buffer->id);
+        delete buffer;
+        return nullptr;
+    }
+    ++gl.live;
+    return buffer;
+}
+
+GfxBuffer* GfxCreateVertexBuffer(uint32_t bytes) { return NewBuffer(bytes, 0); }
+
+GfxBuffer* GfxCreateIndexBuffer(uint32_t bytes, int indexBits)
+{
+    return indexBits == 16 || indexBits == 32 ? NewBuffer(bytes, indexBits) : nullptr;
+}
+
+int GfxWriteBuffer(GfxBuffer* buffer, uint32_t offset, const void* data, uint32_t bytes)
+{
+    if (!gl.ready || !buffer || !data || offset > buffer->bytes || bytes > buffer->bytes - offset)
+        return 0;
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->id);
+    glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, data);
+    return 1;
+}
+
+void GfxReleaseBuffer(GfxBuffer* buffer)
+{
+    if (!buffer)
+        return;
+    if (gl.ready)
+        glDeleteBuffers(1, &buffer->id);
+    delete buffer;
+    --gl.live;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Drawing
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void Attribute(GLuint slot, GLint size, GLenum type, GLboolean norm, GLsizei stride, int offset)
+{
+    glEnableVertexAttribArray(slot);
+    glVertexAttribPointer(slot, size, type, norm, stride,
+                          reinterpret_cast<const void*>(static_cast<intptr_t>(offset)));
+}
+
+// Points the vertex layout at the bound GL_ARRAY_BUFFER and tells the shader
+// what the format carries.
+void UseFormat(GfxVertexFormat format)
+{
+    for (GLuint slot = 0; slot < 4; ++slot)
+        glDisableVertexAttribArray(slot);
+    glVertexAttrib4f(GL_ATTR_POSITION, 0, 0, 0, 1);
+    glVertexAttrib3f(GL_ATTR_NORMAL, 0, 0, 0);
+    glVertexAttrib4f(GL_ATTR_COLOUR, 1, 1, 1, 1);
+    glVertexAttrib2f(GL_ATTR_UV, 0, 0);
+    switch (format) {
+    case GFX_FVF_LIT_COLOURED:
+        Attribute(GL_ATTR_POSITION, 3, GL_FLOAT, GL_FALSE, 36, 0);
+        Attribute(GL_ATTR_NORMAL, 3, GL_FLOAT, GL_FALSE, 36, 12);
+        Attribute(GL_ATTR_COLOUR, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 36, 24);
+        Attribute(GL_ATTR_UV, 2, GL_FLOAT, GL_FALSE, 36, 28);
+        break;
+    case GFX_FVF_LIT:
+        Attribute(GL_ATTR_POSITION, 3, GL_FLOAT, GL_FALSE, 32, 0);
+        Attribute(GL_ATTR_NORMAL, 3, GL_FLOAT, GL_FALSE, 32, 12);
+        Attribute(GL_ATTR_UV, 2, GL_FLOAT, GL_FALSE, 32, 24);
+        break;
+    case GFX_FVF_SCREEN:
+        Attribute(GL_ATTR_POSITION, 4, GL_FLOAT, GL_FALSE, 28, 0);
+        Attribute(GL_ATTR_COLOUR, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 28, 16);
+        Attribute(GL_ATTR_UV, 2, GL_FLOAT, GL_FALSE, 28, 20);
+        break;
+    }
+    glUniform1i(gl.uniforms[U_SCREEN], format == GFX_FVF_SCREEN);
+    glUniform1i(gl.uniforms[U_HAS_COLOUR], format != GFX_FVF_LIT);
+}
+
+uint32_t VertexSize(GfxVertexFormat format)
+{
+    return format == GFX_FVF_LIT_COLOURED ? 36 : format == GFX_FVF_LIT ? 32 : 28;
+}
+
+}  // namespace
+
+void GfxClear(uint32_t argb, float depth)
+{
+    if (!gl.ready)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    glDepthMask(GL_TRUE);
+    glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
+                 (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
+    glClearDepth(depth);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
+                    uint32_t startIndex, uint32_t triangleCount)
+{
+    if (!gl.ready || !vertices || !indices || indices->indexBits == 0 || triangleCount == 0)
+        return;
+    uint32_t indexSize = indices->indexBits / 8;
+    uint64_t end = (static_cast<uint64_t>(startIndex) + 3ull * triangleCount) * indexSize;
+    if (end > indices->bytes)
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, vertices->id);
+    UseFormat(format);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->id);
+    glDrawElements(GL_TRIANGLES, 3 * triangleCount,
+                   indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * indexSize));
+}
+
+void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount)
+{
+    if (!gl.ready || !vertices || triangleCount == 0)
+        return;
+    uint32_t count = triangleCount + 2;
+    glBindBuffer(GL_ARRAY_BUFFER, gl.stream);
+    glBufferData(GL_ARRAY_BUFFER, count * VertexSize(format), vertices, GL_STREAM_DRAW);
+    UseFormat(format);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, count);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Present and read-back
+// ---------------------------------------------------------------------------
+
+void GfxPresent()
+{
+    if (!gl.ready)
+        return;
+    int width = 0, height = 0;
+    SysGetDrawableSize(&width, &height);
+    // The largest 4:3 rectangle that fits, centred.
+    int w = width, h = width * 3 / 4;
+    if (h > height) {
+        h = height;
+        w = height * 4 / 3;
+    }
+    int x = (width - w) / 2, y = (height - h) / 2;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.fbo);
+    glViewport(0, 0, width, height);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBlitFramebuffer(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT, x, y, x + w, y + h,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    SysSwapBuffers();
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+}
+
+int GfxReadBackBuffer(uint8_t* rgba)
+{
+    if (!gl.ready || !rgba)
+        return 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    // GL hands rows bottom-up; callers get the top row first.
+    const int stride = GFX_BACK_WIDTH * 4;
+    std::vector<uint8_t> row(stride);
+    for (int top = 0, bottom = GFX_BACK_HEIGHT - 1; top < bottom; ++top, --bottom) {
+        memcpy(row.data(), rgba + top * stride, stride);
+        memcpy(rgba + top * stride, rgba + bottom * stride, stride);
+        memcpy(rgba + bottom * stride, row.data(), stride);
+    }
+    return 1;
+}
+
+int GfxLiveObjects() { return gl.live; }
