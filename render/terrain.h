@@ -1,0 +1,41 @@
+// The terrain of a course: the height-map picture and the grid built from it,
+// shared by the physics terrain and the terrain mesh.
+#pragma once
+#include <cstdint>
+#include "physics/physics.h"
+#include "render/device.h"
+
+// A height-map bitmap as read: the pixel array from offset 54 in a
+// zero-filled buffer of whole padded rows (a short file leaves zeros).
+struct HeightMap {
+    int width;            // pixels per row
+    int height;           // rows
+    int bytesPerPixel;    // 1, 2 or 3
+    int stride;           // bytes per padded row
+    bool topDown;         // rows stored top row first (negative height)
+    uint8_t* pixels;      // stride * height bytes, new[]
+};
+
+enum HeightMapResult {
+    HEIGHTMAP_OK = 1,
+    HEIGHTMAP_NOT_OPENED = 0,     // no message: the caller just fails
+    HEIGHTMAP_REFUSED = -1        // bad or unsupported picture; message shown
+};
+enum { HEIGHTMAP_MAX_SIDE = 4096 };
+
+// Reads 8-, 16- and 24-bit uncompressed bitmaps. Anything else (32-bit,
+// compressed, bad sizes, a cut header) is refused with a message.
+HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map);
+void FreeHeightMap(HeightMap* map);
+
+// Height value of the pixel px columns from the right edge and pz rows from
+// the top: the sum of its bytes / 255 * bytes per pixel (0..9 for 24-bit).
+float HeightSample(const HeightMap& map, int px, int pz);
+
+// Builds positions and triangles for a (width + 1) x (height + 1) grid.
+// 0 when a point would leave the +-1000 box the physics world covers (no
+// arrays are then kept).
+int BuildTerrainGrid(const HeightMap& map, float mapHeight, float gridSize, TerrainGrid* grid);
+
+// One lit, textured vertex per grid point, normals from the neighbours.
+void BuildTerrainVertices(const TerrainGrid& grid, TerrainVertex* out);
