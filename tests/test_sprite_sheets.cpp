@@ -1,0 +1,132 @@
+// "sprite.ini": the sheet table, failed pictures shifting later numbers,
+// grid values and the messages.
+#include <string>
+
+#include "data/sprite_sheets.h"
+#include "render/device.h"
+#include "support/data_files.h"
+
+namespace {
+
+class SpriteSheetsTest : public DataFilesTest {
+protected:
+    void SetUp() override
+    {
+        DataFilesTest::SetUp();
+        WriteBmp("image/a.bmp");
+        WriteBmp("image/b.bmp");
+        WriteBmp("image/c.bmp");
+        WriteBmp("image/d.bmp");
+    }
+    void TearDown() override
+    {
+        ReleaseSpriteSheets();
+        DataFilesTest::TearDown();
+    }
+    // Sheets need real textures; a build whose device cannot make them yet
+    // skips the cases that load pictures.
+    bool TexturesWork()
+    {
+        Texture* texture = CreateTextureFromFile("image/a.bmp");
+        if (!texture) return false;
+        ReleaseTexture(texture);
+        return true;
+    }
+};
+
+}  // namespace
+
+// No sprite.ini: the message and result 0.
+TEST_F(SpriteSheetsTest, MissingFileFails)
+{
+    EXPECT_EQ(LoadSpriteSheets(), 0);
+    EXPECT_EQ(shownMessages, (std::vector<std::string>{"テクスチャの設定ファイル'sprite.ini'が読み込めませんでした。"}));
+    EXPECT_EQ(sheetCount, 0);
+}
+
+// PLANE_NUM:[3] with four TEXTURE lines loads three; the fourth is ignored.
+TEST_F(SpriteSheetsTest, ExtraLinesIgnored)
+{
+    if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
+    WriteBytes("sprite.ini",
+               "PLANE_NUM:[3]\r\n"
+               "TEXTURE:[[image\\a.bmp]][4][2]\r\n"
+               "TEXTURE:[[image\\b.bmp]][3][1]\r\n"
+               "TEXTURE:[[IMAGE/C.BMP]][2][5]\r\n"
+               "TEXTURE:[[image\\d.bmp]][7][7]\r\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    ASSERT_EQ(sheetCount, 3);
+    EXPECT_EQ(sheets[0].columns, 4); EXPECT_EQ(sheets[0].rows, 2);
+    EXPECT_EQ(sheets[1].columns, 3); EXPECT_EQ(sheets[1].rows, 1);
+    EXPECT_EQ(sheets[2].columns, 2); EXPECT_EQ(sheets[2].rows, 5);
+    for (int i = 0; i < 3; i++) EXPECT_NE(sheets[i].texture, nullptr);
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+// A missing picture shows its name, takes no number, and the later sheets move down.
+TEST_F(SpriteSheetsTest, FailedPictureShiftsNumbers)
+{
+    if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
+    WriteBytes("sprite.ini",
+               "PLANE_NUM:[3]\n"
+               "TEXTURE:[[image\\a.bmp]][4][2]\n"
+               "TEXTURE:[[image\\gone.png]][3][1]\n"
+               "TEXTURE:[[image\\c.bmp]][2][5]\n"
+               "TEXTURE:[[image\\d.bmp]][7][7]\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(shownMessages, (std::vector<std::string>{
+                                 "テクスチャファイルの読み込みに失敗しました。\nファイル名：'image\\gone.png'"}));
+    ASSERT_EQ(sheetCount, 2);
+    EXPECT_EQ(sheets[0].columns, 4);
+    EXPECT_EQ(sheets[1].columns, 2);   // the third line is sheet 1
+    EXPECT_EQ(sheets[1].rows, 5);
+}
+
+// Missing, zero and negative grid values give one cell; fewer lines than planned count what loaded.
+TEST_F(SpriteSheetsTest, GridDefaultsAndShortLists)
+{
+    if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
+    WriteBytes("sprite.ini",
+               "PLANE_NUM:[5] # twenty really\n"
+               "TEXTURE:[[image\\a.bmp]]\n"
+               "nothing here\n"
+               "TEXTURE:[[image\\b.bmp]][0][3]\n"
+               "# TEXTURE:[[image\\c.bmp]]\n"
+               "TEXTURE:[[image\\d.bmp]][-2][x]\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    ASSERT_EQ(sheetCount, 3);
+    EXPECT_EQ(sheets[0].columns, 1); EXPECT_EQ(sheets[0].rows, 1);
+    EXPECT_EQ(sheets[1].columns, 1); EXPECT_EQ(sheets[1].rows, 3);
+    EXPECT_EQ(sheets[2].columns, 1); EXPECT_EQ(sheets[2].rows, 1);
+}
+
+// A comment line before PLANE_NUM makes an empty table; nothing loads and nothing is shown.
+TEST_F(SpriteSheetsTest, PlaneCountOnlyOnFirstLine)
+{
+    WriteUtf16File("sprite.ini", u"# sheets\r\nPLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]]\r\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(sheetCount, 0);
+    EXPECT_TRUE(shownMessages.empty());
+    WriteBytes("sprite.ini", "PLANE_NUM:[-3]\nTEXTURE:[[image\\a.bmp]]\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(sheetCount, 0);
+}
+
+// Random sprite lists never crash; every loaded sheet has a texture and grid counts of at least 1.
+TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
+{
+    std::vector<std::string> keys = {"PLANE_NUM:", "TEXTURE:", "[[image\\a.bmp]]", "#"};
+    for (unsigned seed = 0; seed < 60; seed++) {
+        std::string text = RandomSettingText(seed, keys);
+        if (seed % 2) text = "PLANE_NUM:[4]\n" + text;
+        WriteBytes("sprite.ini", text);
+        ASSERT_EQ(LoadSpriteSheets(), 1);
+        ASSERT_GE(sheetCount, 0);
+        ASSERT_LE(sheetCount, 4);
+        for (int i = 0; i < sheetCount; i++) {
+            EXPECT_NE(sheets[i].texture, nullptr);
+            EXPECT_GE(sheets[i].columns, 1);
+            EXPECT_GE(sheets[i].rows, 1);
+        }
+    }
+}
