@@ -27,6 +27,11 @@ uniform vec4 uLightDiffuse, uLightSpecular, uLightAmbient;
 uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;
 uniform float uMatPower;
 
+// The game's pictures were laid out for a rasteriser whose pixel centres sit
+// on whole coordinates and whose top and left edges are inside: move by half
+// a pixel, and a hair up so a centre on a top edge counts as inside here too.
+const vec2 kCentre = vec2(0.5, 0.5 - 1.0 / 64.0);
+
 out vec4 vColour;
 flat out vec4 vFlatColour;
 out vec3 vSpecular;
@@ -55,17 +60,16 @@ void main()
     vec4 vertexColour = uHasColour ? aColour : vec4(1.0);
     vec4 clip;
     if (uScreen) {
-        // Pixel centres sit on whole coordinates there, on halves here.
         float w = aPosition.w != 0.0 ? 1.0 / aPosition.w : 1.0;
-        vec2 ndc = vec2((aPosition.x + 0.5) / uBackSize.x * 2.0 - 1.0,
-                        1.0 - (aPosition.y + 0.5) / uBackSize.y * 2.0);
+        vec2 ndc = vec2((aPosition.x + kCentre.x) / uBackSize.x * 2.0 - 1.0,
+                        1.0 - (aPosition.y + kCentre.y) / uBackSize.y * 2.0);
         clip = vec4(ndc, aPosition.z, 1.0) * w;
         vColour = vertexColour;
         vSpecular = vec3(0.0);
     } else {
         vec4 viewPos = uWorldView * vec4(aPosition.xyz, 1.0);
         clip = uProjection * viewPos;
-        clip.xy += vec2(1.0 / uBackSize.x, -1.0 / uBackSize.y) * clip.w;
+        clip.xy += vec2(2.0 * kCentre.x / uBackSize.x, -2.0 * kCentre.y / uBackSize.y) * clip.w;
         if (uLighting) {
             Light(viewPos.xyz, uNormalMatrix * aNormal, uHasColour ? aColour : uMatDiffuse);
         } else {
