@@ -2,6 +2,7 @@
 // and its failures, the shared flags and shutdown.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -397,4 +398,45 @@ TEST_F(BoardThreadTest, StuckReadEndsWhenBoardVanishes)
     EXPECT_FALSE(BoardThreadFinished());
     SimBoardSetPresent(0);
     EXPECT_TRUE(WaitFor([] { return BoardThreadFinished(); }, 1000));
+}
+
+// --- the real transport -----------------------------------------------------
+
+namespace {
+std::atomic<int> realOpens;
+std::atomic<int> realBoardFound;
+
+HidBoard* CountingOpen()
+{
+    realOpens++;
+    HidBoard* board = HidRealTransport()->open();
+    if (board)
+        realBoardFound = 1;
+    return board;
+}
+}  // namespace
+
+// Over hidapi with no board attached the thread searches about every 16 ms,
+// stays disconnected and stops cleanly.
+TEST(BoardRealTransport, SearchesWithoutBoard)
+{
+    const HidTransport* real = HidRealTransport();
+    static HidTransport counting;
+    counting = {CountingOpen, real->write, real->read, real->close};
+    realOpens = 0;
+    realBoardFound = 0;
+    HidSelectTransport(&counting);
+    auto start = std::chrono::steady_clock::now();
+    StartBoardThread();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    bool connected = BoardConnected();
+    EXPECT_TRUE(StopThreadAndWait());
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start).count();
+    HidSelectTransport(nullptr);
+    if (realBoardFound)
+        GTEST_SKIP() << "a real board is attached";
+    EXPECT_FALSE(connected);
+    EXPECT_GE(realOpens.load(), 3);
+    EXPECT_LE(realOpens.load(), elapsed / 16 + 1);
 }
