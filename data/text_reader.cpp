@@ -131,11 +131,18 @@ long TakeWideLine(const unsigned char* raw, size_t count, long start,
 long TakeNarrowLine(const char* raw, size_t count, long start,
                     char16_t* dest, int maxChars, int* stored)
 {
+    bool filled = count == RAW_READ_BYTES;   // the line may go on past the read
+    // Editors on Windows often start UTF-8 files with a mark; it is no text.
+    if (start == 0 && count >= 3 && memcmp(raw, "\xEF\xBB\xBF", 3) == 0) {
+        raw += 3;
+        count -= 3;
+        start += 3;
+    }
     size_t text = 0;
     while (text < count && raw[text] != 0) text++;
     size_t line = 0;
     while (line < text && raw[line] != '\n') line++;
-    bool utf8 = IsUtf8(raw, text, text == count && count == RAW_READ_BYTES);
+    bool utf8 = IsUtf8(raw, text, text == count && filled);
     *stored = (int)DecodeNarrow(raw, line, utf8, dest, (size_t)maxChars);
     return start + (long)line + 1;
 }

@@ -51,6 +51,15 @@ TEST_F(TextReaderTest, NarrowEncodingsGiveTheSameLines)
     WriteBytes("cp932.txt", kCp932Text);
     EXPECT_EQ(ReadAllLines("utf8.txt"), kExpected);
     EXPECT_EQ(ReadAllLines("cp932.txt"), kExpected);
+    WriteBytes("mark.txt", std::string("\xEF\xBB\xBF") + kUtf8Text);
+    EXPECT_EQ(ReadAllLines("mark.txt"), kExpected);
+    // A read that stops inside a character of a long UTF-8 line is still UTF-8.
+    std::string longLine = "a";
+    for (int i = 0; i < 3000; i++) longLine += "\xE3\x81\x82";
+    WriteBytes("long.txt", longLine + "\nz\n");
+    std::vector<std::u16string> lines = ReadAllLines("long.txt");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], u"a" + std::u16string(SETTING_LINE_CHARS - 1, u'あ'));
 }
 
 // The position after each read is exactly past the consumed LF, in both encodings.
