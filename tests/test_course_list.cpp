@@ -234,16 +234,6 @@ TEST_F(CourseListTest, ReadsSettingsToo)
     EXPECT_EQ(shownMessages, (std::vector<std::string>{"初期設定ファイル'def.ini'が読み込めませんでした。"}));
 }
 
-// FreeCourseList empties the table and every obstacle list.
-TEST_F(CourseListTest, FreeEmptiesTheTable)
-{
-    WriteBytes("course.ini", "FIELD_TOTAL:[2]\nOBJECT:[BOX]\nOBJECT:[BOX]\n");
-    ASSERT_EQ(LoadCourseList(), 1);
-    FreeCourseList();
-    EXPECT_EQ(courseList.courseCount, 0);
-    EXPECT_EQ(courseList.courses, nullptr);
-}
-
 // Random course files never crash; every obstacle list is well linked.
 TEST_F(CourseListTest, RandomFilesAreSafe)
 {
