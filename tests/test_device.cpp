@@ -279,3 +279,78 @@ TEST(Mesh, BadFilesFail)
     path = WriteFile("junk.x", junk, sizeof junk - 1);
     EXPECT_EQ(LoadMeshFromX(path.c_str(), &materials, &count), nullptr);
 }
+
+// Start-up on the null platform succeeds and sets the fixed values: light 0
+// along normalised (0.2, -1, 0.2), the two materials, the projection.
+TEST(Renderer, StartUpValues)
+{
+    ASSERT_EQ(InitRenderer(), 1);
+    const Vec3& l = LightDirection();
+    float n = std::sqrt(1.08f);
+    EXPECT_FLOAT_EQ(l.x, 0.2f / n);
+    EXPECT_FLOAT_EQ(l.y, -1.0f / n);
+    EXPECT_FLOAT_EQ(l.z, 0.2f / n);
+    const Material& t = TerrainMaterial();
+    EXPECT_FLOAT_EQ(t.diffuse[0], 1.0f);
+    EXPECT_FLOAT_EQ(t.ambient[1], 0.3f);
+    EXPECT_FLOAT_EQ(t.specular[3], 1.0f);
+    EXPECT_FLOAT_EQ(t.emissive[3], 0.0f);
+    const Material& m = MarkerMaterial();
+    EXPECT_FLOAT_EQ(m.diffuse[0], 0.0f);
+    EXPECT_FLOAT_EQ(m.diffuse[1], 1.0f);
+    EXPECT_FLOAT_EQ(m.ambient[1], 1.0f);
+    EXPECT_FLOAT_EQ(m.specular[1], 1.0f);
+    EXPECT_FLOAT_EQ(m.power, 0.0f);
+    EXPECT_NEAR(ProjectionMatrix().m[0][0], 2.4142135f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix().m[1][1], 2.4142135f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix().m[3][2], -10.0f * 2000.0f / 1990.0f, 1e-4f);
+    EXPECT_EQ(GetRenderState(RS_CULL_CCW), 1);
+    EXPECT_EQ(GetRenderState(RS_ALPHA_BLEND), 1);
+    EXPECT_EQ(GetRenderState(RS_Z_ENABLE), 1);
+    EXPECT_EQ(GetRenderState(RS_LIGHTING), 1);
+    EXPECT_EQ(GetRenderState(RS_SPECULAR), 1);
+    EXPECT_EQ(GetRenderState(RS_WIREFRAME), 0);
+    EXPECT_EQ(GetRenderState(RS_FLAT_SHADING), 0);
+}
+
+// The shared geometry exists after start-up; releasing the renderer frees
+// all of it while the device lives on for the course's own objects.
+TEST(Renderer, ReleaseFreesSharedGeometryBeforeShutdown)
+{
+    int before = GfxLiveObjects();
+    ShutdownDevice();
+    EXPECT_EQ(GfxLiveObjects(), before - 8);   // three meshes of two buffers, two marker buffers
+    ASSERT_EQ(InitRenderer(), 1);
+    EXPECT_NE(SphereMesh(), nullptr);
+    EXPECT_NE(BoxMesh(), nullptr);
+    EXPECT_NE(CylinderMesh(), nullptr);
+    EXPECT_NE(MarkerVertexBuffer(), nullptr);
+    EXPECT_NE(MarkerIndexBuffer(), nullptr);
+    EXPECT_EQ(MeshSubsetCount(SphereMesh()), 1u);
+    ReleaseRenderer();
+    EXPECT_EQ(SphereMesh(), nullptr);
+    EXPECT_EQ(MarkerIndexBuffer(), nullptr);
+    EXPECT_EQ(GfxLiveObjects(), before - 8);
+    // The device still makes objects until it is shut down.
+    VertexBuffer* course = CreateVertexBuffer(36 * 4);
+    EXPECT_NE(course, nullptr);
+    ReleaseVertexBuffer(course);
+    ShutdownDevice();
+    ASSERT_EQ(InitRenderer(), 1);
+}
+
+// Buffers refuse writes past their end and index sizes other than 16 and 32.
+TEST(Renderer, BufferBounds)
+{
+    VertexBuffer* vb = CreateVertexBuffer(72);
+    ASSERT_NE(vb, nullptr);
+    const uint8_t bytes[80] = {};
+    EXPECT_EQ(WriteVertexBuffer(vb, bytes, 72), 1);
+    EXPECT_EQ(WriteVertexBuffer(vb, bytes, 73), 0);
+    ReleaseVertexBuffer(vb);
+    EXPECT_EQ(CreateIndexBuffer(48, 8), nullptr);
+    EXPECT_EQ(CreateVertexBuffer(0), nullptr);
+    IndexBuffer* ib = CreateIndexBuffer(48, 32);
+    EXPECT_NE(ib, nullptr);
+    ReleaseIndexBuffer(ib);
+}
