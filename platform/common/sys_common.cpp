@@ -1,5 +1,6 @@
 // Platform pieces that are the same with or without a window: the test hooks,
 // the message queue, the clock, sleeping and the program directory.
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -11,8 +12,17 @@
 
 namespace {
 
+// Each hook is read by the board thread too (its clock and sleeps), so each
+// is an atomic pointer of its own.
+struct AtomicHooks {
+    std::atomic<int (*)(SysKey)> keyDown;
+    std::atomic<uint32_t (*)()> milliseconds;
+    std::atomic<void (*)(const char*)> errorBox;
+    std::atomic<void (*)(uint32_t)> sleep;
+};
+
 struct SysCommon {
-    SysHooks hooks;                  // test replacements, null members = own
+    AtomicHooks hooks;               // test replacements, null members = own
     SysMessage queue[16];            // posted messages waiting for the loop
     int queueHead;                   // index of the oldest message
     int queueCount;                  // messages waiting
@@ -44,25 +54,31 @@ void SleepNanoseconds(uint64_t ns)
 
 void SysSetHooks(const SysHooks* hooks)
 {
-    sys.hooks = hooks ? *hooks : SysHooks{};
+    SysHooks h = hooks ? *hooks : SysHooks{};
+    sys.hooks.keyDown = h.keyDown;
+    sys.hooks.milliseconds = h.milliseconds;
+    sys.hooks.errorBox = h.errorBox;
+    sys.hooks.sleep = h.sleep;
 }
 
 int SysKeyDown(SysKey key)
 {
     if (key < 0 || key >= KEY_COUNT)
         return 0;
-    return sys.hooks.keyDown ? sys.hooks.keyDown(key) : SysBackendKeyDown(key);
+    auto hook = sys.hooks.keyDown.load();
+    return hook ? hook(key) : SysBackendKeyDown(key);
 }
 
 uint32_t SysMilliseconds()
 {
-    return sys.hooks.milliseconds ? sys.hooks.milliseconds() : MonotonicMilliseconds();
+    auto hook = sys.hooks.milliseconds.load();
+    return hook ? hook() : MonotonicMilliseconds();
 }
 
 void SysSleep(uint32_t ms)
 {
-    if (sys.hooks.sleep) {
-        sys.hooks.sleep(ms);
+    if (auto hook = sys.hooks.sleep.load()) {
+        hook(ms);
         return;
     }
     SleepNanoseconds(uint64_t(ms) * 1000000u);
@@ -82,8 +98,8 @@ void SysErrorBox(const char* textUtf8)
 {
     if (!textUtf8)
         textUtf8 = "";
-    if (sys.hooks.errorBox)
-        sys.hooks.errorBox(textUtf8);
+    if (auto hook = sys.hooks.errorBox.load())
+        hook(textUtf8);
     else
         SysBackendErrorBox(textUtf8);
 }
