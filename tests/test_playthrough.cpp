@@ -1,0 +1,194 @@
+// End to end on the null platform: start-up from setting files, then a race
+// driven frame by frame with scripted keys through Intro, Countdown, Race and
+// Goal (or Miss), checking the state chain, the race clock and record.sav.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "app/game.h"
+#include "app/loop.h"
+#include "data/course_list.h"
+#include "physics/physics.h"
+#include "platform/sys.h"
+#include "screens/screens.h"
+#include "support/physics_support.h"
+
+namespace {
+
+bool keys[KEY_COUNT];
+uint32_t clockMs;
+std::vector<std::string> messages;
+
+int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
+uint32_t ScriptedClock() { return clockMs; }
+void CatchBox(const char* text) { messages.push_back(text); }
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::string bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    int c;
+    while ((c = std::fgetc(f)) != EOF)
+        bytes.push_back((char)c);
+    std::fclose(f);
+    return bytes;
+}
+
+class Playthrough : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = TempDir() + "/game" + std::to_string(run++) + "/";
+        ASSERT_EQ(0, system(("mkdir -p " + dir + "field").c_str()));
+        WriteGreyBmp("flat16.bmp", 16, 16, std::vector<int>(256, 0));
+        ASSERT_EQ(0, system(("cp " + TempDir() + "/flat16.bmp " + dir + "field/map.bmp").c_str()));
+        WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
+        WriteText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\nBALL_SPEED:[0.5]\r\n");
+        // W = H = 17 * 4 = 68; start at the centre resting on the ground;
+        // the goal lies toward +x (fractions 0.1 .. 0.3 from the left edge).
+        WriteText(dir + "course.ini",
+                  "FIELD_TOTAL:[1]\r\nFIELD_NUM:[0]\r\nFIELD_NAME:[[flat]]\r\n"
+                  "HEIGHT_MAP:[[field\\MAP.bmp]] FIELD_TEXTURE:[[field\\map.bmp]]\r\n"
+                  "MAP_HEIGHT:[3] GRID_SIZE:[4]\r\n"
+                  "START:[0.5,1,0.5] GOAL:[0.1][0.3][0.3][0.7]\r\n");
+        for (bool& k : keys)
+            k = false;
+        clockMs = 5000;
+        messages.clear();
+        SysSetProgramDirectoryForTests(dir.c_str());
+        SysHooks hooks = {};
+        hooks.keyDown = ScriptedKey;
+        hooks.milliseconds = ScriptedClock;
+        hooks.errorBox = CatchBox;
+        SysSetHooks(&hooks);
+        game = Game{};
+        loop = LoopState{};
+        ASSERT_EQ(1, StartUp());
+    }
+    void TearDown() override
+    {
+        ShutDown();
+        SysSetHooks(nullptr);
+        SysSetProgramDirectoryForTests(nullptr);
+    }
+    // One frame 16 ms after the last; the frame's state is recorded.
+    void Frame()
+    {
+        clockMs += 16;
+        SampleInput();
+        int frameState = game.state;
+        RunFrame(clockMs);
+        states.push_back(frameState);
+    }
+    int FramesIn(int state) const
+    {
+        int n = 0;
+        for (int s : states)
+            n += s == state;
+        return n;
+    }
+    // The states in the order they were first run, repeats folded.
+    std::vector<int> Chain() const
+    {
+        std::vector<int> chain;
+        for (int s : states)
+            if (chain.empty() || chain.back() != s)
+                chain.push_back(s);
+        return chain;
+    }
+    // What course select does on a confirm.
+    void ChooseCourse()
+    {
+        RequestCourseLoad(0);
+        EnterIntro();
+    }
+    void RunUntilStateLeaves(int state, int limit)
+    {
+        for (int k = 0; k < limit && game.state == state; k++)
+            Frame();
+    }
+    std::string dir;
+    std::vector<int> states;
+    static int run;
+};
+int Playthrough::run = 0;
+
+// LEFT steers the ball into the goal: Goal, then GoalMenu; the time is kept and saved.
+TEST_F(Playthrough, RaceToTheGoal)
+{
+    EXPECT_EQ(STATE_TITLE, game.state);
+    ChooseCourse();
+    keys[KEY_SPACE] = true;            // still held from the confirm: no skip
+    for (int k = 0; k < 10; k++)
+        Frame();
+    EXPECT_EQ(STATE_INTRO, game.state);
+    keys[KEY_SPACE] = false;
+    Frame();
+    keys[KEY_SPACE] = true;            // a fresh press skips the fly-over
+    Frame();
+    keys[KEY_SPACE] = false;
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    EXPECT_EQ(239, FramesIn(STATE_COUNTDOWN));     // the frame that left Intro was the first
+    EXPECT_EQ(0u, loop.raceTimeMs);
+
+    keys[KEY_LEFT] = true;
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    ASSERT_EQ(STATE_GOAL, game.state);
+    int raceFrames = FramesIn(STATE_RACE);
+    EXPECT_GT(raceFrames, 10);
+    EXPECT_EQ(16u * raceFrames, loop.raceTimeMs);
+    keys[KEY_LEFT] = false;
+    RunUntilStateLeaves(STATE_GOAL, 200);
+    EXPECT_EQ(119, FramesIn(STATE_GOAL));      // the goal frame itself counted the first
+    EXPECT_EQ(STATE_GOAL_MENU, game.state);
+    EXPECT_EQ(16u * raceFrames, loop.raceTimeMs);  // frozen after the goal
+
+    std::vector<int> expected = { STATE_INTRO, STATE_COUNTDOWN, STATE_RACE, STATE_GOAL };
+    EXPECT_EQ(expected, Chain());
+    EXPECT_EQ(loop.raceTimeMs, courseList.courses[0].bestTimeMs);
+    std::string record = ReadFile(dir + "record.sav");
+    ASSERT_EQ(4u, record.size());
+    uint32_t saved = (uint8_t)record[0] | (uint8_t)record[1] << 8 | (uint8_t)record[2] << 16
+                   | (uint32_t)(uint8_t)record[3] << 24;
+    EXPECT_EQ(loop.raceTimeMs, saved);
+    // The ball ended inside the goal rectangle: x from 13.6 to 27.2.
+    EXPECT_GE(ballMatrix.m[3][0], 13.6f);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+// RIGHT runs the ball off the far edge: Miss keeps the clock running, then MissMenu.
+TEST_F(Playthrough, FallOffTheCourse)
+{
+    ChooseCourse();
+    RunUntilStateLeaves(STATE_INTRO, 200);
+    EXPECT_EQ(180, FramesIn(STATE_INTRO));          // the 180th frame leaves for Countdown
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    keys[KEY_RIGHT] = true;
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    ASSERT_EQ(STATE_MISS, game.state);
+    EXPECT_TRUE(IsBallFallen());
+    keys[KEY_RIGHT] = false;
+    RunUntilStateLeaves(STATE_MISS, 200);
+    EXPECT_EQ(STATE_MISS_MENU, game.state);
+    EXPECT_EQ(120, FramesIn(STATE_MISS));
+    EXPECT_EQ(16u * (FramesIn(STATE_RACE) + FramesIn(STATE_MISS)), loop.raceTimeMs);
+    std::vector<int> expected = { STATE_INTRO, STATE_COUNTDOWN, STATE_RACE, STATE_MISS };
+    EXPECT_EQ(expected, Chain());
+    EXPECT_EQ(0u, courseList.courses[0].bestTimeMs);
+    EXPECT_EQ("", ReadFile(dir + "record.sav"));
+}
+
+}  // namespace
