@@ -82,6 +82,9 @@ void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indi
                     uint32_t startIndex, uint32_t triangleCount);
 void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount);
 void GfxPresent();   // shows the back buffer scaled to the window, keeping 4:3
+// Where the picture goes in a window of that size: the largest centred 4:3
+// rectangle, x, y, width, height (the rest is black bars).
+void GfxLetterbox(int width, int height, int rect[4]);
 
 // The 640 x 480 back buffer as RGBA bytes, top row first (1 ok, 0 none).
 int GfxReadBackBuffer(uint8_t* rgba);

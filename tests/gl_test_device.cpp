@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/gfx.h"
 #include "render/device.h"
@@ -384,6 +385,40 @@ TEST_F(DeviceTest, SharedGeometryFrame)
     Frame big = DrawSharedGeometry(10.0f, {0, 50, -130});
     SaveFrame(big, "/tmp/kestrune_device_scene_x10.png");
     EXPECT_LT(big.Count(kGrey), 640 * 480 - 20000);
+}
+
+// Presenting leaves the device drawing into the whole 640 x 480 back buffer.
+TEST_F(DeviceTest, DrawingAfterPresentStillFillsBackBuffer)
+{
+    PresentScene();
+    BeginScene();
+    DrawScreenRect(0, 0, 640, 480, 0xFFFFFFFF);
+    EXPECT_EQ(ReadFrame().Count(0xFFFFFF), 640 * 480);
+}
+
+// The picture keeps 4:3 in any window: bars at the sides of a wide window,
+// above and below in a tall one, none at 640 x 480.
+TEST(Present, LetterboxKeepsFourToThree)
+{
+    int rect[4];
+    GfxLetterbox(640, 480, rect);
+    EXPECT_EQ(rect[0], 0); EXPECT_EQ(rect[1], 0); EXPECT_EQ(rect[2], 640); EXPECT_EQ(rect[3], 480);
+    GfxLetterbox(1920, 1080, rect);
+    EXPECT_EQ(rect[0], 240); EXPECT_EQ(rect[1], 0); EXPECT_EQ(rect[2], 1440); EXPECT_EQ(rect[3], 1080);
+    GfxLetterbox(800, 1000, rect);
+    EXPECT_EQ(rect[0], 0); EXPECT_EQ(rect[1], 200); EXPECT_EQ(rect[2], 800); EXPECT_EQ(rect[3], 600);
+    GfxLetterbox(1, 1, rect);
+    EXPECT_GE(rect[2], 0);
+    EXPECT_GE(rect[3], 0);
+}
+
+// A picture larger than any texture the GL can hold fails instead of
+// giving a blank texture.
+TEST_F(DeviceTest, OversizedTextureFails)
+{
+    const int width = 65536, height = 1;
+    std::vector<uint8_t> pixels(width * height * 4, 255);
+    EXPECT_EQ(CreateTextureFromPixels(pixels.data(), width, height), nullptr);
 }
 
 // Shutting the renderer releases everything it made.

@@ -340,7 +340,16 @@ GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height)
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    while (glGetError() != GL_NO_ERROR) {
+    }
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    // Too large for this GL, or out of memory: a failed texture, not a blank one.
+    if (glGetError() != GL_NO_ERROR) {
+        glBindTexture(GL_TEXTURE_2D, gl.texture ? gl.texture->id : 0);
+        glDeleteTextures(1, &texture->id);
+        delete texture;
+        return nullptr;
+    }
     glGenerateMipmap(GL_TEXTURE_2D);
     // Linear between mip levels and when magnifying; the minifying filter
     // inside a level stays at point sampling, as the game always had it.
@@ -384,8 +393,10 @@ static GfxBuffer* NewBuffer(uint32_t bytes, int indexBits)
         return nullptr;
     glGenBuffers(1, &buffer->id);
     glBindBuffer(GL_ARRAY_BUFFER, buffer->id);
+    while (glGetError() != GL_NO_ERROR) {
+    }
     glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
-    if (glGetError() == GL_OUT_OF_MEMORY) {
+    if (glGetError() != GL_NO_ERROR) {
         glDeleteBuffers(1, &buffer->id);
         delete buffer;
         return nullptr;
@@ -517,19 +528,28 @@ void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleC
 // [SECTION] Present and read-back
 // ---------------------------------------------------------------------------
 
+void GfxLetterbox(int width, int height, int rect[4])
+{
+    int w = width, h = width * 3 / 4;
+    if (h > height) {
+        h = height;
+        w = height * 4 / 3;
+    }
+    rect[0] = (width - w) / 2;
+    rect[1] = (height - h) / 2;
+    rect[2] = w;
+    rect[3] = h;
+}
+
 void GfxPresent()
 {
     if (!gl.ready)
         return;
     int width = 0, height = 0;
     SysGetDrawableSize(&width, &height);
-    // The largest 4:3 rectangle that fits, centred.
-    int w = width, h = width * 3 / 4;
-    if (h > height) {
-        h = height;
-        w = height * 4 / 3;
-    }
-    int x = (width - w) / 2, y = (height - h) / 2;
+    int rect[4];
+    GfxLetterbox(width, height, rect);
+    int x = rect[0], y = rect[1], w = rect[2], h = rect[3];
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.fbo);
     glViewport(0, 0, width, height);
