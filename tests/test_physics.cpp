@@ -18,7 +18,11 @@ protected:
         SetBallType(3, 1, 0);
         CreatePhysicsWorld();
     }
-    void TearDown() override { DestroyPhysicsWorld(); }
+    void TearDown() override
+    {
+        DestroyPhysicsWorld();
+        courseList = {};      // the hand-made courses die with the test
+    }
 
     // Flat terrain, the ball at (0, y, 0), and gravity preset g.
     void Course(float ballY, float g, float groundBound = 0)
