@@ -374,6 +374,9 @@ void ShutDown()
     }
     ReleaseSpriteSheets();
     FreeCourseList();
+    // GL objects die with their context, so the device goes only after the
+    // course graphics and the sprite sheets have been released above.
+    ShutdownDevice();
     SysDestroyWindow();
 }
 
