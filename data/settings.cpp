@@ -146,7 +146,10 @@ Texture* LoadMaterialTexture(const char* folder, const char* rawName)
     char nameUtf8[1024];
     Utf16ToUtf8(name, nameUtf8, sizeof nameUtf8);
     char path[2048];
-    snprintf(path, sizeof path, "%s%s", nameUtf8[0] == '/' ? "" : folder, nameUtf8);
+    // A name that does not fit cannot be a real file: treat it as missing.
+    int n = snprintf(path, sizeof path, "%s%s", nameUtf8[0] == '/' ? "" : folder, nameUtf8);
+    if (n < 0 || n >= (int)sizeof path)
+        return nullptr;
     char resolved[2048];
     SysResolvePath(path, resolved, sizeof resolved);
     return CreateTextureFromFile(resolved);
