@@ -1,24 +1,33 @@
-// Every shipped course can be finished: a driver holding the arrow keys
-// steers the ball along waypoints through the real steering and physics and
-// reaches the goal within three minutes of race time.
+// Every shipped course can be finished through the real loop: start-up reads
+// the shipped files, then for each course a driver holding arrow keys goes
+// through Intro, Countdown, Race and Goal, within three minutes of race time.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/game.h"
-#include "app/race.h"
+#include "app/loop.h"
 #include "data/course_list.h"
-#include "data/settings.h"
-#include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "render/terrain.h"
+#include "screens/screens.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-void QuietErrorBox(const char*) {}
+bool keys[KEY_COUNT];
+uint32_t clockMs;
+int messages;
+
+int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
+uint32_t ScriptedClock() { return clockMs; }
+void CountBox(const char*) { messages++; }
 
 // Waypoints as map fractions (x from the picture's left, z from its top),
 // one route per shipped course in list order.
@@ -31,82 +40,141 @@ const std::vector<std::vector<float>> kRoutes = {
     {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f},
 };
 
-// The keyboard's eight directions (and none), as the tilt sampler gives them.
-TiltVector Keys(float wantX, float wantZ)
+void ReleaseKeys()
 {
-    TiltVector t = {0, 10, 0, 0, 0};
-    float len = std::hypot(wantX, wantZ);
-    if (len < 1.0f) return t;
-    float best = -2;
-    const float dirs[8][2] = {{20, 0}, {-20, 0}, {0, 20}, {0, -20}, {10, 10}, {10, -10}, {-10, 10}, {-10, -10}};
-    for (const auto& d : dirs) {
-        float score = (d[0] * wantX + d[1] * wantZ) / (std::hypot(d[0], d[1]) * len);
-        if (score > best) {
-            best = score;
-            t.x = d[0];
-            t.z = d[1];
-        }
-    }
-    return t;
+    for (bool& k : keys)
+        k = false;
 }
 
-// Runs one course: true when the goal is reached within three minutes.
-bool Drive(int index, const std::vector<float>& route, int* framesUsed)
+// Holds the arrow keys whose tilt points closest to the wanted push. LEFT
+// gives +x, RIGHT -x, UP -z, DOWN +z; two keys give the diagonals.
+void HoldArrowsToward(float wantX, float wantZ)
 {
-    const CourseDef& c = courseList.courses[index];
+    ReleaseKeys();
+    float len = std::hypot(wantX, wantZ);
+    if (len < 1.0f)
+        return;
+    const float angle = std::atan2(wantZ, wantX);
+    const int octant = int(std::lround(angle / (3.14159265f / 4))) & 7;   // 0 = +x
+    static const bool left[8] = {true, true, false, false, false, false, false, true};
+    static const bool right[8] = {false, false, false, true, true, true, false, false};
+    static const bool down[8] = {false, true, true, true, false, false, false, false};
+    static const bool up[8] = {false, false, false, false, false, true, true, true};
+    keys[KEY_LEFT] = left[octant];
+    keys[KEY_RIGHT] = right[octant];
+    keys[KEY_DOWN] = down[octant];
+    keys[KEY_UP] = up[octant];
+}
+
+void Frame()
+{
+    clockMs += 16;
+    SampleInput();
+    RunFrame(clockMs);
+}
+
+// Steers toward the route's next waypoint at a modest speed.
+void Steer(const std::vector<float>& route, size_t* next)
+{
+    const CourseDef& c = courseList.courses[game.currentCourse];
     const TerrainGrid& grid = CurrentTerrainGrid();
     float w = grid.NX * c.GRID_SIZE, h = grid.NZ * c.GRID_SIZE;
-    size_t next = 0;
-    TiltVector previous = {0, 10, 0, 0, 0};
-    game.state = STATE_RACE;
-    for (int frame = 0; frame < 180 * 60; ++frame) {
-        StepPhysicsWorld();
-        SyncCourseTransforms();
-        float bx = ballMatrix.m[3][0], bz = ballMatrix.m[3][2];
-        float tx = w * (1 - route[next]) - w / 2, tz = h * route[next + 1] - h / 2;
-        if (std::hypot(tx - bx, tz - bz) < 10 && next + 2 < route.size()) next += 2;
-        // Aim for a modest speed towards the waypoint and steer off the difference.
-        Vec3 v = {};
-        GetBallVelocity(&v);
-        float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
-        float speed = std::min(22.0f, d);
-        TiltVector tilt = Keys(dx / d * speed - v.x, dz / d * speed - v.z);
-        // Tilt z is forward/back: UP (z < 0) pushes towards -z.
-        UpdateRace(tilt, previous);
-        previous = tilt;
-        if (game.state == STATE_GOAL) {
-            *framesUsed = frame;
-            return true;
-        }
-        if (IsBallFallen()) return false;
+    float bx = ballMatrix.m[3][0], bz = ballMatrix.m[3][2];
+    float tx = w * (1 - route[*next]) - w / 2, tz = h * route[*next + 1] - h / 2;
+    if (std::hypot(tx - bx, tz - bz) < 10 && *next + 2 < route.size()) {
+        *next += 2;
+        tx = w * (1 - route[*next]) - w / 2;
+        tz = h * route[*next + 1] - h / 2;
     }
-    return false;
+    Vec3 v = {};
+    GetBallVelocity(&v);
+    float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
+    float speed = std::min(22.0f, d);
+    HoldArrowsToward(dx / d * speed - v.x, dz / d * speed - v.z);
 }
 
-} // namespace
-
-// Each shipped course is finished from its start within three minutes by a steady driver.
-TEST(ContentPlaythrough, EveryCourseCanBeFinished)
+// Races one course from the reload request to its goal menu; returns the
+// number of Race frames, or -1 when the goal was not reached.
+int RaceCourse(int index, const std::vector<float>& route)
 {
+    ReleaseKeys();
+    RequestCourseLoad(index);
+    EnterIntro();
+    // The intro's last frame is the countdown's first.
+    for (int i = 0; i < 179 + 240; i++)
+        Frame();
+    EXPECT_EQ(game.state, STATE_RACE);
+    EXPECT_EQ(game.currentCourse, index);
+    size_t next = 0;
+    int raceFrames = 0;
+    while (game.state == STATE_RACE && raceFrames < 180 * 60) {
+        Steer(route, &next);
+        Frame();
+        raceFrames++;
+    }
+    if (game.state != STATE_GOAL)
+        return -1;
+    ReleaseKeys();
+    for (int i = 0; i < 120; i++)
+        Frame();
+    EXPECT_EQ(game.state, STATE_GOAL_MENU);
+    return raceFrames;
+}
+
+uint32_t RecordOnDisk(const fs::path& dir, int index)
+{
+    uint32_t value = 0;
+    FILE* f = fopen((dir / "record.sav").c_str(), "rb");
+    if (!f)
+        return 0;
+    unsigned char b[4];
+    if (fseek(f, long(index) * 4, SEEK_SET) == 0 && fread(b, 1, 4, f) == 4)
+        value = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    fclose(f);
+    return value;
+}
+
+}  // namespace
+
+// Each shipped course is finished from its start within three minutes, its
+// race clock is 16 ms a Race frame, and its best time reaches record.sav.
+TEST(ContentPlaythrough, EveryCourseCanBeFinishedThroughTheLoop)
+{
+    // Race on a copy, so the shipped folder never gets a record.sav.
+    fs::path dir = fs::temp_directory_path() / ("kestrune-play-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::copy(KESTRUNE_GAME_DIR, dir, fs::copy_options::recursive);
+    fs::remove(dir / "record.sav");
+    fs::remove(dir / "config.sav");
+
+    ReleaseKeys();
+    clockMs = 5000;
+    messages = 0;
     SysHooks hooks = {};
-    hooks.errorBox = QuietErrorBox;
+    hooks.keyDown = ScriptedKey;
+    hooks.milliseconds = ScriptedClock;
+    hooks.errorBox = CountBox;
     SysSetHooks(&hooks);
-    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
-    SysMakeProgramDirectoryCurrent();
-    ASSERT_EQ(LoadCourseList(), 1);
-    ASSERT_EQ(courseList.courseCount, static_cast<int>(kRoutes.size()));
-    CreatePhysicsWorld();
-    for (int i = 0; i < courseList.courseCount; ++i) {
-        ASSERT_TRUE(LoadCourse(i));
-        int frames = 0;
-        EXPECT_TRUE(Drive(i, kRoutes[i], &frames)) << "course " << i;
+    SysSetProgramDirectoryForTests(dir.c_str());
+
+    ASSERT_EQ(StartUp(), 1);
+    EXPECT_EQ(messages, 0);
+    ASSERT_EQ(courseList.courseCount, int(kRoutes.size()));
+    for (int i = 0; i < courseList.courseCount; i++) {
+        int frames = RaceCourse(i, kRoutes[i]);
+        ASSERT_GT(frames, 0) << "course " << i << " was not finished";
+        EXPECT_EQ(loop.raceTimeMs, uint32_t(frames) * 16u) << "course " << i;
+        EXPECT_EQ(courseList.courses[i].bestTimeMs, loop.raceTimeMs) << "course " << i;
+        EXPECT_EQ(RecordOnDisk(dir, i), loop.raceTimeMs) << "course " << i;
         ::testing::Test::RecordProperty("course" + std::to_string(i) + "_frames", frames);
     }
-    ClearCourseBodies();
-    ReleaseCourseGraphics();
-    DestroyPhysicsWorld();
-    for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
-    FreeCourseList();
+    EXPECT_EQ(messages, 0);
+
+    SysPostMessage(SYS_MSG_CLOSE, 0);
+    while (RunPass()) {
+    }
+    ShutDown();
     SysSetProgramDirectoryForTests(nullptr);
     SysSetHooks(nullptr);
+    fs::remove_all(dir);
 }
