@@ -25,14 +25,20 @@ int FindFaceFile(const char* family, char* path, size_t pathSize, int* index)
 {
     if (!FcInit()) return 0;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    if (!pattern) return 0;
+    if (!pattern) {
+        FcFini();
+        return 0;
+    }
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
-    if (!match) return 0;
+    if (!match) {
+        FcFini();
+        return 0;
+    }
     int res = 0;
     FcChar8* file = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
@@ -41,6 +47,8 @@ int FindFaceFile(const char* family, char* path, size_t pathSize, int* index)
         res = 1;
     }
     FcPatternDestroy(match);
+    // Nothing else keeps fontconfig's tables: let them go with the lookup.
+    FcFini();
     return res;
 }
 
