@@ -82,12 +82,14 @@ void AppendVertices(const MeshInstance& instance, std::vector<MeshFileVertex>* o
     }
 }
 
-// Triangles of one instance; points and lines left by Triangulate are skipped.
+// Triangles of one instance; points and lines left by Triangulate are
+// skipped, and so is a face naming a vertex the mesh does not have.
 void AppendTriangles(const aiMesh* mesh, uint32_t base, std::vector<uint32_t>* out)
 {
     for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
         const aiFace& face = mesh->mFaces[f];
-        if (face.mNumIndices != 3)
+        if (face.mNumIndices != 3 || face.mIndices[0] >= mesh->mNumVertices ||
+            face.mIndices[1] >= mesh->mNumVertices || face.mIndices[2] >= mesh->mNumVertices)
             continue;
         for (int c = 0; c < 3; ++c)
             out->push_back(base + face.mIndices[c]);
