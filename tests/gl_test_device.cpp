@@ -268,6 +268,35 @@ TEST_F(DeviceTest, MeshUsesMaterialDiffuse)
     EXPECT_EQ(ReadFrame().Rgb(320, 240), 0xFFFFFFu);
 }
 
+// Each primitive shows its outward face to the eye, lit by that face's
+// normal: from the front (normal -z gets 0.19 of the light) and from above
+// (normal +y gets cos 15.8 = 0.96). Wrong winding would show the far side.
+TEST_F(DeviceTest, PrimitivesFaceOutwardWithTheirNormals)
+{
+    Material red = {{1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, 0};
+    Mesh* meshes[3] = {SphereMesh(), BoxMesh(), CylinderMesh()};
+    const char* names[3] = {"sphere", "box", "cylinder"};
+    const Vec3 eyes[2] = {{0, 0, -50}, {0, 50, 0}};
+    const Vec3 ups[2] = {{0, 1, 0}, {0, 0, 1}};
+    const double cosines[2] = {0.2 / std::sqrt(1.08), 1.0 / std::sqrt(1.08)};
+    for (int e = 0; e < 2; ++e) {
+        for (int k = 0; k < 3; ++k) {
+            BeginScene();
+            Matrix view, world;
+            Vec3 at = {0, 0, 0};
+            SetTransform(TS_VIEW, MatrixLookAtLH(&view, &eyes[e], &at, &ups[e]));
+            SetTransform(TS_WORLD, MatrixScaling(&world, 1, 1, 1));
+            SetMaterial(&red);
+            DrawMeshSubset(meshes[k], 0);
+            // The sphere's normals are interpolated across facets: a looser match.
+            int tolerance = k == 0 ? 12 : 2;
+            int expect = static_cast<int>(std::lround(cosines[e] * 255.0));
+            uint32_t rgb = ReadFrame().Rgb(320, 240);
+            EXPECT_NEAR(static_cast<int>(rgb >> 16), expect, tolerance) << names[k] << " eye " << e;
+        }
+    }
+}
+
 // Wireframe leaves the inside of a square empty but draws its edges.
 TEST_F(DeviceTest, WireframeDrawsOnlyEdges)
 {
