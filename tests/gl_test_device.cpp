@@ -399,6 +399,24 @@ Frame DrawSharedGeometry(float scale, const Vec3& eye)
     return ReadFrame();
 }
 
+// Screen pixels are sampled at their whole-number centres, as the game's
+// pictures were made for: a texture laid 1:1 over a quad at whole pixels is
+// read half a texel off, so pixel k mixes texels k - 1 and k.
+TEST_F(DeviceTest, ScreenQuadSamplesAtWholePixelCentres)
+{
+    // One row of four texels: black, white, black, white.
+    const uint8_t texels[16] = {0, 0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255};
+    Texture* texture = CreateTextureFromPixels(texels, 4, 1);
+    ASSERT_NE(texture, nullptr);
+    SetTexture(texture);
+    DrawScreenRect(100, 100, 104, 101, 0xFFFFFFFF);
+    SetTexture(nullptr);
+    ReleaseTexture(texture);
+    Frame frame = ReadFrame();
+    for (int x = 100; x < 104; ++x)
+        EXPECT_NEAR(static_cast<int>(frame.Rgb(x, 100) & 255), 128, 2) << "pixel " << x;
+}
+
 // The goal marker and the three primitive meshes, lit, in one frame, at unit
 // scale (normals of length 1) and at the ten-fold scale of a course object;
 // saved as /tmp/kestrune_device_scene_*.png for a look.
