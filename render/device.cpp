@@ -186,6 +186,7 @@ static GfxState ToGfxState(RenderState state)
     case RS_SPECULAR:     return GFX_SPECULAR;
     case RS_WIREFRAME:    return GFX_WIREFRAME;
     case RS_FLAT_SHADING: return GFX_FLAT_SHADE;
+    case RS_NORMALIZE_NORMALS: return GFX_NORMALIZE_NORMALS;
     }
     return GFX_STATE_COUNT;
 }

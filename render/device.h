@@ -70,7 +70,10 @@ enum RenderState {
     RS_LIGHTING,                     // default on
     RS_SPECULAR,                     // default on
     RS_WIREFRAME,                    // default off (solid)
-    RS_FLAT_SHADING                  // default off (Gouraud)
+    RS_FLAT_SHADING,                 // default off (Gouraud)
+    // Default off, as the game always ran: a world matrix scaled by s leaves
+    // normals 1/s long, so scaled-up objects take less diffuse light.
+    RS_NORMALIZE_NORMALS
 };
 void SetRenderState(RenderState state, int value);
 int  GetRenderState(RenderState state);

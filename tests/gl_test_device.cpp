@@ -297,6 +297,25 @@ TEST_F(DeviceTest, PrimitivesFaceOutwardWithTheirNormals)
     }
 }
 
+// Normals are not renormalised unless asked: a box scaled ten-fold takes a
+// tenth of the diffuse light on its front face, and all of it when asked.
+TEST_F(DeviceTest, ScaledNormalsKeepTheirLengthUnlessNormalised)
+{
+    Material red = {{1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, 0};
+    SetMaterial(&red);
+    Matrix world, scale, move;
+    MatrixMultiply(&world, MatrixScaling(&scale, 10, 10, 10), MatrixTranslation(&move, 0, 0, 200));
+    SetTransform(TS_WORLD, &world);
+    DrawMeshSubset(BoxMesh(), 0);
+    double full = 0.2 / std::sqrt(1.08) * 255.0;
+    EXPECT_NEAR(static_cast<int>(ReadFrame().Rgb(320, 240) >> 16), std::lround(full / 10), 2);
+    BeginScene();
+    SetRenderState(RS_NORMALIZE_NORMALS, 1);
+    DrawMeshSubset(BoxMesh(), 0);
+    SetRenderState(RS_NORMALIZE_NORMALS, 0);
+    EXPECT_NEAR(static_cast<int>(ReadFrame().Rgb(320, 240) >> 16), std::lround(full), 2);
+}
+
 // Wireframe leaves the inside of a square empty but draws its edges.
 TEST_F(DeviceTest, WireframeDrawsOnlyEdges)
 {
