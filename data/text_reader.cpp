@@ -206,30 +206,35 @@ int ReadTextLine(FILE* file, char16_t* dest, int maxChars)
 
 // ---------------------------------------------------------------- values
 
-const char16_t* GetBracketValue(char16_t* dest, const char16_t* text)
+namespace {
+
+// Copies what stands between the first `open` and the first `close` after it
+// (cut to the value buffer), and returns the text just past `close`.
+const char16_t* GetDelimitedValue(char16_t* dest, const char16_t* text,
+                                  const char16_t* open, const char16_t* close)
 {
     dest[0] = 0;
-    const char16_t* open = text ? FindText(text, u"[") : nullptr;
-    const char16_t* close = open ? FindText(open + 1, u"]") : nullptr;
-    if (!close) return nullptr;
-    size_t length = (size_t)(close - open - 1);
+    size_t openLength = TextLength(open), closeLength = TextLength(close);
+    const char16_t* start = text ? FindText(text, open) : nullptr;
+    const char16_t* end = start ? FindText(start + openLength, close) : nullptr;
+    if (!end) return nullptr;
+    size_t length = (size_t)(end - start - openLength);
     if (length > VALUE_CHARS - 1) length = VALUE_CHARS - 1;
-    memcpy(dest, open + 1, length * sizeof(char16_t));
+    memcpy(dest, start + openLength, length * sizeof(char16_t));
     dest[length] = 0;
-    return close + 1;
+    return end + closeLength;
+}
+
+}  // namespace
+
+const char16_t* GetBracketValue(char16_t* dest, const char16_t* text)
+{
+    return GetDelimitedValue(dest, text, u"[", u"]");
 }
 
 const char16_t* GetNameValue(char16_t* dest, const char16_t* text)
 {
-    dest[0] = 0;
-    const char16_t* open = text ? FindText(text, u"[[") : nullptr;
-    const char16_t* close = open ? FindText(open + 2, u"]]") : nullptr;
-    if (!close) return nullptr;
-    size_t length = (size_t)(close - open - 2);
-    if (length > VALUE_CHARS - 1) length = VALUE_CHARS - 1;
-    memcpy(dest, open + 2, length * sizeof(char16_t));
-    dest[length] = 0;
-    return close + 2;
+    return GetDelimitedValue(dest, text, u"[[", u"]]");
 }
 
 void ParseVector3(const char16_t* text, float out[3])

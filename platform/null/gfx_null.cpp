@@ -114,18 +114,5 @@ void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t)
 void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) {}
 void GfxPresent() {}
 
-// Same placement as the real device, so layout maths can be tested here too.
-void GfxLetterbox(int width, int height, int rect[4])
-{
-    int w = width, h = width * 3 / 4;
-    if (h > height) {
-        h = height;
-        w = height * 4 / 3;
-    }
-    rect[0] = (width - w) / 2;
-    rect[1] = (height - h) / 2;
-    rect[2] = w;
-    rect[3] = h;
-}
 int  GfxReadBackBuffer(uint8_t*) { return 0; }
 int  GfxLiveObjects() { return gfx.live; }

@@ -528,18 +528,6 @@ void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleC
 // [SECTION] Present and read-back
 // ---------------------------------------------------------------------------
 
-void GfxLetterbox(int width, int height, int rect[4])
-{
-    int w = width, h = width * 3 / 4;
-    if (h > height) {
-        h = height;
-        w = height * 4 / 3;
-    }
-    rect[0] = (width - w) / 2;
-    rect[1] = (height - h) / 2;
-    rect[2] = w;
-    rect[3] = h;
-}
 
 void GfxPresent()
 {
