@@ -33,8 +33,11 @@ bool VideoIsHeadless()
 int SysCreateWindow(const char* captionUtf8, int width, int height)
 {
     if (!sdl.videoReady) {
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            // No box can be shown without video; say why on the terminal.
+            fprintf(stderr, "Kestrune: no display (%s)\n", SDL_GetError());
             return 0;
+        }
         sdl.videoReady = true;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -45,6 +48,8 @@ int SysCreateWindow(const char* captionUtf8, int width, int height)
     sdl.window = SDL_CreateWindow(captionUtf8, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                   width, height,
                                   SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    if (!sdl.window)
+        fprintf(stderr, "Kestrune: cannot open the window (%s)\n", SDL_GetError());
     return sdl.window ? 1 : 0;
 }
 
