@@ -2,13 +2,17 @@
 // clock and key state.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "app/game.h"
 #include "app/loop.h"
 #include "physics/physics.h"
+#include "platform/hid_sim.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
+#include "sensor/board.h"
 
 namespace {
 
@@ -303,6 +307,63 @@ TEST_F(LoopTest, PreviousTiltIsTheLastFramesSample)
     SampleInput();
     EXPECT_NE(loop.tilt.y, held);
     EXPECT_EQ(loop.previousTilt.y, held);
+}
+
+// Shutdown's wait for the board thread, counted in 100 ms steps taken on
+// the main thread; the board thread's own sleeps really sleep.
+std::thread::id mainThread;
+std::vector<uint32_t> mainSleeps;
+void MainThreadSleep(uint32_t ms)
+{
+    if (std::this_thread::get_id() == mainThread)
+        mainSleeps.push_back(ms);
+    else
+        SysSleepMicroseconds(ms * 1000u);
+}
+
+class ShutdownTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mainThread = std::this_thread::get_id();
+        mainSleeps.clear();
+        SysHooks hooks{};
+        hooks.sleep = MainThreadSleep;
+        hooks.errorBox = SilentBox;
+        SysSetHooks(&hooks);
+        SimBoardReset();
+        HidSelectTransport(SimBoardTransport());
+    }
+    void TearDown() override
+    {
+        SimBoardSetPresent(0);   // frees a thread still held in a read
+        for (int i = 0; i < 200 && !BoardThreadFinished(); i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        HidSelectTransport(nullptr);
+        SysSetHooks(nullptr);
+    }
+};
+
+// A board thread that has already ended costs shutdown one 100 ms step.
+TEST_F(ShutdownTest, FinishedThreadCostsOneStep)
+{
+    ASSERT_TRUE(BoardThreadFinished());
+    ShutDown();
+    EXPECT_EQ(mainSleeps, std::vector<uint32_t>{100});
+}
+
+// A thread stuck in a read that never returns holds shutdown for at most
+// ten 100 ms steps.
+TEST_F(ShutdownTest, StuckThreadIsGivenUpAfterOneSecond)
+{
+    StartBoardThread();
+    SimBoardArmFault(SIM_ANY, SIM_HOLD_READ, -1);
+    for (int i = 0; i < 400 && !SimBoardReadHeld(); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(SimBoardReadHeld());
+    ShutDown();
+    EXPECT_EQ(mainSleeps, std::vector<uint32_t>(10, 100));
+    EXPECT_FALSE(BoardThreadFinished());
 }
 
 }  // namespace
