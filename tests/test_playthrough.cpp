@@ -191,4 +191,21 @@ TEST_F(Playthrough, FallOffTheCourse)
     EXPECT_EQ("", ReadFile(dir + "record.sav"));
 }
 
+// A frame in which the button pauses and the ball has fallen ends in Miss:
+// the fall test runs after the pause check and wins.
+TEST_F(Playthrough, FallWinsOverPauseInOneFrame)
+{
+    courseList.courses[0].START[1] = -5.0f;   // starts far below the terrain
+    keys[KEY_SPACE] = true;                    // held from the menu confirm on
+    ChooseCourse();
+    RunUntilStateLeaves(STATE_INTRO, 200);
+    EXPECT_EQ(180, FramesIn(STATE_INTRO));     // the held button never skips it
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    Frame();
+    EXPECT_EQ(STATE_MISS, game.state);
+    EXPECT_EQ(120, loop.missFrames);
+    EXPECT_EQ(16u, loop.raceTimeMs);
+}
+
 }  // namespace
