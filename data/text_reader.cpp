@@ -115,7 +115,9 @@ long TakeWideLine(const unsigned char* raw, size_t count, long start,
         count -= 2;
         start += 2;
     }
-    size_t units = count / 2;   // half a unit at a truncated end is no character
+    // The raw buffer is cleared before the read, so an odd last byte is the
+    // low half of a unit whose high half is zero.
+    size_t units = (count + 1) / 2;
     int kept = 0;
     while ((size_t)kept < units && kept < maxChars) {
         char16_t unit = char16_t(raw[2 * kept] | (raw[2 * kept + 1] << 8));

@@ -169,6 +169,18 @@ TEST_F(CourseListTest, UnknownShapeBecomesBox)
     EXPECT_EQ(o->next->weight, 0.0f);
 }
 
+// Rotations are degrees times 0.0055555557f, then times 3.1415925f, each step in float.
+TEST_F(CourseListTest, RotationsRoundInTwoFloatSteps)
+{
+    WriteBytes("course.ini", "FIELD_TOTAL:[1]\nOBJECT:[BOX][1,1,1][0,0,0][10,30,45][0][0]\n");
+    ASSERT_EQ(LoadCourseList(), 1);
+    const ObstacleDef* o = courseList.courses[0].firstObstacle;
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->rotation[0], 0.17453292f);    // degrees * pi / 180 would give 0.174532905
+    EXPECT_EQ(o->rotation[1], 0.52359879f);
+    EXPECT_EQ(o->rotation[2], 0.785398126f);   // degrees * (1/180 * pi) would give 0.785398185
+}
+
 // "#" cuts lines; without a FIELD_TOTAL line (or with 0 or a negative one) the table is empty.
 TEST_F(CourseListTest, CommentsAndEmptyTables)
 {

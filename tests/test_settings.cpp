@@ -114,6 +114,17 @@ TEST_F(SettingsTest, PitchInDegrees)
     EXPECT_NEAR(S().cameraPitch[2], 70 * kDegree, 1e-6);
 }
 
+// Pitches are degrees times 3.1415925f, then divided by 180, in single precision
+// (the other orders, or double arithmetic, land one float step away).
+TEST_F(SettingsTest, PitchRoundsLikeTheGame)
+{
+    WriteBytes("def.ini", "CAMERA_PITCH:[30][48][70]\n");
+    LoadSettings();
+    EXPECT_EQ(S().cameraPitch[0], 0.523598731f);
+    EXPECT_EQ(S().cameraPitch[1], 0.837758064f);
+    EXPECT_EQ(S().cameraPitch[2], 1.22173035f);
+}
+
 // There are no comments: a key after "#" still counts; keys repeat and later lines win.
 TEST_F(SettingsTest, HashIsNoCommentAndLaterLinesWin)
 {
