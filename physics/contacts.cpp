@@ -8,15 +8,20 @@ Matrix ballMatrix;
 
 static bool contactFound;     // set by the callback, lives across one test
 
+const btScalar kTouchGap = 0.1f;
+
 // The game's only polymorphic class: a point counts as a touch when the gap
-// (or overlap) there is under 0.1. The pair test reports closest points up
-// to about a radius apart, so the gap rule is what decides.
+// (or overlap) there is under 0.1.
 struct btDrawingResult : public btCollisionWorld::ContactResultCallback {
+    // The pair test reports only overlapping points unless asked to look
+    // further; a ball a hair above a bump must still count as rolling on it.
+    btDrawingResult() { m_closestDistanceThreshold = kTouchGap; }
+
     btScalar addSingleResult(btManifoldPoint& cp,
                              const btCollisionObjectWrapper*, int, int,
                              const btCollisionObjectWrapper*, int, int) override
     {
-        if ((cp.m_positionWorldOnA - cp.m_positionWorldOnB).length() < 0.1f)
+        if ((cp.m_positionWorldOnA - cp.m_positionWorldOnB).length() < kTouchGap)
             contactFound = true;
         return 0;
     }

@@ -77,6 +77,22 @@ TEST_F(Physics, ObstacleContactGapRule)
     EXPECT_TRUE(TestBallContact(2));
 }
 
+// A ball a hair above the terrain or a round obstacle still touches it; 0.15 away it does not.
+TEST_F(Physics, SmallGapCountsAsTouch)
+{
+    Course(3, 0);
+    AddCourseBody(BODY_SPHERE, 20, 3, 0, 1, 1, 1, 0, 0, 0, 0, 0);
+    btCollisionObject* ball = physics.dynamicsWorld->getCollisionObjectArray()[1];
+    ball->getWorldTransform().setOrigin(btVector3(0.3f, 3.05f, 0.7f));
+    EXPECT_TRUE(TestBallContact(0));
+    ball->getWorldTransform().setOrigin(btVector3(0.3f, 3.15f, 0.7f));
+    EXPECT_FALSE(TestBallContact(0));
+    ball->getWorldTransform().setOrigin(btVector3(20 - 1 - 3 - 0.05f, 3, 0));
+    EXPECT_TRUE(TestBallContact(2));
+    ball->getWorldTransform().setOrigin(btVector3(20 - 1 - 3 - 0.15f, 3, 0));
+    EXPECT_FALSE(TestBallContact(2));
+}
+
 // Out-of-range objects and the ball itself are never reported as touching.
 TEST_F(Physics, ContactWithMissingObjectIsFalse)
 {
