@@ -30,8 +30,8 @@ struct btDrawingResult : public btCollisionWorld::ContactResultCallback {
 bool TestBallContact(int index)
 {
     btDiscreteDynamicsWorld* world = physics.dynamicsWorld;
-    if (!world || !physics.queryWorld || index < 0 || index == 1
-        || index >= world->getNumCollisionObjects())
+    int count = world ? world->getNumCollisionObjects() : 0;
+    if (!physics.queryWorld || count < 2 || index < 0 || index == 1 || index >= count)
         return false;
     btCollisionObject* a = world->getCollisionObjectArray()[index];
     btCollisionObject* ball = world->getCollisionObjectArray()[1];

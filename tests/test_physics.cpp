@@ -97,6 +97,9 @@ TEST_F(Physics, SmallGapCountsAsTouch)
 TEST_F(Physics, ContactWithMissingObjectIsFalse)
 {
     EXPECT_FALSE(TestBallContact(0));
+    ASSERT_EQ(1, BuildTerrainCollision(MakeFlatGrid(21, 21, 5), 0));
+    EXPECT_FALSE(TestBallContact(0));     // terrain but no ball yet
+    ClearCourseBodies();
     Course(3, 1);
     EXPECT_FALSE(TestBallContact(1));
     EXPECT_FALSE(TestBallContact(2));
