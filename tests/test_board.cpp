@@ -279,6 +279,24 @@ TEST_F(BoardThreadTest, WrongProbeAnswerReopens)
     EXPECT_EQ(log[reopen].connection, 2);
 }
 
+// A probe whose answer is lost (read or write failed) counts as a wrong
+// answer: the failure reports still go out, then a close and a reopen.
+TEST_F(BoardThreadTest, LostProbeAnswerSendsFailureReports)
+{
+    for (SimFault fault : {SIM_FAIL_READ, SIM_FAIL_WRITE}) {
+        SimBoardReset();
+        SimBoardArmFault(SIM_PROBE, fault, 1);
+        HidSelectTransport(SimBoardTransport());
+        boardLink.boardConnected = 0;
+        StartBoardThread();
+        ASSERT_TRUE(WaitFor([] { return Probes(2) >= 1; }, 2000)) << "fault " << fault;
+        std::vector<SimExchange> expected = {SIM_PROBE, SIM_FAILURE_FIRST, SIM_FAILURE_SECOND,
+                                             SIM_BLOCK_READ, SIM_CLEAR_REG1, SIM_LAMPS};
+        EXPECT_EQ(Kinds(WritesOf(SimBoardLog(), 1)), expected) << "fault " << fault;
+        ASSERT_TRUE(StopThreadAndWait());
+    }
+}
+
 // A sound raised while no board is there goes out in the first cycle after
 // the board appears, and is then no longer pending.
 TEST_F(BoardThreadTest, SoundWaitsForBoard)
