@@ -418,6 +418,43 @@ Frame DrawSharedGeometry(float scale, const Vec3& eye)
     return ReadFrame();
 }
 
+// Unlit goal marker seen from (0, 0, -20) or from straight above; returns the frame.
+Frame DrawMarkerFrom(const Vec3& eye, const Vec3& up)
+{
+    Matrix view;
+    Vec3 at = {0, 0, 0};
+    SetTransform(TS_VIEW, MatrixLookAtLH(&view, &eye, &at, &up));
+    SetRenderState(RS_LIGHTING, 0);
+    SetRenderState(RS_CULL_CCW, 0);
+    DrawIndexedTriangles(MarkerVertexBuffer(), FVF_TERRAIN, MarkerIndexBuffer(), 0, 8);
+    SetRenderState(RS_CULL_CCW, 1);
+    SetRenderState(RS_LIGHTING, 1);
+    return ReadFrame();
+}
+
+// The goal marker is white, clear at its top and most opaque at its foot,
+// and has walls only: looking down the column shows the floor through it.
+TEST_F(DeviceTest, GoalMarkerFadesUpwardsAndIsOpenAtTheEnds)
+{
+    Frame side = DrawMarkerFrom({0, 0, -20}, {0, 1, 0});
+    uint32_t top = side.Rgb(320, 214), middle = side.Rgb(320, 240), foot = side.Rgb(320, 266);
+    for (uint32_t rgb : {top, middle, foot}) {
+        EXPECT_EQ(rgb >> 16, (rgb >> 8) & 255) << std::hex << rgb;
+        EXPECT_EQ(rgb >> 16, rgb & 255) << std::hex << rgb;
+    }
+    EXPECT_LT(top & 255, 90u);
+    EXPECT_GT(middle & 255, 130u);
+    EXPECT_LT(middle & 255, 190u);
+    EXPECT_GT(foot & 255, 200u);
+    BeginScene();
+    Frame above = DrawMarkerFrom({0, 20, 0}, {0, 0, 1});
+    for (int x : {310, 330})
+        for (int y : {230, 250})
+            EXPECT_EQ(above.Rgb(x, y), kGrey) << x << ", " << y;
+    EXPECT_GT(above.Count(kGrey), 0);
+    EXPECT_LT(above.Count(kGrey), 640 * 480);
+}
+
 // Screen pixels are sampled at their whole-number centres, as the game's
 // pictures were made for: a texture laid 1:1 over a quad at whole pixels is
 // read half a texel off, so pixel k mixes texels k - 1 and k.
