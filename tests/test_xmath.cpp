@@ -135,6 +135,9 @@ TEST(Xmath, ShadowNormalisesThePlane)
     Plane raised = {0, 2, 0, -4};   // y = 2
     MatrixShadow(&m, &down, &raised);
     ExpectPoint(m, {3, 5, 7}, {3, 2, 7});
+    // Unnormalised, every entry would come out twice as large.
+    const float expect[4][4] = {{1, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 0}, {0, 2, 0, 1}};
+    ExpectMatrix(m, expect);
 }
 
 // A point light (w = 1) casts along the line through the light.
