@@ -298,19 +298,22 @@ TEST(Renderer, StartUpValues)
     EXPECT_FLOAT_EQ(l.x, 0.2f / n);
     EXPECT_FLOAT_EQ(l.y, -1.0f / n);
     EXPECT_FLOAT_EQ(l.z, 0.2f / n);
-    const Material& t = TerrainMaterial();
-    EXPECT_FLOAT_EQ(t.diffuse[0], 1.0f);
-    EXPECT_FLOAT_EQ(t.ambient[1], 0.3f);
-    EXPECT_FLOAT_EQ(t.specular[3], 1.0f);
-    EXPECT_FLOAT_EQ(t.emissive[3], 0.0f);
-    const Material& m = MarkerMaterial();
-    EXPECT_FLOAT_EQ(m.diffuse[0], 0.0f);
-    EXPECT_FLOAT_EQ(m.diffuse[1], 1.0f);
-    EXPECT_FLOAT_EQ(m.ambient[1], 1.0f);
-    EXPECT_FLOAT_EQ(m.specular[1], 1.0f);
-    EXPECT_FLOAT_EQ(m.power, 0.0f);
+    const Material terrain = {{1, 1, 1, 1}, {0.3f, 0.3f, 0.3f, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, 0};
+    const Material marker = {{0, 1, 0, 1}, {0, 1, 0, 1}, {0, 1, 0, 1}, {0, 0, 0, 0}, 0};
+    const Material* got[2] = {&TerrainMaterial(), &MarkerMaterial()};
+    const Material* want[2] = {&terrain, &marker};
+    for (int k = 0; k < 2; ++k) {
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_FLOAT_EQ(got[k]->diffuse[c], want[k]->diffuse[c]) << k << " diffuse " << c;
+            EXPECT_FLOAT_EQ(got[k]->ambient[c], want[k]->ambient[c]) << k << " ambient " << c;
+            EXPECT_FLOAT_EQ(got[k]->specular[c], want[k]->specular[c]) << k << " specular " << c;
+            EXPECT_FLOAT_EQ(got[k]->emissive[c], want[k]->emissive[c]) << k << " emissive " << c;
+        }
+        EXPECT_FLOAT_EQ(got[k]->power, 0.0f);
+    }
     EXPECT_NEAR(ProjectionMatrix().m[0][0], 2.4142135f, 1e-5f);
     EXPECT_NEAR(ProjectionMatrix().m[1][1], 2.4142135f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix().m[2][2], 2000.0f / 1990.0f, 1e-6f);
     EXPECT_NEAR(ProjectionMatrix().m[3][2], -10.0f * 2000.0f / 1990.0f, 1e-4f);
     EXPECT_EQ(GetRenderState(RS_CULL_CCW), 1);
     EXPECT_EQ(GetRenderState(RS_ALPHA_BLEND), 1);
