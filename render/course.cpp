@@ -1,7 +1,8 @@
 // Course loading: clears the old course, then texture, height map, terrain
 // grid and buffers, ball and obstacles, gravity, in that order.
 #include <cstdio>
-#include <vector>
+#include <memory>
+#include <new>
 #include "render/course.h"
 #include "render/terrain.h"
 #include "app/game.h"
@@ -38,15 +39,15 @@ void ShowPathMessage(const char* format, const char* path)
 
 void UploadVertices(const TerrainGrid& grid)
 {
-    std::vector<TerrainVertex> vertices(grid.vertexCount);
-    BuildTerrainVertices(grid, vertices.data());
-    uint32_t bytes = (uint32_t)(vertices.size() * sizeof(TerrainVertex));
-    graphics.terrainVertices = CreateVertexBuffer(bytes);
+    std::unique_ptr<TerrainVertex[]> vertices(new (std::nothrow) TerrainVertex[grid.vertexCount]);
+    uint32_t bytes = (uint32_t)((size_t)grid.vertexCount * sizeof(TerrainVertex));
+    graphics.terrainVertices = vertices ? CreateVertexBuffer(bytes) : nullptr;
     if (!graphics.terrainVertices) {
         SysErrorBox("地形のメッシュデータの頂点バッファが作成できませんでした");
         return;
     }
-    WriteVertexBuffer(graphics.terrainVertices, vertices.data(), bytes);
+    BuildTerrainVertices(grid, vertices.get());
+    WriteVertexBuffer(graphics.terrainVertices, vertices.get(), bytes);
 }
 
 // 16-bit indices reach only 65,536 points (a 255 x 255 picture); larger
@@ -66,8 +67,18 @@ void UploadIndices(const TerrainGrid& grid)
         WriteIndexBuffer(graphics.terrainIndices, grid.indices, bytes);
         return;
     }
-    std::vector<uint16_t> low(grid.indices, grid.indices + count);
-    WriteIndexBuffer(graphics.terrainIndices, low.data(), bytes);
+    std::unique_ptr<uint16_t[]> low(new (std::nothrow) uint16_t[count]);
+    if (!low) {
+        // An unfilled buffer would draw garbage: go without the terrain mesh.
+        ReleaseIndexBuffer(graphics.terrainIndices);
+        graphics.terrainIndices = nullptr;
+        graphics.triangleCount = 0;
+        SysErrorBox("地形のメッシュデータのindexバッファが作成できませんでした");
+        return;
+    }
+    for (int k = 0; k < count; k++)
+        low[k] = (uint16_t)grid.indices[k];
+    WriteIndexBuffer(graphics.terrainIndices, low.get(), bytes);
 }
 
 void AddBall(const float start[3], int nx, int nz, const CourseDef& course)
@@ -117,8 +128,12 @@ bool BuildTerrainMesh(const CourseDef& course)
     TerrainGrid grid;
     int built = BuildTerrainGrid(map, course.MAP_HEIGHT, course.GRID_SIZE, &grid);
     FreeHeightMap(&map);
-    if (!built) {
+    if (built == 0) {
         ShowPathMessage("地形が大きすぎます（物理空間の範囲 ±1000 を超えています）。\n'%s'", path.text);
+        return false;
+    }
+    if (built < 0) {
+        ShowPathMessage("地形のメモリが確保できませんでした。\n'%s'", path.text);
         return false;
     }
     if (!BuildTerrainCollision(grid, game.settings.groundBound))

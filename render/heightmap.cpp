@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include "render/terrain.h"
 #include "platform/files.h"
 #include "platform/sys.h"
@@ -76,9 +77,14 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     } else {
         FillFromHeader(header, map);
         size_t bytes = (size_t)map->stride * map->height;
-        map->pixels = new uint8_t[bytes]();
-        std::fread(map->pixels, 1, bytes, file);
-        res = HEIGHTMAP_OK;
+        map->pixels = new (std::nothrow) uint8_t[bytes]();
+        if (map->pixels) {
+            std::fread(map->pixels, 1, bytes, file);
+            res = HEIGHTMAP_OK;
+        } else {
+            Refuse("メモリが足りません", pathUtf8);
+            *map = {};
+        }
     }
     std::fclose(file);
     return res;

@@ -1,6 +1,7 @@
 // The terrain grid: one point per picture corner, two triangles per pixel,
 // and the render vertices with their texture coordinates and normals.
 #include <cmath>
+#include <new>
 #include "render/terrain.h"
 #include "render/xmath.h"
 
@@ -97,13 +98,18 @@ int BuildTerrainGrid(const HeightMap& map, float mapHeight, float gridSize, Terr
     grid->GRID_SIZE = gridSize;
     if (!OutlineInsideWorld(grid->NX, grid->NZ, gridSize))
         return 0;
-    grid->positions = new GridPoint[grid->vertexCount];
-    if (!FillPositions(map, grid)) {
+    grid->positions = new (std::nothrow) GridPoint[grid->vertexCount];
+    grid->indices = new (std::nothrow) int32_t[3 * (size_t)grid->triangleCount];
+    int res = grid->positions && grid->indices ? 1 : -1;
+    if (res == 1 && !FillPositions(map, grid))
+        res = 0;
+    if (res != 1) {
         delete[] grid->positions;
+        delete[] grid->indices;
         grid->positions = nullptr;
-        return 0;
+        grid->indices = nullptr;
+        return res;
     }
-    grid->indices = new int32_t[3 * grid->triangleCount];
     FillIndices(grid);
     return 1;
 }

@@ -21,7 +21,9 @@ enum HeightMapResult {
     HEIGHTMAP_NOT_OPENED = 0,     // no message: the caller just fails
     HEIGHTMAP_REFUSED = -1        // bad or unsupported picture; message shown
 };
-enum { HEIGHTMAP_MAX_SIDE = 4096 };
+// Past this a course's grid, render vertices and collision tree take most of
+// a gigabyte; no sensible course comes near it.
+enum { HEIGHTMAP_MAX_SIDE = 2048 };
 
 // Reads 8-, 16- and 24-bit uncompressed bitmaps. Anything else (32-bit,
 // compressed, bad sizes, a cut header) is refused with a message.
@@ -33,8 +35,8 @@ void FreeHeightMap(HeightMap* map);
 float HeightSample(const HeightMap& map, int px, int pz);
 
 // Builds positions and triangles for a (width + 1) x (height + 1) grid.
-// 0 when a point would leave the +-1000 box the physics world covers (no
-// arrays are then kept).
+// 0 when a point would leave the +-1000 box the physics world covers, -1 when
+// memory for the arrays runs out (no arrays are kept in either case).
 int BuildTerrainGrid(const HeightMap& map, float mapHeight, float gridSize, TerrainGrid* grid);
 
 // One lit, textured vertex per grid point, normals from the neighbours.

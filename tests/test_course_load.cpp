@@ -213,10 +213,13 @@ TEST_F(HeightMapFiles, RefusesWhatItCannotRead)
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 0, 24, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(100000, 2, 24, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 1, 0, 16), &map));
+    // Past 2048 a side the grid and collision tree would take gigabytes.
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2049, 2, 24, 0, 16), &map));
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, -2049, 24, 0, 16), &map));
     std::vector<unsigned char> cut = BmpBytes(2, 2, 24, 0, 0);
     cut.resize(40);
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(cut, &map));
-    EXPECT_EQ(8u, messages.size());
+    EXPECT_EQ(10u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("raw.bmp"));
     EXPECT_EQ(nullptr, map.pixels);
 }
