@@ -16,17 +16,14 @@
 #include "platform/sys.h"
 #include "render/terrain.h"
 #include "screens/screens.h"
+#include "support/scripted_input.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool keys[KEY_COUNT];
-uint32_t clockMs;
 int messages;
 
-int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
-uint32_t ScriptedClock() { return clockMs; }
 void CountBox(const char*) { messages++; }
 
 // Waypoints as map fractions (x from the picture's left, z from its top),
@@ -40,17 +37,11 @@ const std::vector<std::vector<float>> kRoutes = {
     {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f},
 };
 
-void ReleaseKeys()
-{
-    for (bool& k : keys)
-        k = false;
-}
-
 // Holds the arrow keys whose tilt points closest to the wanted push. LEFT
 // gives +x, RIGHT -x, UP -z, DOWN +z; two keys give the diagonals.
 void HoldArrowsToward(float wantX, float wantZ)
 {
-    ReleaseKeys();
+    ReleaseScriptedKeys();
     float len = std::hypot(wantX, wantZ);
     if (len < 1.0f)
         return;
@@ -60,17 +51,17 @@ void HoldArrowsToward(float wantX, float wantZ)
     static const bool right[8] = {false, false, false, true, true, true, false, false};
     static const bool down[8] = {false, true, true, true, false, false, false, false};
     static const bool up[8] = {false, false, false, false, false, true, true, true};
-    keys[KEY_LEFT] = left[octant];
-    keys[KEY_RIGHT] = right[octant];
-    keys[KEY_DOWN] = down[octant];
-    keys[KEY_UP] = up[octant];
+    scriptedKeys[KEY_LEFT] = left[octant];
+    scriptedKeys[KEY_RIGHT] = right[octant];
+    scriptedKeys[KEY_DOWN] = down[octant];
+    scriptedKeys[KEY_UP] = up[octant];
 }
 
 void Frame()
 {
-    clockMs += 16;
+    scriptedClockMs += 16;
     SampleInput();
-    RunFrame(clockMs);
+    RunFrame(scriptedClockMs);
 }
 
 // Steers toward the route's next waypoint at a modest speed.
@@ -97,7 +88,7 @@ void Steer(const std::vector<float>& route, size_t* next)
 // number of Race frames, or -1 when the goal was not reached.
 int RaceCourse(int index, const std::vector<float>& route)
 {
-    ReleaseKeys();
+    ReleaseScriptedKeys();
     RequestCourseLoad(index);
     EnterIntro();
     // The intro's last frame is the countdown's first.
@@ -114,7 +105,7 @@ int RaceCourse(int index, const std::vector<float>& route)
     }
     if (game.state != STATE_GOAL)
         return -1;
-    ReleaseKeys();
+    ReleaseScriptedKeys();
     for (int i = 0; i < 120; i++)
         Frame();
     EXPECT_EQ(game.state, STATE_GOAL_MENU);
@@ -147,14 +138,9 @@ TEST(ContentPlaythrough, EveryCourseCanBeFinishedThroughTheLoop)
     fs::remove(dir / "record.sav");
     fs::remove(dir / "config.sav");
 
-    ReleaseKeys();
-    clockMs = 5000;
+    InstallScriptedInput(CountBox, nullptr);
+    scriptedClockMs = 5000;
     messages = 0;
-    SysHooks hooks = {};
-    hooks.keyDown = ScriptedKey;
-    hooks.milliseconds = ScriptedClock;
-    hooks.errorBox = CountBox;
-    SysSetHooks(&hooks);
     SysSetProgramDirectoryForTests(dir.c_str());
 
     ASSERT_EQ(StartUp(), 1);

@@ -13,15 +13,12 @@
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
+#include "support/scripted_input.h"
 
 namespace {
 
-bool keys[KEY_COUNT];
-uint32_t clockMs;
 std::vector<uint32_t> sleeps;
 
-int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
-uint32_t ScriptedClock() { return clockMs; }
 void RecordSleep(uint32_t ms) { sleeps.push_back(ms); }
 void SilentBox(const char*) {}
 
@@ -29,20 +26,13 @@ class LoopTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (bool& k : keys)
-            k = false;
-        clockMs = 1000;
+        InstallScriptedInput(SilentBox, RecordSleep);
+        scriptedClockMs = 1000;
         sleeps.clear();
-        SysHooks hooks{};
-        hooks.keyDown = ScriptedKey;
-        hooks.milliseconds = ScriptedClock;
-        hooks.sleep = RecordSleep;
-        hooks.errorBox = SilentBox;
-        SysSetHooks(&hooks);
         game = Game{};
         loop = LoopState{};
         loop.previousGrounded = 1;
-        loop.frameTime = clockMs;
+        loop.frameTime = scriptedClockMs;
         for (int i = 0; i < 3; i++)
             game.settings.ballTypes[i].size = 3.0f;
         game.settings.renderFlags = 12;
@@ -57,16 +47,16 @@ protected:
     // One frame 16 ms after the last, with input sampled first as the loop does.
     void Frame()
     {
-        clockMs += 16;
+        scriptedClockMs += 16;
         SampleInput();
-        RunFrame(clockMs);
+        RunFrame(scriptedClockMs);
     }
     void Frames(int n)
     {
         for (int i = 0; i < n; i++)
             Frame();
     }
-    void Press(SysKey key, bool down) { keys[key] = down; }
+    void Press(SysKey key, bool down) { scriptedKeys[key] = down; }
 };
 
 // The gate opens at 16 ms, also across the 32-bit wrap of the clock.
@@ -84,12 +74,12 @@ TEST_F(LoopTest, IdlePassSleepsThenFrameRuns)
 {
     game.state = STATE_TITLE;
     loop.frameTime = 1000;
-    clockMs = 1005;
+    scriptedClockMs = 1005;
     EXPECT_TRUE(RunPass());
     ASSERT_EQ(sleeps.size(), 1u);
     EXPECT_EQ(sleeps[0], 10u);
     EXPECT_EQ(loop.frameTime, 1000u);
-    clockMs = 1016;
+    scriptedClockMs = 1016;
     EXPECT_TRUE(RunPass());
     EXPECT_EQ(loop.frameTime, 1016u);
     EXPECT_EQ(sleeps.size(), 1u);

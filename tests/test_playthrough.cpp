@@ -12,15 +12,12 @@
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "support/physics_support.h"
+#include "support/scripted_input.h"
 
 namespace {
 
-bool keys[KEY_COUNT];
-uint32_t clockMs;
 std::vector<std::string> messages;
 
-int ScriptedKey(SysKey key) { return keys[key] ? 1 : 0; }
-uint32_t ScriptedClock() { return clockMs; }
 void CatchBox(const char* text) { messages.push_back(text); }
 
 void WriteText(const std::string& path, const std::string& text)
@@ -61,16 +58,10 @@ protected:
                   "HEIGHT_MAP:[[field\\MAP.bmp]] FIELD_TEXTURE:[[field\\map.bmp]]\r\n"
                   "MAP_HEIGHT:[3] GRID_SIZE:[4]\r\n"
                   "START:[0.5,1,0.5] GOAL:[0.1][0.3][0.3][0.7]\r\n");
-        for (bool& k : keys)
-            k = false;
-        clockMs = 5000;
         messages.clear();
         SysSetProgramDirectoryForTests(dir.c_str());
-        SysHooks hooks = {};
-        hooks.keyDown = ScriptedKey;
-        hooks.milliseconds = ScriptedClock;
-        hooks.errorBox = CatchBox;
-        SysSetHooks(&hooks);
+        InstallScriptedInput(CatchBox, nullptr);
+        scriptedClockMs = 5000;
         game = Game{};
         loop = LoopState{};
         ASSERT_EQ(1, StartUp());
@@ -84,10 +75,10 @@ protected:
     // One frame 16 ms after the last; the frame's state is recorded.
     void Frame()
     {
-        clockMs += 16;
+        scriptedClockMs += 16;
         SampleInput();
         int frameState = game.state;
-        RunFrame(clockMs);
+        RunFrame(scriptedClockMs);
         states.push_back(frameState);
     }
     int FramesIn(int state) const
@@ -128,28 +119,28 @@ TEST_F(Playthrough, RaceToTheGoal)
 {
     EXPECT_EQ(STATE_TITLE, game.state);
     ChooseCourse();
-    keys[KEY_SPACE] = true;            // still held from the confirm: no skip
+    scriptedKeys[KEY_SPACE] = true;            // still held from the confirm: no skip
     for (int k = 0; k < 10; k++)
         Frame();
     EXPECT_EQ(STATE_INTRO, game.state);
-    keys[KEY_SPACE] = false;
+    scriptedKeys[KEY_SPACE] = false;
     Frame();
-    keys[KEY_SPACE] = true;            // a fresh press skips the fly-over
+    scriptedKeys[KEY_SPACE] = true;            // a fresh press skips the fly-over
     Frame();
-    keys[KEY_SPACE] = false;
+    scriptedKeys[KEY_SPACE] = false;
     EXPECT_EQ(STATE_COUNTDOWN, game.state);
     RunUntilStateLeaves(STATE_COUNTDOWN, 400);
     ASSERT_EQ(STATE_RACE, game.state);
     EXPECT_EQ(239, FramesIn(STATE_COUNTDOWN));     // the frame that left Intro was the first
     EXPECT_EQ(0u, loop.raceTimeMs);
 
-    keys[KEY_LEFT] = true;
+    scriptedKeys[KEY_LEFT] = true;
     RunUntilStateLeaves(STATE_RACE, 1200);
     ASSERT_EQ(STATE_GOAL, game.state);
     int raceFrames = FramesIn(STATE_RACE);
     EXPECT_GT(raceFrames, 10);
     EXPECT_EQ(16u * raceFrames, loop.raceTimeMs);
-    keys[KEY_LEFT] = false;
+    scriptedKeys[KEY_LEFT] = false;
     RunUntilStateLeaves(STATE_GOAL, 200);
     EXPECT_EQ(119, FramesIn(STATE_GOAL));      // the goal frame itself counted the first
     EXPECT_EQ(STATE_GOAL_MENU, game.state);
@@ -176,11 +167,11 @@ TEST_F(Playthrough, FallOffTheCourse)
     EXPECT_EQ(180, FramesIn(STATE_INTRO));          // the 180th frame leaves for Countdown
     RunUntilStateLeaves(STATE_COUNTDOWN, 400);
     ASSERT_EQ(STATE_RACE, game.state);
-    keys[KEY_RIGHT] = true;
+    scriptedKeys[KEY_RIGHT] = true;
     RunUntilStateLeaves(STATE_RACE, 1200);
     ASSERT_EQ(STATE_MISS, game.state);
     EXPECT_TRUE(IsBallFallen());
-    keys[KEY_RIGHT] = false;
+    scriptedKeys[KEY_RIGHT] = false;
     RunUntilStateLeaves(STATE_MISS, 200);
     EXPECT_EQ(STATE_MISS_MENU, game.state);
     EXPECT_EQ(120, FramesIn(STATE_MISS));
@@ -196,7 +187,7 @@ TEST_F(Playthrough, FallOffTheCourse)
 TEST_F(Playthrough, FallWinsOverPauseInOneFrame)
 {
     courseList.courses[0].START[1] = -5.0f;   // starts far below the terrain
-    keys[KEY_SPACE] = true;                    // held from the menu confirm on
+    scriptedKeys[KEY_SPACE] = true;                    // held from the menu confirm on
     ChooseCourse();
     RunUntilStateLeaves(STATE_INTRO, 200);
     EXPECT_EQ(180, FramesIn(STATE_INTRO));     // the held button never skips it
