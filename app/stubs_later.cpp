@@ -26,6 +26,12 @@ void DrawGoalMarker() {}
 void SetRaceCamera() {}
 void SetIntroCamera() {}
 void FlushSprites() {}
+int DrawSprite(int32_t, uint32_t, uint32_t, float, int32_t, uint32_t, float, float, float, float) { return 1; }
+void QueueQuad(Texture*, const SpriteVertex*, int32_t) {}
+void DrawFrame(int32_t, int32_t, float, uint32_t, float, float, float, float) {}
+void InitMenuPanel(MenuPanel* panel, float, float, float, float, float, int) { *panel = {}; }
+void UpdateMenuPanel(MenuPanel*) {}
+void DrawMenuPanel(const MenuPanel*) {}
 void QueueIntroOverlay() {}
 void QueueCountdownOverlay() {}
 void QueueMissOverlay() {}
@@ -36,6 +42,12 @@ void QueueTimePanel() {}
 void DrawCoursePreview() {}
 void ReleaseCoursePreview() {}
 void ReleaseCourseText() {}
+CourseText courseText;
+Glyph* MakeGlyphs(const char16_t*, int, int* count, TextMetrics* metrics) { *count = 0; *metrics = {}; return nullptr; }
+void FreeGlyphs(Glyph*, int) {}
+void LoadCourseText(const CourseDef&) {}
+void LoadCoursePreview(const CourseDef&) {}
+void ResetPreviewMaterial() {}
 
 // Record keeping lands with the save files; until then a goal keeps nothing.
 __attribute__((weak)) void KeepBestTime() {}

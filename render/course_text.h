@@ -1,0 +1,46 @@
+// Text turned into textures: one small white-with-alpha texture per character
+// with the metrics that place it on a line. The course-select screen shows
+// the current course's title line and description this way.
+#pragma once
+#include <cstdint>
+
+struct Texture;
+struct CourseDef;
+
+struct Glyph {
+    Texture* texture;        // the character's picture; null when it has no ink box
+    float width;             // texture width: ink box width rounded up to a multiple of 4
+    float height;            // texture height: ink box height
+    uint32_t blackBoxX;      // ink box width
+    uint32_t blackBoxY;      // ink box height
+    int32_t originX;         // ink box's left edge relative to the pen
+    int32_t originY;         // ink box's top edge above the baseline
+    int16_t advanceX;        // pen advance
+    int16_t advanceY;
+    uint16_t character;      // the UTF-16 unit
+};
+
+struct TextMetrics {
+    int height;              // ascent + descent: line spacing
+    int ascent;
+    int descent;
+};
+
+// One glyph per UTF-16 unit of the zero-terminated text, in order (new[];
+// free with FreeGlyphs). Null with *count 0 for an empty text.
+Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics);
+void   FreeGlyphs(Glyph* glyphs, int count);
+
+// The text of the course on display in course select.
+struct CourseText {
+    Glyph* titleGlyphs;      // name, two spaces, record text; font height 26
+    int titleGlyphCount;
+    TextMetrics titleMetrics;
+    Glyph* docGlyphs;        // the description; font height 18
+    int docGlyphCount;
+    TextMetrics docMetrics;
+};
+extern CourseText courseText;
+
+void LoadCourseText(const CourseDef& course);
+void ReleaseCourseText();
