@@ -286,7 +286,8 @@ void SampleInput()
     TiltVector& t = loop.tilt;
     SampleTilt(&t);
     bool connected = BoardConnected();
-    t.button = connected ? (BoardButtonByte() != 0) : (SysKeyDown(KEY_SPACE) != 0);
+    t.button = connected ? (BoardButtonByte() != 0)
+                         : (SysKeyDown(KEY_SPACE) != 0 || PadButtonHeld() != 0);
     t.connected = connected ? 1 : 0;
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/sdl/pad_sdl.h"
 #include "platform/sys_backend.h"
 
 namespace {
@@ -39,6 +40,7 @@ int SysCreateWindow(const char* captionUtf8, int width, int height)
             return 0;
         }
         sdl.videoReady = true;
+        PadSdlStart();
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -59,8 +61,10 @@ void SysDestroyWindow()
     if (sdl.window)
         SDL_DestroyWindow(sdl.window);
     sdl.window = nullptr;
-    if (sdl.videoReady)
+    if (sdl.videoReady) {
+        PadSdlStop();
         SDL_Quit();
+    }
     sdl.videoReady = false;
 }
 
