@@ -32,10 +32,10 @@ void SmoothGravity(const PadState& pad, uint32_t now)
         padTilt.gravityValid = 1;
         return;
     }
-    float k = float(uint32_t(now - padTilt.gravityTime)) / kPadSmoothingMs;
-    if (k <= 0)
+    uint32_t elapsed = now - padTilt.gravityTime;
+    if (elapsed == 0)
         return;
-    k = k > 1 ? 1 : k;
+    float k = 1 - std::exp(-float(elapsed) / kPadSmoothingMs);
     for (int i = 0; i < 3; i++)
         padTilt.gravity[i] += (pad.accel[i] - padTilt.gravity[i]) * k;
     padTilt.gravityTime = now;

@@ -11,7 +11,9 @@ const float kPadStickDeadZone = 0.25f;
 // Motion steering: one g across the pad is 32 counts, so about 39 degrees
 // of tilt is the keyboard's full 20.
 const float kPadCountsPerG = 32;
-// Time over which motion readings are smoothed (about three frames).
+// Time constant of the smoothing of motion readings (about three frames):
+// a one-frame jolt moves the tilt by a quarter, a steady tilt is through
+// in a quarter of a second.
 const float kPadSmoothingMs = 48;
 
 // 1 with x, y, z filled when the pad is in use this pass (attached, and
