@@ -9,6 +9,7 @@
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
+#include "platform/pad.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "support/physics_support.h"
@@ -69,6 +70,7 @@ protected:
     void TearDown() override
     {
         ShutDown();
+        PadSetForTests(nullptr);
         SysSetHooks(nullptr);
         SysSetProgramDirectoryForTests(nullptr);
     }
@@ -107,6 +109,15 @@ protected:
     {
         for (int k = 0; k < limit && game.state == state; k++)
             Frame();
+    }
+    // The test pad, attached, with this stick and these buttons.
+    void Pad(float stickX, uint32_t buttons)
+    {
+        PadState pad = {};
+        pad.attached = 1;
+        pad.stickX = stickX;
+        pad.buttons = buttons;
+        PadSetForTests(&pad);
     }
     std::string dir;
     std::vector<int> states;
@@ -200,3 +211,63 @@ TEST_F(Playthrough, FallWinsOverPauseInOneFrame)
 }
 
 }  // namespace
+
+// The pad alone, keyboard untouched: the south button held from the menu
+// does not skip the fly-over, a fresh press does, and the stick steers the
+// ball into the goal.
+TEST_F(Playthrough, PadAloneRacesToTheGoal)
+{
+    Pad(0, PAD_SOUTH);
+    ChooseCourse();
+    for (int k = 0; k < 10; k++)
+        Frame();
+    EXPECT_EQ(STATE_INTRO, game.state);
+    Pad(0, 0);
+    Frame();
+    Pad(0, PAD_SOUTH);
+    Frame();
+    Pad(0, 0);
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    Pad(-1, 0);
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    ASSERT_EQ(STATE_GOAL, game.state);
+    EXPECT_GE(ballMatrix.m[3][0], 13.6f);
+    Pad(0, 0);
+    RunUntilStateLeaves(STATE_GOAL, 200);
+    EXPECT_EQ(STATE_GOAL_MENU, game.state);
+    std::vector<int> expected = { STATE_INTRO, STATE_COUNTDOWN, STATE_RACE, STATE_GOAL };
+    EXPECT_EQ(expected, Chain());
+}
+
+// A pad pulled out mid-race with its stick pushed and jump and confirm held
+// leaves nothing behind: the next frame reads the idle keyboard, the race
+// is not paused, and the arrow keys take over.
+TEST_F(Playthrough, PadPulledOutMidRaceFallsBackToTheKeys)
+{
+    ChooseCourse();
+    RunUntilStateLeaves(STATE_INTRO, 200);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    Pad(1, PAD_EAST);
+    for (int k = 0; k < 20; k++)
+        Frame();
+    EXPECT_EQ(-20, loop.tilt.x);
+    EXPECT_EQ(-32, loop.tilt.y);
+    PadState gone = {};
+    gone.stickX = 1;                 // what the pad last said, now detached
+    gone.buttons = PAD_SOUTH | PAD_EAST;
+    PadSetForTests(&gone);
+    for (int k = 0; k < 5; k++) {
+        Frame();
+        EXPECT_EQ(0, loop.tilt.x);
+        EXPECT_EQ(10, loop.tilt.y);
+        EXPECT_EQ(0, loop.tilt.z);
+        EXPECT_EQ(0, loop.tilt.button);
+    }
+    EXPECT_EQ(STATE_RACE, game.state);
+    scriptedKeys[KEY_LEFT] = true;
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    EXPECT_EQ(STATE_GOAL, game.state);
+}
