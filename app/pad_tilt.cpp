@@ -49,8 +49,10 @@ void StickTilt(const PadState& pad, float* x, float* z)
         return;
     float ramp = ((travel < 1 ? travel : 1) - kPadStickDeadZone) / (1 - kPadStickDeadZone);
     float scale = kPadFullTilt * ramp / travel;
-    *x = -pad.stickX * scale;   // stick left reads as LEFT: +x
-    *z = pad.stickY * scale;    // stick up (negative) reads as UP: -z
+    // Stick left reads as LEFT (+x), stick up (negative) as UP (-z); "0 -"
+    // keeps a centred axis at +0, as the keyboard gives it.
+    *x = 0 - pad.stickX * scale;
+    *z = pad.stickY * scale;
 }
 
 // The direction of gravity only, so shaking the pad does not throw the
@@ -62,8 +64,8 @@ void MotionTilt(float* x, float* z)
     *x = *z = 0;
     if (length < 0.25f)
         return;   // no reading yet, or the pad is falling
-    *x = g[0] / length * kPadCountsPerG;    // left edge down: +x, as LEFT
-    *z = -g[2] / length * kPadCountsPerG;   // far edge down: -z, as UP
+    *x = g[0] / length * kPadCountsPerG;       // left edge down: +x, as LEFT
+    *z = 0 - g[2] / length * kPadCountsPerG;   // far edge down: -z, as UP
 }
 
 }  // namespace
