@@ -14,6 +14,7 @@ struct SdlPad {
     bool ready;                        // SDL's controller subsystem is up
     bool hasMotion;                    // its accelerometer is switched on
     std::atomic<bool> devicesChanged;  // set by the event watch, read here
+    Uint32 lastUpdate;                 // SDL tick of the last pad update
     bool overridden;                   // a test's pad replaces the real one
     PadState testPad;                  // that pad
 };
@@ -56,11 +57,19 @@ void OpenFirstPad()
         SDL_GameControllerSetSensorEnabled(c, SDL_SENSOR_ACCEL, SDL_TRUE) == 0;
 }
 
-// Drops a pad that was pulled out and, after any plug or unplug, takes the
-// first attached pad when none is in use. Between hot-plugs this costs two
-// checks and no allocation.
+// Brings the pads' state up to date, drops a pad that was pulled out and,
+// after any plug or unplug, takes the first attached pad when none is in
+// use. Between hot-plugs this allocates nothing.
 void FollowHotPlug()
 {
+    // Left to itself SDL polls the pads' devices on every event pump, and the
+    // loop pumps many times a millisecond while it waits for a frame; once a
+    // millisecond is plenty for pads that report every 1 to 16 ms.
+    Uint32 now = SDL_GetTicks();
+    if (now != sdlPad.lastUpdate) {
+        SDL_GameControllerUpdate();
+        sdlPad.lastUpdate = now;
+    }
     if (sdlPad.controller && !SDL_GameControllerGetAttached(sdlPad.controller))
         ClosePad();
     if (sdlPad.devicesChanged.exchange(false) && !sdlPad.controller)
@@ -108,6 +117,7 @@ void PadSdlStart()
         return;
     // Buttons by position: the south button confirms on every make of pad.
     SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");   // PadRead updates them
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         return;
     sdlPad.ready = true;
