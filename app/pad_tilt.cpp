@@ -68,6 +68,21 @@ void MotionTilt(float* x, float* z)
     *z = 0 - g[2] / length * kPadCountsPerG;   // far edge down: -z, as UP
 }
 
+// The left shoulder, north and east buttons do what SHIFT, X and Z do.
+void ApplyButtons(uint32_t buttons, TiltVector* tilt)
+{
+    tilt->y = 10;
+    if (buttons & PAD_LEFT_SHOULDER) {
+        tilt->x /= 2;
+        tilt->y = 0;
+        tilt->z /= 2;
+    }
+    if (buttons & PAD_NORTH)
+        tilt->y = 31;
+    else if (buttons & PAD_EAST)
+        tilt->y = -32;
+}
+
 }  // namespace
 
 int SamplePad(TiltVector* tilt)
@@ -88,17 +103,8 @@ int SamplePad(TiltVector* tilt)
     if (x == 0 && z == 0 && !(pad.buttons & kMappedButtons))
         return 0;
     tilt->x = x;
-    tilt->y = 10;
     tilt->z = z;
-    if (pad.buttons & PAD_LEFT_SHOULDER) {
-        tilt->x /= 2;
-        tilt->y = 0;
-        tilt->z /= 2;
-    }
-    if (pad.buttons & PAD_NORTH)
-        tilt->y = 31;
-    else if (pad.buttons & PAD_EAST)
-        tilt->y = -32;
+    ApplyButtons(pad.buttons, tilt);
     return 1;
 }
 
