@@ -6,9 +6,12 @@
 #include "app/race.h"
 #include "app/tilt.h"
 #include "data/course_list.h"
+#include "data/extras.h"
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
+#include "platform/audio.h"
 #include "platform/sys.h"
+#include "render/board_lamps.h"
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
@@ -64,6 +67,22 @@ int NextPreset(int sel)
     return sel >= 2 ? 0 : sel + 1;
 }
 
+// F7..F9 switch the extras; each switch is saved at once, as the player
+// expects it to hold next time.
+void ToggleExtra(int index)
+{
+    switch (index) {
+    case 6: extras.lampsShown = !extras.lampsShown; break;
+    case 7:
+        extras.muted = !extras.muted;
+        AudioSetMuted(extras.muted);
+        break;
+    case 8: extras.ghostShown = !extras.ghostShown; break;
+    default: return;
+    }
+    SaveExtras();
+}
+
 void ApplyFunctionKey(int index)
 {
     GameSettings& s = game.settings;
@@ -74,13 +93,15 @@ void ApplyFunctionKey(int index)
     case 3: s.renderFlags ^= DRAWSHADOW; break;
     case 4: s.cameraLengthSel = NextPreset(s.cameraLengthSel); break;
     case 5: s.cameraPitchSel = NextPreset(s.cameraPitchSel); break;
+    default: ToggleExtra(index); break;
     }
 }
 
 void HandleFunctionKeys()
 {
-    static const SysKey keys[6] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6};
-    for (int i = 0; i < 6; i++) {
+    static const SysKey keys[9] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5,
+                                   KEY_F6, KEY_F7, KEY_F8, KEY_F9};
+    for (int i = 0; i < 9; i++) {
         if (!SysKeyDown(keys[i])) {
             loop.keyLatch[i] = 0;
         } else if (!loop.keyLatch[i]) {
@@ -256,6 +277,9 @@ void DrawFrame(int frameState)
         QueueTimePanel();
         FlushSprites();
     }
+    // The board's lamps for players without one, over everything else.
+    QueueScreenLamps();
+    FlushSprites();
     PresentScene();
 }
 
@@ -345,6 +369,9 @@ int StartUp()
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
+    LoadExtras();
+    AudioSetMuted(extras.muted);
+    AudioOpen();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     ResetTitle();
@@ -362,6 +389,7 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
@@ -372,6 +400,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
+    AudioClose();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the
