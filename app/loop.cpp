@@ -3,6 +3,7 @@
 #include "app/loop.h"
 
 #include "app/game.h"
+#include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
 #include "data/course_list.h"
@@ -15,6 +16,7 @@
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
+#include "render/ghost_view.h"
 #include "render/hud.h"
 #include "render/preview.h"
 #include "render/scene.h"
@@ -268,11 +270,13 @@ void DrawFrame(int frameState)
         if (game.settings.renderFlags & DRAWSHADOW)
             DrawShadows();
         DrawGoalMarker();
+        DrawGhost();
     }
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
         DrawCoursePreview();
     } else if (InRaceFlow(frameState)) {
+        QueueGhostDot();
         QueueCourseMap();
         QueueTimePanel();
         FlushSprites();
@@ -319,13 +323,21 @@ void SampleInput()
     }
 }
 
+static uint32_t CurrentBestTime()
+{
+    int c = game.currentCourse;
+    return c >= 0 && c < courseList.courseCount ? courseList.courses[c].bestTimeMs : 0;
+}
+
 void RunFrame(uint32_t now)
 {
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
     HandleFunctionKeys();
+    uint32_t bestBefore = CurrentBestTime();
     Dispatch(frameState);
+    UpdateGhost(frameState, bestBefore);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
@@ -365,6 +377,7 @@ int StartUp()
     if (!LoadCourseList())
         return 0;
     CreatePhysicsWorld();
+    InitGhost();
     LoadCourse(0);
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
@@ -393,6 +406,7 @@ void ShutDown()
     ReleaseRenderer();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
+    FreeGhost();
     // The board thread may be blocked on a read; give it one second at most.
     StopBoardThread();
     for (int step = 0; step < 10; step++) {
