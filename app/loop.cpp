@@ -3,15 +3,20 @@
 #include "app/loop.h"
 
 #include "app/game.h"
+#include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
 #include "data/course_list.h"
+#include "data/extras.h"
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
+#include "platform/audio.h"
 #include "platform/sys.h"
+#include "render/board_lamps.h"
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
+#include "render/ghost_view.h"
 #include "render/hud.h"
 #include "render/preview.h"
 #include "render/scene.h"
@@ -64,6 +69,22 @@ int NextPreset(int sel)
     return sel >= 2 ? 0 : sel + 1;
 }
 
+// F7..F9 switch the extras; each switch is saved at once, as the player
+// expects it to hold next time.
+void ToggleExtra(int index)
+{
+    switch (index) {
+    case 6: extras.lampsShown = !extras.lampsShown; break;
+    case 7:
+        extras.muted = !extras.muted;
+        AudioSetMuted(extras.muted);
+        break;
+    case 8: extras.ghostShown = !extras.ghostShown; break;
+    default: return;
+    }
+    SaveExtras();
+}
+
 void ApplyFunctionKey(int index)
 {
     GameSettings& s = game.settings;
@@ -74,13 +95,15 @@ void ApplyFunctionKey(int index)
     case 3: s.renderFlags ^= DRAWSHADOW; break;
     case 4: s.cameraLengthSel = NextPreset(s.cameraLengthSel); break;
     case 5: s.cameraPitchSel = NextPreset(s.cameraPitchSel); break;
+    default: ToggleExtra(index); break;
     }
 }
 
 void HandleFunctionKeys()
 {
-    static const SysKey keys[6] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6};
-    for (int i = 0; i < 6; i++) {
+    static const SysKey keys[9] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5,
+                                   KEY_F6, KEY_F7, KEY_F8, KEY_F9};
+    for (int i = 0; i < 9; i++) {
         if (!SysKeyDown(keys[i])) {
             loop.keyLatch[i] = 0;
         } else if (!loop.keyLatch[i]) {
@@ -247,15 +270,20 @@ void DrawFrame(int frameState)
         if (game.settings.renderFlags & DRAWSHADOW)
             DrawShadows();
         DrawGoalMarker();
+        DrawGhost();
     }
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
         DrawCoursePreview();
     } else if (InRaceFlow(frameState)) {
+        QueueGhostDot();
         QueueCourseMap();
         QueueTimePanel();
         FlushSprites();
     }
+    // The board's lamps for players without one, over everything else.
+    QueueScreenLamps();
+    FlushSprites();
     PresentScene();
 }
 
@@ -296,13 +324,21 @@ void SampleInput()
     }
 }
 
+static uint32_t CurrentBestTime()
+{
+    int c = game.currentCourse;
+    return c >= 0 && c < courseList.courseCount ? courseList.courses[c].bestTimeMs : 0;
+}
+
 void RunFrame(uint32_t now)
 {
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
     HandleFunctionKeys();
+    uint32_t bestBefore = CurrentBestTime();
     Dispatch(frameState);
+    UpdateGhost(frameState, bestBefore);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
@@ -342,10 +378,14 @@ int StartUp()
     if (!LoadCourseList())
         return 0;
     CreatePhysicsWorld();
+    InitGhost();
     LoadCourse(0);
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
+    LoadExtras();
+    AudioSetMuted(extras.muted);
+    AudioOpen();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     ResetTitle();
@@ -363,9 +403,11 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
+    FreeGhost();
     // The board thread may be blocked on a read; give it one second at most.
     StopBoardThread();
     for (int step = 0; step < 10; step++) {
@@ -373,6 +415,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
+    AudioClose();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the

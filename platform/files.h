@@ -22,3 +22,7 @@ FILE* SysOpenFile(const char* name, const char* mode);
 // beside it, are flushed to the disk and renamed over it. 1 written; 0
 // failed, and the old file is then as it was.
 int SysReplaceFile(const char* name, const void* data, size_t size);
+
+// Makes the folder `name` (relative to the current folder) unless it exists.
+// 1 when it is there afterwards.
+int SysMakeFolder(const char* name);

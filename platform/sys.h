@@ -8,6 +8,7 @@
 enum SysKey {
     KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SHIFT, KEY_X, KEY_Z, KEY_SPACE,
     KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6,
+    KEY_F7, KEY_F8, KEY_F9,        // the extras: screen lamps, speaker tones, ghost
     KEY_COUNT
 };
 

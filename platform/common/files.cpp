@@ -189,3 +189,12 @@ int SysReplaceFile(const char* name, const void* data, size_t size)
     SyncFolderOf(path);
     return 1;
 }
+
+int SysMakeFolder(const char* name)
+{
+    char path[4096];
+    if (!name || !WritePath(name, path, sizeof path)) return 0;
+    if (mkdir(path, 0755) == 0) return 1;
+    struct stat info;
+    return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
