@@ -38,6 +38,13 @@ bool IsFullscreenKey(const SDL_Event& event)
     return code == SDL_SCANCODE_F11 || (enter && (event.key.keysym.mod & KMOD_ALT));
 }
 
+// The window's size before fullscreen: not every video driver gives it back
+// by itself when fullscreen ends.
+struct WindowedSize {
+    int width, height;    // client size last seen in the window, 0 before any
+};
+WindowedSize windowed;
+
 }  // namespace
 
 // Desktop fullscreen keeps the screen's own mode, so switching is instant and
@@ -47,8 +54,12 @@ void SysToggleFullscreen()
     if (!sdl.window)
         return;
     bool full = SysIsFullscreen() == 0;
+    if (full)
+        SDL_GetWindowSize(sdl.window, &windowed.width, &windowed.height);
     if (SDL_SetWindowFullscreen(sdl.window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return;
+    if (!full && windowed.width > 0)
+        SDL_SetWindowSize(sdl.window, windowed.width, windowed.height);
     SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
 }
 
