@@ -46,14 +46,18 @@ int32_t ClampChoice(uint32_t value)
 
 // Replaces `name` in the program folder; on failure tells standard error
 // once per run (`reported` remembers it) with the path and the reason.
+// The full path is used, not the bare name: should the folder have become
+// unreachable, the save must fail there rather than land in another folder.
 int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reported)
 {
     SysMakeProgramDirectoryCurrent();
-    if (SysReplaceFile(name, bytes, size)) return 1;
+    char path[4200];
+    snprintf(path, sizeof path, "%s%s", SysProgramDirectory(), name);
+    if (SysReplaceFile(path, bytes, size)) return 1;
     int reason = errno;
     if (!*reported)
-        fprintf(stderr, "Kestrune: cannot save %s%s: %s (the game goes on, but this is not kept)\n",
-                SysProgramDirectory(), name, strerror(reason));
+        fprintf(stderr, "Kestrune: cannot save %s: %s (the game goes on, but this is not kept)\n",
+                path, strerror(reason));
     *reported = 1;
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "platform/files.h"
+#include "platform/sys.h"
 #include "support/data_files.h"
 
 namespace {
@@ -151,13 +152,27 @@ TEST_F(SaveFilesTest, SecondCopyIsRefusedWhileTheLockIsHeld)
     SysUnlockFile(other);
 }
 
-// In a read-only program folder both saves fail and the old files stay as they were.
-TEST_F(SaveFilesTest, ReadOnlyFolder)
+// An unwritable program folder: both saves fail, each says so, nothing lands in another folder
+// and old files stay as they were. (A file in place of the folder stops even root; a read-only
+// folder stops other users.)
+TEST_F(SaveFilesTest, UnwritableFolder)
 {
-    WriteBytes("config.sav", "old");
     MakeCourses(1);
+    WriteBytes("blocker", "x");
+    SysSetProgramDirectoryForTests((dir + "blocker/").c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveOptions(), 0);
+    EXPECT_EQ(SaveBestTimes(), 0);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(dir + "blocker/config.sav: Not a directory"), std::string::npos) << said;
+    EXPECT_NE(said.find(dir + "blocker/record.sav: Not a directory"), std::string::npos) << said;
+    EXPECT_FALSE(FileExists("config.sav"));   // not in the current folder instead
+    EXPECT_FALSE(FileExists("record.sav"));
+    SysSetProgramDirectoryForTests(dir.c_str());
+
+    WriteBytes("config.sav", "old");
     ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
-    if (access(dir.c_str(), W_OK) == 0) GTEST_SKIP() << "running as root: permissions do not stop writes";
+    if (access(dir.c_str(), W_OK) == 0) return;   // root: permissions do not stop writes
     EXPECT_EQ(SaveOptions(), 0);
     EXPECT_EQ(SaveBestTimes(), 0);
     EXPECT_EQ(ReadBytes("config.sav"), "old");
