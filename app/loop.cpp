@@ -2,6 +2,9 @@
 // race-flow chain, and shutdown.
 #include "app/loop.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/game.h"
 #include "app/ghost.h"
 #include "app/race.h"
@@ -11,6 +14,7 @@
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
+#include "platform/files.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
@@ -28,6 +32,7 @@ Game game;
 LoopState loop;
 
 const char* const kGameTitle = "ケストルーン - Kestrune";
+const char* const kInstanceLockName = "kestrune.lock";
 
 namespace {
 
@@ -38,6 +43,10 @@ struct LoopRun {
     int quitCode;         // its parameter, the process exit code
 };
 LoopRun run;
+
+// The advisory lock that keeps a second copy of the game from writing the
+// same save files; -1 while none is held.
+int instanceLock = -1;
 
 // ---------------------------------------------------------------------------
 // Messages: a close request becomes a destroy, a destroy becomes the quit
@@ -424,11 +433,40 @@ void ShutDown()
     SysDestroyWindow();
 }
 
+int TakeInstanceLock()
+{
+    ReleaseInstanceLock();
+    std::string path = std::string(SysProgramDirectory()) + kInstanceLockName;
+    int handle = SysLockFile(path.c_str());
+    if (handle == -1) {
+        fprintf(stderr, "Kestrune: another copy of the game is already running (it holds %s); "
+                        "this one ends so the two cannot overwrite each other's records.\n",
+                path.c_str());
+        return 0;
+    }
+    // A folder where no lock can be made cannot take saves either; the save
+    // code says so when it tries.
+    instanceLock = handle >= 0 ? handle : -1;
+    return 1;
+}
+
+void ReleaseInstanceLock()
+{
+    SysUnlockFile(instanceLock);
+    instanceLock = -1;
+}
+
 int GameMain()
 {
-    if (!StartUp())
-        return 0;
-    int code = RunLoop();
-    ShutDown();
+    SysCatchStopSignals();
+    // Before the window: a refused second copy must not flash one up.
+    if (!TakeInstanceLock())
+        return 1;
+    int code = 0;
+    if (StartUp()) {
+        code = RunLoop();
+        ShutDown();
+    }
+    ReleaseInstanceLock();
     return code;
 }

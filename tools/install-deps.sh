@@ -14,7 +14,7 @@ $SUDO apt-get install -y -q --no-install-recommends \
     libhidapi-dev libbullet-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libgl1-mesa-dri libegl1 libegl-mesa0 libgles2 \
-    xvfb xauth
+    xvfb xauth desktop-file-utils
 
 # Access to the sensor board for the logged-in user (harmless without udev).
 bash "$(dirname "$0")/install-udev-rule.sh"
