@@ -239,6 +239,8 @@ TEST_F(MeshFileTest, HostileFilesGiveTheMeshMessage)
         BinaryX(false).Name("Mesh").Open().Ints({1}).Word(7).Dword(0x40000000u).bytes + std::string(12, '\0');
     std::string deep = text;
     for (int k = 0; k < 100000; ++k) deep += "Frame{";
+    std::string many = text;
+    for (int k = 0; k < 70000; ++k) many += "Frame{}";
     const std::vector<std::string> files = {
         text + "Mesh{3;0;0;0;,1;0;0;,0;1;0;;1;3;0,1,2;;MeshMaterialList{1;1;0;;}}",   // names a material, holds none
         text + "Mesh{3;0;0;0;,1;0;0;,0;1;0;;2;3;0,1,2;,0;;}",                          // a face of no corners
@@ -251,6 +253,7 @@ TEST_F(MeshFileTest, HostileFilesGiveTheMeshMessage)
         text + "Mesh{3;0;0;0;,1;0;0;,0;1;0;;1;3;0,1,2;;MeshMaterialList{1;1;0;;{Gone}}}",  // unknown reference
         text + "Mesh{3;0;0;0;,1;0;0;,0;1;0;;1;3;0,1,2;;MeshNormals{1;0;1;0;;1;3;0,0,1;;}}",  // normal index
         deep,                                                                            // frames nested too deep
+        many,                                                                            // more objects than any mesh
     };
     WriteBytes("def.ini", "BOX_MESH:[[mesh\\bad.x]]\n");
     for (size_t k = 0; k < files.size(); ++k) {

@@ -8,6 +8,7 @@
 #include "platform/common/xfile.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,7 @@
 namespace {
 
 // No mesh the game draws comes near this; a bigger file is refused unread.
-const long kMaxMeshFileBytes = 64L * 1024 * 1024;
+const long kMaxMeshFileBytes = 16L * 1024 * 1024;
 
 struct VertexKey {
     MeshFileVertex v;
@@ -37,10 +38,11 @@ struct VertexHash {
 
 struct Builder {
     std::vector<MeshFileMaterial> materials;
-    std::vector<std::string> materialNames;
+    std::unordered_map<std::string, uint32_t> firstNamed;   // material name -> first number
     std::vector<MeshFileVertex> vertices;
     std::unordered_map<VertexKey, uint32_t, VertexHash> vertexNumbers;   // joins equal vertices
     std::vector<std::vector<uint32_t>> subsetIndices;                    // per material
+    std::vector<uint32_t> cut;                                           // the face being cut
 };
 
 // Where one mesh's vertices go: its frame's transform, and for normals the
@@ -67,8 +69,8 @@ MeshFileMaterial ToMeshFileMaterial(const XMaterial& x)
 
 void AddMaterial(Builder* b, const XMaterial& x)
 {
+    if (!x.name.empty()) b->firstNamed.emplace(x.name, static_cast<uint32_t>(b->materials.size()));
     b->materials.push_back(ToMeshFileMaterial(x));
-    b->materialNames.push_back(x.name);
 }
 
 // A reference names a material met earlier; one that names none is an error.
@@ -80,10 +82,9 @@ int NumberMaterials(Builder* b, const XMesh& mesh, std::vector<uint32_t>* number
             AddMaterial(b, mesh.materials[k]);
             continue;
         }
-        size_t found = 0;
-        while (found < b->materialNames.size() && b->materialNames[found] != mesh.materials[k].name) ++found;
-        if (found == b->materialNames.size()) return 0;
-        numbers->push_back(static_cast<uint32_t>(found));
+        auto found = b->firstNamed.find(mesh.materials[k].name);
+        if (found == b->firstNamed.end()) return 0;
+        numbers->push_back(found->second);
     }
     return 1;
 }
@@ -187,7 +188,7 @@ void CutFace(const XMesh& mesh, uint32_t first, uint32_t corners, std::vector<ui
 void AddFace(Builder* b, const XMesh& mesh, const Placement& at, uint32_t face, uint32_t material)
 {
     uint32_t first = mesh.faceStarts[face], corners = mesh.faceStarts[face + 1] - first;
-    std::vector<uint32_t> cut;
+    std::vector<uint32_t>& cut = b->cut;
     CutFace(mesh, first, corners, &cut);
     for (uint32_t offset : cut)
         b->subsetIndices[material].push_back(VertexNumber(b, CornerVertex(mesh, at, first + offset)));
@@ -203,9 +204,11 @@ void AddMesh(Builder* b, const XMesh& mesh, const std::vector<uint32_t>& numbers
         for (uint32_t f = 0; f < faces; ++f) AddFace(b, mesh, at, f, 0);
         return;
     }
-    for (uint32_t k = 0; k < numbers.size(); ++k)
-        for (uint32_t f = 0; f < faces; ++f)
-            if (mesh.faceMaterials[f] == k) AddFace(b, mesh, at, f, numbers[k]);
+    std::vector<uint32_t> byMaterial(faces);
+    for (uint32_t f = 0; f < faces; ++f) byMaterial[f] = f;
+    std::stable_sort(byMaterial.begin(), byMaterial.end(),
+                     [&mesh](uint32_t a, uint32_t c) { return mesh.faceMaterials[a] < mesh.faceMaterials[c]; });
+    for (uint32_t f : byMaterial) AddFace(b, mesh, at, f, numbers[mesh.faceMaterials[f]]);
 }
 
 template <typename T>

@@ -4,6 +4,7 @@
 // array, and objects the game has no use for are skipped by their braces.
 #include "platform/common/xfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -11,6 +12,10 @@
 namespace {
 
 const int kMaxFrameDepth = 256;
+// Frames, meshes and materials (references included) of one file together;
+// far above any mesh the game draws, and it keeps a file of thousands of
+// empty objects from costing hundreds of megabytes.
+const size_t kMaxObjects = 65536;
 
 enum TokenKind {
     TOK_END, TOK_NAME, TOK_STRING, TOK_NUMBER, TOK_LIST, TOK_GUID,
@@ -31,6 +36,7 @@ struct Reader {
     bool failed;
     uint32_t listLeft;             // binary: numbers left in the current list
     bool listOfFloats;
+    size_t objects;                // frames, meshes and materials so far
     bool peeked;
     Token next;
 };
@@ -62,6 +68,8 @@ uint32_t Le32(const char* p)
     const unsigned char* q = reinterpret_cast<const unsigned char*>(p);
     return q[0] | (q[1] << 8) | (q[2] << 16) | (uint32_t(q[3]) << 24);
 }
+
+bool CountObject(Reader* r) { return ++r->objects <= kMaxObjects || Fail(r); }
 
 // ---------------------------------------------------------------- tokens
 
@@ -292,7 +300,7 @@ bool SkipBlock(Reader* r)
         Token t;
         if (!Next(r, &t)) return false;
         if (t.kind == TOK_END) return Fail(r);
-        if (t.kind == TOK_LIST) r->listLeft = 0, r->p += t.length * (r->listOfFloats ? r->floatBytes : 4);
+        if (t.kind == TOK_LIST) r->p += t.length * (r->listOfFloats ? r->floatBytes : 4);
         if (t.kind == TOK_OPEN) ++depth;
         if (t.kind == TOK_CLOSE) --depth;
     }
@@ -333,7 +341,7 @@ bool ParseTextureFilename(Reader* r, XMaterial* material)
 bool ParseMaterial(Reader* r, XMaterial* material)
 {
     *material = {};
-    if (!ReadHead(r, &material->name) || !ReadFloats(r, material->diffuse, 4) ||
+    if (!CountObject(r) || !ReadHead(r, &material->name) || !ReadFloats(r, material->diffuse, 4) ||
         !ReadFloat(r, &material->power) || !ReadFloats(r, material->specular, 3) ||
         !ReadFloats(r, material->emissive, 3))
         return false;
@@ -409,7 +417,7 @@ bool ParseMaterialReference(Reader* r, XMesh* mesh)
 {
     Token t;
     XMaterial material = {};
-    if (!NextItem(r, &t)) return false;
+    if (!CountObject(r) || !NextItem(r, &t)) return false;
     if (t.kind == TOK_NAME) {
         material.name.assign(t.text, t.length);
         if (!NextItem(r, &t)) return false;
@@ -469,7 +477,7 @@ bool ParseMesh(Reader* r, XMesh* mesh)
     *mesh = {};
     memcpy(mesh->transform, kIdentity, sizeof kIdentity);
     uint32_t vertexCount;
-    if (!ReadHead(r, nullptr) || !ReadCount(r, 3, &vertexCount)) return false;
+    if (!CountObject(r) || !ReadHead(r, nullptr) || !ReadCount(r, 3, &vertexCount)) return false;
     mesh->positions.assign(size_t(vertexCount) * 3, 0.0f);
     if (!ReadFloats(r, mesh->positions.data(), mesh->positions.size()) || !ParseFaces(r, vertexCount, mesh))
         return false;
@@ -484,7 +492,7 @@ bool ParseMesh(Reader* r, XMesh* mesh)
 bool ParseFrame(ParseState* s, int parent, int depth)
 {
     Reader* r = &s->r;
-    if (depth > kMaxFrameDepth || !ReadHead(r, nullptr)) return Fail(r);
+    if (depth > kMaxFrameDepth || !CountObject(r) || !ReadHead(r, nullptr)) return Fail(r);
     int self = static_cast<int>(s->frames.size());
     s->frames.push_back({parent, {}});
     memcpy(s->frames[self].local, kIdentity, sizeof kIdentity);
@@ -553,14 +561,16 @@ void PlaceFrameMeshes(ParseState* s)
         if (frame.parent < 0) memcpy(&world[f * 16], frame.local, sizeof frame.local);
         else Multiply(frame.local, &world[size_t(frame.parent) * 16], &world[f * 16]);
     }
+    std::vector<size_t> order(s->meshFrames.size());
+    for (size_t m = 0; m < order.size(); ++m) order[m] = m;
+    std::stable_sort(order.begin(), order.end(),
+                     [s](size_t a, size_t b) { return s->meshFrames[a] < s->meshFrames[b]; });
     std::vector<XMesh> ordered;
-    ordered.reserve(s->scene->frameMeshes.size());
-    for (size_t f = 0; f < s->frames.size(); ++f)
-        for (size_t m = 0; m < s->meshFrames.size(); ++m)
-            if (s->meshFrames[m] == static_cast<int>(f)) {
-                ordered.push_back(std::move(s->scene->frameMeshes[m]));
-                memcpy(ordered.back().transform, &world[f * 16], 16 * sizeof(float));
-            }
+    ordered.reserve(order.size());
+    for (size_t m : order) {
+        ordered.push_back(std::move(s->scene->frameMeshes[m]));
+        memcpy(ordered.back().transform, &world[size_t(s->meshFrames[m]) * 16], 16 * sizeof(float));
+    }
     s->scene->frameMeshes = std::move(ordered);
 }
 
