@@ -121,8 +121,8 @@ MeshFileVertex CornerVertex(const XMesh& mesh, const Placement& at, uint32_t cor
     const float* p = &mesh.positions[size_t(mesh.faceIndices[corner]) * 3];
     for (int c = 0; c < 3; ++c) v.position[c] = p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + m[12 + c];
     if (!mesh.normals.empty()) {
-        // Row vectors: a normal goes through the inverse transpose, which is
-        // the inverse applied from the left.
+        // Row vectors: a normal goes through the inverse transpose, that is
+        // the inverse applied to it as a column.
         const float* n = &mesh.normals[size_t(mesh.normalIndices[corner]) * 3];
         for (int c = 0; c < 3; ++c)
             v.normal[c] = at.normal[c * 3] * n[0] + at.normal[c * 3 + 1] * n[1] + at.normal[c * 3 + 2] * n[2];
@@ -157,7 +157,10 @@ uint32_t QuadStart(const XMesh& mesh, uint32_t first)
         for (int k = 0; k < 3; ++k) {
             const float* w = &mesh.positions[size_t(mesh.faceIndices[first + (i + 3 - k) % 4]) * 3];
             float length = 0.0f;
-            for (int c = 0; c < 3; ++c) d[k][c] = w[c] - v[c], length += d[k][c] * d[k][c];
+            for (int c = 0; c < 3; ++c) {
+                d[k][c] = w[c] - v[c];
+                length += d[k][c] * d[k][c];
+            }
             length = std::sqrt(length);
             usable = usable && length > 0.0f;
             for (int c = 0; c < 3 && usable; ++c) d[k][c] /= length;

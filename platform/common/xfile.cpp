@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -249,6 +250,7 @@ bool ReadFloat(Reader* r, float* out)
         if (r->floatBytes == 8) {
             double d;
             memcpy(&d, r->p, 8);
+            if (!(std::fabs(d) <= FLT_MAX)) return Fail(r);   // no float holds it
             *out = static_cast<float>(d);
         } else {
             memcpy(out, r->p, 4);
@@ -268,7 +270,7 @@ bool ReadFloats(Reader* r, float* out, size_t count)
     return true;
 }
 
-// A count of items of `numbers` numbers each: each number takes at least one
+// A count of items of `numbersPerItem` numbers each: each number takes at least one
 // byte of text or four of binary, so a count the rest of the file cannot
 // hold is refused before anything is sized by it.
 bool ReadCount(Reader* r, uint32_t numbersPerItem, uint32_t* count)
