@@ -9,7 +9,7 @@ $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
     build-essential cmake pkg-config \
     libsdl2-dev libepoxy-dev libglm-dev \
-    libassimp-dev libstb-dev \
+    libstb-dev \
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic \
     libhidapi-dev libbullet-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
