@@ -345,8 +345,9 @@ protected:
 };
 
 // Pause: the pausing press does not resume; a held tilt moves once and its
-// return ticks with the lamps off; the cursor wraps both ways; resume keeps
-// the clock running from where it stopped, retry starts it again.
+// return ticks with the lamps off; the cursor wraps both ways; resume waits
+// for the confirming press to end (or the race would pause again at once)
+// and keeps the clock running from where it stopped; retry starts it again.
 TEST_F(RaceMenus, PauseResumeAndRetry)
 {
     StartRace();
@@ -371,10 +372,14 @@ TEST_F(RaceMenus, PauseResumeAndRetry)
     Nudge(+1);                             // wraps to resume
     EXPECT_EQ(STATE_PAUSE, game.state);
     EXPECT_EQ(paused, loop.raceTimeMs);
-    Tap();
-    FramesUntilStateLeaves(STATE_PAUSE, 100);
+    Hold(0, 0, 1);                         // resume, the press held past the closing
+    Frames(40);
+    EXPECT_EQ(STATE_PAUSE, game.state);
+    Hold(0, 0, 0);
+    Frame();
     ASSERT_EQ(STATE_RACE, game.state);
     Frames(5);
+    EXPECT_EQ(STATE_RACE, game.state);
     EXPECT_EQ(paused + 5 * 16, loop.raceTimeMs);
 
     Tap();
