@@ -28,7 +28,6 @@ enum Sound { NO_SOUND, CLICK, TICK, CONFIRM, OTHER_SOUND };
 
 // What one frame left on the board.
 struct FrameOut {
-    int state;     // the state the frame ran in
     int lamps;     // the lamp pattern sent after it
     Sound sound;   // the sound sent after it, if any
 };
@@ -155,10 +154,9 @@ protected:
     {
         mainClockMs += 16;
         SampleInput();
-        int state = game.state;
         RunFrame(mainClockMs);
         Deliver();
-        frames.push_back({state, lastLamps, lastSound});
+        frames.push_back({lastLamps, lastSound});
     }
     void Frames(int n)
     {
