@@ -4,16 +4,8 @@
 #include "render/preview.h"
 #include "screens/screens.h"
 
-void ResetTitle() {}
-void UpdateTitle(const TiltVector&) {}
-void ResetOptions() {}
-void UpdateOptions(const TiltVector&) {}
 void ResetCourseSelect() {}
 void UpdateCourseSelect(const TiltVector&) {}
-void OpenPauseMenu() {}
-void UpdatePauseMenu(const TiltVector&) {}
-void OpenResultMenu() {}
-void UpdateResultMenu(const TiltVector&) {}
 
 void DrawCoursePreview() {}
 void ReleaseCoursePreview() {}
