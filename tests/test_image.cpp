@@ -120,13 +120,19 @@ TEST(ImageFormats, EachFormatDecodes)
     }
 }
 
-// Files written by ImageMagick: a palette PNG and a JPEG of one colour.
+// Files written by ImageMagick: a palette PNG, a 16-bit PNG without gamma
+// chunks (its channels keep their values, not lightened as if linear) and a
+// JPEG of one colour.
 TEST(ImageFormats, PaintProgramFiles)
 {
     Image image;
     ASSERT_EQ(SysLoadImage(KESTRUNE_TEST_DATA "/palette.png", &image), 1);
     const uint8_t png[8] = { 255, 0, 0, 255, 0, 0, 255, 255 };
     EXPECT_EQ(memcmp(image.rgba, png, sizeof png), 0);
+    SysFreeImage(&image);
+    ASSERT_EQ(SysLoadImage(KESTRUNE_TEST_DATA "/deep16.png", &image), 1);
+    const uint8_t deep[8] = { 100, 150, 200, 255, 100, 150, 200, 255 };
+    EXPECT_EQ(memcmp(image.rgba, deep, sizeof deep), 0);
     SysFreeImage(&image);
     ASSERT_EQ(SysLoadImage(KESTRUNE_TEST_DATA "/texture.jpg", &image), 1);
     ASSERT_EQ(image.width, 8);

@@ -116,6 +116,9 @@ uint8_t* DecodePng(const FileBytes& file, int* width, int* height)
         png_image_free(&image);
         return nullptr;
     }
+    // Paint programs write 16-bit channels gamma-encoded like 8-bit ones; the
+    // library would take them as linear and lighten them.
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     image.format = PNG_FORMAT_RGBA;
     uint8_t* rgba = NewPixels(image.width, image.height);
     if (!rgba || !png_image_finish_read(&image, nullptr, rgba, 0, nullptr)) {
