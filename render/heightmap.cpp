@@ -73,7 +73,7 @@ const char* ReadInfoHeader(const uint8_t* h, size_t got, BmpLayout* bmp, int* co
         *compression = 0;
         return nullptr;
     }
-    if (size < (uint32_t)kInfoHeader) return "対応していない形式です";
+    if (size < (uint32_t)kInfoHeader || size > (uint32_t)kLargestHeader) return "対応していない形式です";
     if (got < (size_t)kFileHeader + kInfoHeader) return "ファイルが短すぎます";
     bmp->width = (int32_t)ReadU32(h + 18);
     bmp->height = (int32_t)ReadU32(h + 22);

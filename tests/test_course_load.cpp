@@ -229,7 +229,9 @@ TEST_F(HeightMapFiles, RefusesWhatItCannotRead)
     std::vector<unsigned char> odd = BmpBytes(2, 2, 24, 0, 16);
     odd[14] = 20;                                  // no header has 20 bytes
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(odd, &map));
-    EXPECT_EQ(13u, messages.size());
+    odd[14] = 0xF2; odd[15] = odd[16] = odd[17] = 0xFF;   // one that would wrap the offset check
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(odd, &map));
+    EXPECT_EQ(14u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("raw.bmp"));
     EXPECT_NE(std::string::npos, messages[0].find("圧縮された画像には対応していません"));
     EXPECT_EQ(nullptr, map.pixels);

@@ -7,7 +7,6 @@
 #include "platform/image.h"
 #include "platform/files.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
