@@ -83,6 +83,9 @@ std::vector<Sample> Samples()
         { "TGA", Join(tga, { 0, 0, 255, 255, 0, 0 }), 2, 1, { 255, 0, 0, 255 }, { 0, 0, 255, 255 } },
         { "TGA run-length", tgaRle, 2, 1, { 200, 100, 50, 255 }, { 200, 100, 50, 255 } },
         { "PPM", Join(Text("P6\n# c\n2 1\n255\n"), { 10, 20, 30, 40, 50, 60 }), 2, 1, { 10, 20, 30, 255 }, { 40, 50, 60, 255 } },
+        // 16-bit samples: big-endian, scaled by the largest value (stb_image overran its buffer on these).
+        { "PPM 16-bit", Join(Text("P6 2 1 65535\n"), { 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xFF, 0xFF, 0, 0, 0x80, 0 }),
+          2, 1, { 0x12, 0x56, 0x9A, 255 }, { 255, 0, 0x80, 255 } },
         { "PGM", Join(Text("P5 2 1 255\n"), { 7, 250 }), 2, 1, { 7, 7, 7, 255 }, { 250, 250, 250, 255 } },
         // RGBE: mantissas 128 and 64 with exponent 129 are 1.0 and 0.5.
         { "HDR", Join(Text("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 2\n"), { 128, 64, 0, 129, 0, 0, 0, 0 }),
@@ -147,7 +150,7 @@ TEST(ImageFormats, PaintProgramFiles)
 
 // Damaged and hostile files give no texture: a cut JPEG that overran a
 // decoder table, a tiny bitmap claiming a huge picture, sides of 0 and past
-// 8192, and truncated DDS, PFM and PNG data.
+// 8192, and truncated DDS, HDR, PFM and PNG data.
 TEST(ImageFormats, DamagedFilesGiveNoTexture)
 {
     auto bmp = [](int32_t w, int32_t h, size_t total) {
@@ -179,6 +182,9 @@ TEST(ImageFormats, DamagedFilesGiveNoTexture)
         { "DDS cut short", dxt1Cut },
         { "DDS 100000 wide", hugeDds },
         { "DDS of an unknown kind", Join(DdsHeader(4, 4, "ATI2", 0, 0, nullptr), Bytes(16, 0)) },
+        // stb_image looped for ever on a run-length line that ran out.
+        { "HDR cut inside a run-length line",
+          Join(Text("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 9\n"), { 2, 2, 0, 9, 0x89, 0x80, 0x00 }) },
         { "PFM cut short", Join(Text("PF\n2 2\n-1\n"), Bytes(20, 0)) },
         { "PFM 0 wide", Join(Text("Pf\n0 2\n-1\n"), Bytes(8, 0)) },
     };

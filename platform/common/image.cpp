@@ -1,12 +1,16 @@
 // Image decoding. Course packs are shared between players, so every picture
 // is untrusted: PNG and JPEG go to libpng and libjpeg-turbo, the libraries
-// made (and fuzzed) for them; BMP, TGA, PNM and HDR go to stb_image only
-// after their size has been read and found sane; PFM and DDS are read here.
+// made (and fuzzed) for them; BMP and TGA go to stb_image only after their
+// size has been read and found sane; PNM, PFM, HDR and DDS are read here
+// (stb_image overran a buffer on 16-bit PNM and looped for ever on a cut HDR).
 // Files are read through our own file layer so names resolve the same way
 // for every loader.
 #include "platform/image.h"
 #include "platform/files.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,8 +27,6 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA
-#define STBI_ONLY_PNM
-#define STBI_ONLY_HDR
 #define STBI_NO_STDIO
 #include "stb_image.h"
 
@@ -155,7 +157,7 @@ uint8_t* DecodeJpeg(const FileBytes& file, int* width, int* height)
 }
 
 // ---------------------------------------------------------------------------
-// [SECTION] BMP, TGA, PNM, HDR through stb_image
+// [SECTION] BMP and TGA through stb_image
 // ---------------------------------------------------------------------------
 
 // The most pixels a file of this size can describe, so that a header that
@@ -169,11 +171,19 @@ uint64_t MostPixels(const FileBytes& file)
         int bits = header == 12 ? file.data[24] | file.data[25] << 8 : file.data[28] | file.data[29] << 8;
         return bits > 0 ? size * 8 / bits : 0;
     }
-    if (StartsWith(file, "P5") || StartsWith(file, "P6"))
-        return size;
-    if (StartsWith(file, "#?"))
-        return size * 32;       // run-length rows: at most 127 pixels in 8 bytes
     return size * 128;          // TGA: one run-length packet gives 128 pixels
+}
+
+// Grey, grey and alpha, RGB or RGBA pixels as RGBA.
+void ExpandToRgba(const uint8_t* src, int channels, size_t count, uint8_t* rgba)
+{
+    for (size_t i = 0; i < count; i++, src += channels, rgba += 4) {
+        bool colour = channels >= 3;
+        rgba[0] = src[0];
+        rgba[1] = src[colour ? 1 : 0];
+        rgba[2] = src[colour ? 2 : 0];
+        rgba[3] = channels == 2 || channels == 4 ? src[channels - 1] : 255;
+    }
 }
 
 uint8_t* DecodeWithStb(const FileBytes& file, int* width, int* height)
@@ -185,15 +195,15 @@ uint8_t* DecodeWithStb(const FileBytes& file, int* width, int* height)
     if (!stbi_info_from_memory(file.data, length, &w, &h, &channels) || !SaneSides(w, h)
         || static_cast<uint64_t>(w) * h > MostPixels(file))
         return nullptr;
-    // Radiance pictures become bytes by plain clamping, as PFM and DDS do.
-    stbi_hdr_to_ldr_gamma(1.0f);
-    uint8_t* pixels = stbi_load_from_memory(file.data, length, &w, &h, &channels, 4);
+    // The file's own channel count, widened here.
+    uint8_t* pixels = stbi_load_from_memory(file.data, length, &w, &h, &channels, 0);
     if (!pixels)
         return nullptr;
     // Hand out malloc'd memory so SysFreeImage does not depend on stb's allocator.
-    uint8_t* rgba = NewPixels(w, h);
+    bool usable = channels >= 1 && channels <= 4 && SaneSides(w, h);
+    uint8_t* rgba = usable ? NewPixels(w, h) : nullptr;
     if (rgba) {
-        memcpy(rgba, pixels, static_cast<size_t>(w) * h * 4);
+        ExpandToRgba(pixels, channels, static_cast<size_t>(w) * h, rgba);
         *width = w;
         *height = h;
     }
@@ -202,13 +212,19 @@ uint8_t* DecodeWithStb(const FileBytes& file, int* width, int* height)
 }
 
 // ---------------------------------------------------------------------------
-// [SECTION] PFM: "PF" (RGB) or "Pf" (grey), width, height, scale, floats
+// [SECTION] PFM, PNM and HDR, read here
+// PFM: "PF" (RGB) or "Pf" (grey), width, height, scale, floats
 // ---------------------------------------------------------------------------
 
-// Next whitespace-separated word of the text header; false at the end.
-bool PfmWord(const FileBytes& file, size_t* at, char* word, size_t capacity)
+// Next whitespace-separated word of a PFM or PNM text header, "#" comments
+// skipped; false at the end of the file.
+bool HeaderWord(const FileBytes& file, size_t* at, char* word, size_t capacity)
 {
-    while (*at < file.size && strchr(" \t\r\n", file.data[*at])) (*at)++;
+    for (;;) {
+        while (*at < file.size && strchr(" \t\r\n", file.data[*at])) (*at)++;
+        if (*at >= file.size || file.data[*at] != '#') break;
+        while (*at < file.size && file.data[*at] != '\n') (*at)++;
+    }
     size_t n = 0;
     while (*at < file.size && !strchr(" \t\r\n", file.data[*at]) && n + 1 < capacity)
         word[n++] = static_cast<char>(file.data[(*at)++]);
@@ -229,8 +245,8 @@ uint8_t* DecodePfm(const FileBytes& file, int* width, int* height)
 {
     char kind[4], w[16], h[16], scale[32];
     size_t at = 0;
-    if (!PfmWord(file, &at, kind, sizeof kind) || !PfmWord(file, &at, w, sizeof w)
-        || !PfmWord(file, &at, h, sizeof h) || !PfmWord(file, &at, scale, sizeof scale))
+    if (!HeaderWord(file, &at, kind, sizeof kind) || !HeaderWord(file, &at, w, sizeof w)
+        || !HeaderWord(file, &at, h, sizeof h) || !HeaderWord(file, &at, scale, sizeof scale))
         return nullptr;
     at++;                                    // the one whitespace before the data
     if (strcmp(kind, "PF") != 0 && strcmp(kind, "Pf") != 0)
@@ -254,6 +270,118 @@ uint8_t* DecodePfm(const FileBytes& file, int* width, int* height)
         }
     *width = static_cast<int>(cols);
     *height = static_cast<int>(rows);
+    return rgba;
+}
+
+// Binary PNM: "P6" (RGB) or "P5" (grey), width, height, largest value, then
+// samples of one byte, or two big-endian bytes when the largest passes 255.
+uint8_t* DecodePnm(const FileBytes& file, int* width, int* height)
+{
+    char kind[4], w[16], h[16], top[16];
+    size_t at = 0;
+    if (!HeaderWord(file, &at, kind, sizeof kind) || !HeaderWord(file, &at, w, sizeof w)
+        || !HeaderWord(file, &at, h, sizeof h) || !HeaderWord(file, &at, top, sizeof top))
+        return nullptr;
+    at++;
+    int channels = strcmp(kind, "P6") == 0 ? 3 : 1;
+    long cols = strtol(w, nullptr, 10), rows = strtol(h, nullptr, 10), largest = strtol(top, nullptr, 10);
+    int bytes = largest > 255 ? 2 : 1;
+    if (!SaneSides(cols, rows) || largest < 1 || largest > 65535
+        || (uint64_t)cols * rows * channels * bytes > file.size - at)
+        return nullptr;
+    uint8_t* rgba = NewPixels(cols, rows);
+    if (!rgba)
+        return nullptr;
+    const uint8_t* src = file.data + at;
+    for (size_t i = 0; i < (size_t)cols * rows; i++) {
+        for (int c = 0; c < channels; c++, src += bytes) {
+            long v = bytes == 2 ? src[0] << 8 | src[1] : src[0];
+            rgba[i * 4 + c] = static_cast<uint8_t>((std::min(v, largest) * 255 + largest / 2) / largest);
+        }
+        if (channels == 1)
+            rgba[i * 4 + 1] = rgba[i * 4 + 2] = rgba[i * 4];
+        rgba[i * 4 + 3] = 255;
+    }
+    *width = static_cast<int>(cols);
+    *height = static_cast<int>(rows);
+    return rgba;
+}
+
+// One text line of a Radiance header into `line`; false at the end of the file.
+bool HdrLine(const FileBytes& file, size_t* at, char* line, size_t capacity)
+{
+    size_t n = 0;
+    while (*at < file.size && file.data[*at] != '\n') {
+        if (n + 1 < capacity) line[n++] = static_cast<char>(file.data[*at]);
+        (*at)++;
+    }
+    line[n] = 0;
+    return (*at)++ < file.size;
+}
+
+// One scanline of RGBE quadruples: run-length coded per component when it
+// starts with 2, 2 and the width, else flat. False when the data runs out or
+// a run would leave the line.
+bool HdrScanline(const FileBytes& file, size_t* at, int width, uint8_t* rgbe)
+{
+    const uint8_t* p = file.data + *at;
+    size_t left = file.size - *at;
+    bool coded = width >= 8 && width < 0x8000 && left >= 4 && p[0] == 2 && p[1] == 2
+                 && (p[2] << 8 | p[3]) == width;
+    if (!coded) {
+        if (left < (size_t)width * 4) return false;
+        memcpy(rgbe, p, (size_t)width * 4);
+        *at += (size_t)width * 4;
+        return true;
+    }
+    *at += 4;
+    for (int c = 0; c < 4; c++)
+        for (int x = 0; x < width;) {
+            if (*at >= file.size) return false;
+            int count = file.data[(*at)++];
+            bool run = count > 128;
+            if (run) count -= 128;
+            if (count == 0 || x + count > width || *at + (run ? 1 : count) > file.size) return false;
+            for (int k = 0; k < count; k++, x++)
+                rgbe[x * 4 + c] = file.data[*at + (run ? 0 : k)];
+            *at += run ? 1 : count;
+        }
+    return true;
+}
+
+// Radiance RGBE ("#?RADIANCE"): header lines, an empty line, "-Y h +X w",
+// then scanlines top first. Colours are clamped to 0..1, as PFM and DDS.
+uint8_t* DecodeHdr(const FileBytes& file, int* width, int* height)
+{
+    char line[256];
+    size_t at = 0;
+    do {
+        if (!HdrLine(file, &at, line, sizeof line)) return nullptr;
+        if (!strncmp(line, "FORMAT=", 7) && strcmp(line, "FORMAT=32-bit_rle_rgbe")) return nullptr;
+    } while (line[0]);
+    int w = 0, h = 0;
+    if (!HdrLine(file, &at, line, sizeof line) || sscanf(line, "-Y %d +X %d", &h, &w) != 2 || !SaneSides(w, h))
+        return nullptr;
+    uint8_t* rgba = NewPixels(w, h);
+    uint8_t* rgbe = static_cast<uint8_t*>(malloc((size_t)w * 4));
+    bool ok = rgba && rgbe;
+    for (int y = 0; ok && y < h; y++) {
+        ok = HdrScanline(file, &at, w, rgbe);
+        for (int x = 0; ok && x < w; x++) {
+            const uint8_t* q = rgbe + x * 4;
+            float scale = q[3] ? std::ldexp(1.0f, q[3] - 136) : 0.0f;
+            uint8_t* dst = rgba + ((size_t)y * w + x) * 4;
+            for (int c = 0; c < 3; c++) dst[c] = UnitToByte(q[c] * scale);
+            dst[3] = 255;
+        }
+    }
+    free(rgbe);
+    if (!ok) {
+        free(rgba);
+        return nullptr;
+    }
+    *width = w;
+    *height = h;
     return rgba;
 }
 
@@ -354,6 +482,10 @@ uint8_t* Decode(const FileBytes& file, int* width, int* height)
         return DecodeDds(file, width, height);
     if (StartsWith(file, "PF") || StartsWith(file, "Pf"))
         return DecodePfm(file, width, height);
+    if (StartsWith(file, "P5") || StartsWith(file, "P6"))
+        return DecodePnm(file, width, height);
+    if (StartsWith(file, "#?"))
+        return DecodeHdr(file, width, height);
     return DecodeWithStb(file, width, height);
 }
 
