@@ -28,12 +28,18 @@ void ShowLineError(const char* text, int lineNumber)
     SysErrorBox(message);
 }
 
-// A negative count is an empty table; so is one too big to allocate.
-void MakeTable(const char16_t* at)
+// A negative count is an empty table; so is one too big to allocate. A count
+// past any real course list is refused outright: each record is about 1.7 KB
+// and zero-filled, so one number could otherwise claim gigabytes.
+void MakeTable(const char16_t* at, int lineNumber)
 {
     char16_t value[VALUE_CHARS];
     GetBracketValue(value, at);
     int count = ParseInt(value);
+    if (count > MAX_COURSES) {
+        ShowLineError("指定されたフィールド数が大きすぎます。", lineNumber);
+        return;
+    }
     if (count <= 0) return;
     courseList.courses = (CourseDef*)calloc((size_t)count, sizeof(CourseDef));
     if (courseList.courses) courseList.courseCount = count;
@@ -145,7 +151,7 @@ void ApplyLine(char16_t* line, CourseReader* reader)
     if (!reader->tableMade) {
         const char16_t* at = FindText(line, u"FIELD_TOTAL:");
         if (at) {
-            MakeTable(at);
+            MakeTable(at, reader->lineNumber);
             reader->tableMade = true;
         }
         return;

@@ -39,6 +39,8 @@ struct CourseList {
     CourseDef* courses;             // null until FIELD_TOTAL is read
 };
 extern CourseList courseList;
+// A FIELD_TOTAL above this is refused with a message and makes no table.
+enum { MAX_COURSES = 9999 };
 
 int  LoadCourseList();   // 1 read, 0 when course.ini cannot be opened
 void FreeCourseList();

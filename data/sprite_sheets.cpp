@@ -54,20 +54,36 @@ Texture* LoadSheetPicture(const char16_t* name)
     return texture;
 }
 
-// Loads the sheet a TEXTURE line names into the next free entry.
-void ReadSheet(const char16_t* at, int32_t* loaded)
+// Room for one more sheet. The table grows with the pictures that really
+// load, so a huge PLANE_NUM costs nothing by itself.
+bool MakeRoom(int32_t* capacity)
+{
+    if (sheetCount < *capacity) return true;
+    int32_t grown = *capacity ? *capacity * 2 : 16;
+    SpriteSheet* table = (SpriteSheet*)realloc(sheets, (size_t)grown * sizeof(SpriteSheet));
+    if (!table) return false;
+    sheets = table;
+    *capacity = grown;
+    return true;
+}
+
+// Loads the sheet a TEXTURE line names into the next free entry; false when
+// its picture fails.
+bool ReadSheet(const char16_t* at, int32_t* capacity)
 {
     char16_t name[VALUE_CHARS];
     at = GetNameValue(name, at);
     Texture* texture = LoadSheetPicture(name);
-    if (!texture) {
-        sheetCount--;
-        return;
+    if (!texture) return false;
+    if (!MakeRoom(capacity)) {
+        ReleaseTexture(texture);
+        return false;
     }
-    SpriteSheet* sheet = &sheets[(*loaded)++];
+    SpriteSheet* sheet = &sheets[sheetCount++];
     sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
+    return true;
 }
 
 }  // namespace
@@ -81,22 +97,22 @@ int LoadSpriteSheets()
         return 0;
     }
     char16_t line[SETTING_LINE_CHARS + 1];
-    bool tableMade = false;
-    int32_t loaded = 0;
+    bool firstLine = true;
+    int32_t planned = 0;     // sheets the first line asks for
+    int32_t capacity = 0;    // entries allocated in sheets
     while (ReadTextLine(file, line, SETTING_LINE_CHARS) != 0) {
         CutAtHash(line);
-        if (!tableMade) {
-            int32_t planned = PlannedSheets(line);
-            sheets = planned > 0 ? (SpriteSheet*)calloc((size_t)planned, sizeof(SpriteSheet)) : nullptr;
-            sheetCount = sheets ? planned : 0;
-            tableMade = true;
+        if (firstLine) {
+            planned = PlannedSheets(line);
+            firstLine = false;
             continue;
         }
+        // A failed picture takes no number but still counts against
+        // PLANE_NUM, so the planned count drops with it.
         const char16_t* at = FindText(line, u"TEXTURE:");
-        if (at && loaded < sheetCount) ReadSheet(at, &loaded);
+        if (at && sheetCount < planned && !ReadSheet(at, &capacity)) planned--;
     }
     fclose(file);
-    sheetCount = loaded;
     return 1;
 }
 

@@ -1,5 +1,6 @@
-// Reading the height-map bitmap. Only the info header's sizes and depth are
-// used; the pixel array is always read from offset 54.
+// Reading the height-map bitmap. Paint programs write many header sizes and
+// depths; every readable picture is turned into 24-bit pixels here, so the
+// height rule (byte sum / 255 * 3) is the same whatever the file held.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,17 +11,32 @@
 
 namespace {
 
-const int kPixelOffset = 54;
+const int kFileHeader = 14;
+const int kCoreHeader = 12;       // the oldest header: 16-bit sizes, 3-byte palette
+const int kInfoHeader = 40;
+const int kLargestHeader = 124;
+const int kCompressionBitFields = 3;
+const int kCompressionAlphaBitFields = 6;
 
-int32_t ReadInt(const uint8_t* p, int bytes)
+// What the headers say, checked.
+struct BmpLayout {
+    int width, height;       // height > 0
+    bool topDown;
+    int bits;                // 1, 4, 8, 16, 24 or 32
+    uint32_t offset;         // bfOffBits: where the pixel array starts
+    uint32_t stride;         // bytes per padded row in the file
+    uint32_t masks[3];       // red, green, blue for 16- and 32-bit pixels
+    int paletteAt;           // file offset of the palette (8 bits and less)
+    int paletteEntryBytes;   // 3 for the core header, 4 otherwise
+    int paletteCount;        // entries present
+};
+
+uint32_t ReadU32(const uint8_t* p)
 {
-    uint32_t value = 0;
-    for (int k = 0; k < bytes; k++)
-        value |= (uint32_t)p[k] << (8 * k);
-    if (bytes == 2)
-        return (int16_t)value;
-    return (int32_t)value;
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
+
+int ReadU16(const uint8_t* p) { return p[0] | p[1] << 8; }
 
 void Refuse(const char* why, const char* path)
 {
@@ -29,35 +45,186 @@ void Refuse(const char* why, const char* path)
     SysErrorBox(text);
 }
 
-// Why the header cannot be used, or null when it can.
-const char* HeaderProblem(const uint8_t* header, size_t got)
+long FileSize(FILE* file)
 {
-    if (got < (size_t)kPixelOffset)
-        return "ファイルが短すぎます";
-    int32_t width = ReadInt(header + 18, 4);
-    int32_t height = ReadInt(header + 22, 4);
-    int bits = ReadInt(header + 28, 2);
-    int32_t compression = ReadInt(header + 30, 4);
-    if (bits != 8 && bits != 16 && bits != 24)
-        return "8・16・24ビットの画像のみ対応しています";
-    // 16-bit pictures carry bit-field masks; the pixels are still plain.
-    if (compression != 0 && !(bits == 16 && compression == 3))
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    long size = std::ftell(file);
+    std::rewind(file);
+    return size;
+}
+
+// Without bit fields 16-bit pixels are 5-5-5 and 32-bit ones 8-8-8.
+void DefaultMasks(int bits, uint32_t masks[3])
+{
+    const uint32_t m16[3] = { 0x7C00, 0x03E0, 0x001F };
+    const uint32_t m32[3] = { 0xFF0000, 0x00FF00, 0x0000FF };
+    std::memcpy(masks, bits == 16 ? m16 : m32, sizeof m16);
+}
+
+// Sizes, depth and compression from either header form; why not, or null.
+const char* ReadInfoHeader(const uint8_t* h, size_t got, BmpLayout* bmp, int* compression)
+{
+    uint32_t size = ReadU32(h + kFileHeader);
+    if (size == kCoreHeader) {
+        if (got < (size_t)kFileHeader + kCoreHeader) return "ファイルが短すぎます";
+        bmp->width = ReadU16(h + 18);
+        bmp->height = (int16_t)ReadU16(h + 20);
+        bmp->bits = ReadU16(h + 24);
+        *compression = 0;
+        return nullptr;
+    }
+    if (size < (uint32_t)kInfoHeader || size > (uint32_t)kLargestHeader) return "対応していない形式です";
+    if (got < (size_t)kFileHeader + kInfoHeader) return "ファイルが短すぎます";
+    bmp->width = (int32_t)ReadU32(h + 18);
+    bmp->height = (int32_t)ReadU32(h + 22);
+    bmp->bits = ReadU16(h + 28);
+    *compression = (int32_t)ReadU32(h + 30);
+    return nullptr;
+}
+
+const char* CheckDepth(BmpLayout* bmp, int compression)
+{
+    int b = bmp->bits;
+    if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
+        return "1・4・8・16・24・32ビットの画像のみ対応しています";
+    bool bitFields = compression == kCompressionBitFields || compression == kCompressionAlphaBitFields;
+    // Run-length and embedded JPEG/PNG pixels are not read.
+    if (compression != 0 && !(bitFields && (b == 16 || b == 32)))
         return "圧縮された画像には対応していません";
-    if (width <= 0 || width > HEIGHTMAP_MAX_SIDE || height == 0
-        || height < -HEIGHTMAP_MAX_SIDE || height > HEIGHTMAP_MAX_SIDE)
+    if (bmp->width <= 0 || bmp->width > HEIGHTMAP_MAX_SIDE || bmp->height == 0
+        || bmp->height < -HEIGHTMAP_MAX_SIDE || bmp->height > HEIGHTMAP_MAX_SIDE)
         return "画像の大きさが範囲外です";
     return nullptr;
 }
 
-void FillFromHeader(const uint8_t* header, HeightMap* map)
+// Masks live in the header from its 52-byte form on, else in the 12 bytes
+// right after a 40-byte header.
+void ReadMasks(const uint8_t* h, int compression, BmpLayout* bmp)
 {
-    int32_t height = ReadInt(header + 22, 4);
-    int bits = ReadInt(header + 28, 2);
-    map->width = ReadInt(header + 18, 4);
-    map->height = height < 0 ? -height : height;
-    map->topDown = height < 0;
-    map->bytesPerPixel = bits / 8;
-    map->stride = (bits * map->width / 8 + 3) / 4 * 4;
+    DefaultMasks(bmp->bits, bmp->masks);
+    if (compression != kCompressionBitFields && compression != kCompressionAlphaBitFields)
+        return;
+    for (int k = 0; k < 3; k++)
+        bmp->masks[k] = ReadU32(h + kFileHeader + kInfoHeader + 4 * k);
+}
+
+void PlacePalette(const uint8_t* h, BmpLayout* bmp, long fileSize)
+{
+    uint32_t size = ReadU32(h + kFileHeader);
+    bool core = size == kCoreHeader;
+    bmp->paletteAt = kFileHeader + (int)size;
+    bmp->paletteEntryBytes = core ? 3 : 4;
+    int full = bmp->bits <= 8 ? 1 << bmp->bits : 0;
+    uint32_t used = core ? 0 : ReadU32(h + 46);
+    bmp->paletteCount = used > 0 && used < (uint32_t)full ? (int)used : full;
+    long room = (fileSize - bmp->paletteAt) / bmp->paletteEntryBytes;
+    if (room < bmp->paletteCount) bmp->paletteCount = room > 0 ? (int)room : 0;
+}
+
+// Header bytes h (zero-filled past `got`) into a checked layout; why the
+// picture cannot be read, or null.
+const char* ReadLayout(const uint8_t* h, size_t got, long fileSize, BmpLayout* bmp)
+{
+    if (got < (size_t)kFileHeader + 4) return "ファイルが短すぎます";
+    int compression = 0;
+    const char* problem = ReadInfoHeader(h, got, bmp, &compression);
+    if (!problem) problem = CheckDepth(bmp, compression);
+    if (problem) return problem;
+    bmp->topDown = bmp->height < 0;
+    if (bmp->topDown) bmp->height = -bmp->height;
+    bmp->stride = ((uint32_t)bmp->bits * (uint32_t)bmp->width + 31) / 32 * 4;
+    bmp->offset = ReadU32(h + 10);
+    // The pixels cannot start inside the headers or past the file's end.
+    uint32_t headers = kFileHeader + ReadU32(h + kFileHeader);
+    if (bmp->offset < headers || (long)bmp->offset >= fileSize)
+        return "画素データの位置がファイルの外を指しています";
+    ReadMasks(h, compression, bmp);
+    PlacePalette(h, bmp, fileSize);
+    return nullptr;
+}
+
+// Entries past the palette (or past the file) are black.
+void ReadPalette(FILE* file, const BmpLayout& bmp, uint8_t palette[256][3])
+{
+    std::memset(palette, 0, 256 * 3);
+    if (bmp.paletteCount == 0 || std::fseek(file, bmp.paletteAt, SEEK_SET) != 0)
+        return;
+    for (int i = 0; i < bmp.paletteCount; i++) {
+        uint8_t entry[4] = {};
+        if (std::fread(entry, 1, bmp.paletteEntryBytes, file) != (size_t)bmp.paletteEntryBytes)
+            return;
+        std::memcpy(palette[i], entry, 3);
+    }
+}
+
+// One channel of a masked pixel, scaled to 0..255.
+uint8_t MaskedChannel(uint32_t pixel, uint32_t mask)
+{
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (!(mask >> shift & 1)) shift++;
+    uint64_t top = mask >> shift;
+    uint64_t value = (pixel & mask) >> shift;
+    return (uint8_t)((value * 255 + top / 2) / top);
+}
+
+// Pixel x of one file row as three bytes (blue, green, red).
+void DecodePixel(const BmpLayout& bmp, const uint8_t palette[256][3], const uint8_t* row, int x, uint8_t out[3])
+{
+    if (bmp.bits <= 8) {
+        uint32_t bit = (uint32_t)x * bmp.bits;
+        int index = row[bit / 8] >> (8 - bmp.bits - bit % 8) & ((1 << bmp.bits) - 1);
+        std::memcpy(out, palette[index], 3);
+        return;
+    }
+    int bytes = bmp.bits / 8;
+    uint32_t pixel = 0;
+    for (int k = 0; k < bytes; k++)
+        pixel |= (uint32_t)row[x * bytes + k] << (8 * k);
+    out[0] = MaskedChannel(pixel, bmp.masks[2]);
+    out[1] = MaskedChannel(pixel, bmp.masks[1]);
+    out[2] = MaskedChannel(pixel, bmp.masks[0]);
+}
+
+// Turns the file's rows into 24-bit rows. Pixels whose bytes the file did
+// not hold (`got` bytes were read) stay black, as with a short 24-bit file.
+void ConvertRows(const BmpLayout& bmp, const uint8_t palette[256][3], const uint8_t* raw, size_t got, HeightMap* map)
+{
+    for (int r = 0; r < bmp.height; r++) {
+        const uint8_t* row = raw + (size_t)r * bmp.stride;
+        uint8_t* out = map->pixels + (size_t)r * map->stride;
+        for (int x = 0; x < bmp.width; x++) {
+            size_t end = (size_t)r * bmp.stride + ((size_t)(x + 1) * bmp.bits + 7) / 8;
+            if (end > got) return;
+            DecodePixel(bmp, palette, row, x, out + 3 * x);
+        }
+    }
+}
+
+// The pixel array into map->pixels as 24-bit rows; false when out of memory.
+bool ReadPixels(FILE* file, const BmpLayout& bmp, HeightMap* map)
+{
+    map->width = bmp.width;
+    map->height = bmp.height;
+    map->topDown = bmp.topDown;
+    map->bytesPerPixel = 3;
+    map->stride = (3 * bmp.width + 3) / 4 * 4;
+    size_t rawBytes = (size_t)bmp.stride * bmp.height;
+    uint8_t* raw = new (std::nothrow) uint8_t[rawBytes]();
+    if (!raw) return false;
+    size_t got = std::fseek(file, bmp.offset, SEEK_SET) == 0 ? std::fread(raw, 1, rawBytes, file) : 0;
+    if (bmp.bits == 24) {            // already in the form the heights use
+        map->pixels = raw;
+        return true;
+    }
+    map->pixels = new (std::nothrow) uint8_t[(size_t)map->stride * bmp.height]();
+    if (map->pixels) {
+        uint8_t palette[256][3];
+        ReadPalette(file, bmp, palette);
+        ConvertRows(bmp, palette, raw, got, map);
+    }
+    delete[] raw;
+    return map->pixels != nullptr;
 }
 
 }  // namespace
@@ -68,23 +235,19 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     FILE* file = SysOpenFile(pathUtf8, "rb");
     if (!file)
         return HEIGHTMAP_NOT_OPENED;
-    uint8_t header[kPixelOffset] = {};
+    long fileSize = FileSize(file);
+    uint8_t header[kFileHeader + kLargestHeader] = {};
     size_t got = std::fread(header, 1, sizeof header, file);
-    const char* problem = HeaderProblem(header, got);
+    BmpLayout bmp = {};
+    const char* problem = ReadLayout(header, got, fileSize, &bmp);
     HeightMapResult res = HEIGHTMAP_REFUSED;
     if (problem) {
         Refuse(problem, pathUtf8);
+    } else if (!ReadPixels(file, bmp, map)) {
+        Refuse("メモリが足りません", pathUtf8);
+        *map = {};
     } else {
-        FillFromHeader(header, map);
-        size_t bytes = (size_t)map->stride * map->height;
-        map->pixels = new (std::nothrow) uint8_t[bytes]();
-        if (map->pixels) {
-            std::fread(map->pixels, 1, bytes, file);
-            res = HEIGHTMAP_OK;
-        } else {
-            Refuse("メモリが足りません", pathUtf8);
-            *map = {};
-        }
+        res = HEIGHTMAP_OK;
     }
     std::fclose(file);
     return res;
@@ -101,8 +264,6 @@ float HeightSample(const HeightMap& map, int px, int pz)
     int row = map.topDown ? pz : map.height - 1 - pz;
     const uint8_t* pixel = map.pixels + (size_t)row * map.stride
                          + (size_t)(map.width - 1 - px) * map.bytesPerPixel;
-    // Only the pixel's own bytes: an 8- or 16-bit pixel must not borrow its
-    // neighbour's (or, at the end of the picture, memory past the buffer).
     int sum = 0;
     for (int k = 0; k < map.bytesPerPixel && k < 3; k++)
         sum += pixel[k];

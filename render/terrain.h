@@ -5,12 +5,12 @@
 #include "physics/physics.h"
 #include "render/device.h"
 
-// A height-map bitmap as read: the pixel array from offset 54 in a
-// zero-filled buffer of whole padded rows (a short file leaves zeros).
+// A height-map bitmap as read, turned into 24-bit pixels whatever its depth,
+// in a zero-filled buffer of whole padded rows (a short file leaves zeros).
 struct HeightMap {
     int width;            // pixels per row
     int height;           // rows
-    int bytesPerPixel;    // 1, 2 or 3
+    int bytesPerPixel;    // 3 after reading
     int stride;           // bytes per padded row
     bool topDown;         // rows stored top row first (negative height)
     uint8_t* pixels;      // stride * height bytes, new[]
@@ -25,8 +25,11 @@ enum HeightMapResult {
 // a gigabyte; no sensible course comes near it.
 enum { HEIGHTMAP_MAX_SIDE = 2048 };
 
-// Reads 8-, 16- and 24-bit uncompressed bitmaps. Anything else (32-bit,
-// compressed, bad sizes, a cut header) is refused with a message.
+// Reads uncompressed bitmaps with any header size from the pixel offset the
+// file gives: 1-, 4- and 8-bit through their palette, 16- and 32-bit by their
+// bit-field masks (5-5-5 and 8-8-8 without), 24-bit as they are. Anything
+// else (run-length pixels, an offset outside the file, bad sizes, a cut
+// header) is refused with a message.
 HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map);
 void FreeHeightMap(HeightMap* map);
 

@@ -199,6 +199,22 @@ TEST_F(CourseListTest, CommentsAndEmptyTables)
     EXPECT_TRUE(shownMessages.empty());
 }
 
+// A count no course list can mean (one number asking for gigabytes) gets the
+// line message and no table; 9999 is still a table.
+TEST_F(CourseListTest, HugeCourseCountRefused)
+{
+    WriteBytes("course.ini", "# list\nFIELD_TOTAL:[20000000]\nFIELD_TOTAL:[2]\nFIELD_NAME:[[x]]\n");
+    ASSERT_EQ(LoadCourseList(), 1);
+    EXPECT_EQ(courseList.courseCount, 0);
+    EXPECT_EQ(courseList.courses, nullptr);
+    EXPECT_EQ(shownMessages, (std::vector<std::string>{"error in 2line.\n指定されたフィールド数が大きすぎます。"}));
+    WriteBytes("course.ini", "FIELD_TOTAL:[9999]\nFIELD_NUM:[9998]\nFIELD_NAME:[[last]]\n");
+    ASSERT_EQ(LoadCourseList(), 1);
+    EXPECT_EQ(courseList.courseCount, 9999);
+    EXPECT_EQ(Title(9998), u"last");
+    EXPECT_EQ(shownMessages.size(), 1u);
+}
+
 // A GOAL with two brackets sets x0 and z0 and zeroes the rest; FIELD_NUM sets SELECT_SCALING 1.
 TEST_F(CourseListTest, PartialGoalAndScaling)
 {

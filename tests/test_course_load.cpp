@@ -38,6 +38,7 @@ std::vector<unsigned char> BmpBytes(int w, int h, int bits, int compression, siz
     std::vector<unsigned char> b(54 + pixelBytes, 0);
     b[0] = 'B'; b[1] = 'M';
     auto put = [&](int at, uint32_t v, int n) { for (int k = 0; k < n; k++) b[at + k] = (unsigned char)(v >> (8 * k)); };
+    put(10, 54, 4);
     put(14, 40, 4);
     put(18, (uint32_t)w, 4);
     put(22, (uint32_t)h, 4);
@@ -202,25 +203,37 @@ protected:
     }
 };
 
-// 32-bit, compressed, cut-short and zero-sized pictures are refused with a message.
+// Run-length, unknown-depth, misplaced, cut-short and zero-sized pictures are refused with a message.
 TEST_F(HeightMapFiles, RefusesWhatItCannotRead)
 {
     HeightMap map;
-    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 32, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 24, 1, 16), &map));
-    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 8, 1, 16), &map));
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 8, 1, 16), &map));     // RLE8
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 4, 2, 16), &map));     // RLE4
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(0, 2, 24, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 0, 24, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(100000, 2, 24, 0, 16), &map));
-    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 1, 0, 16), &map));
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 2, 0, 16), &map));
     // Past 2048 a side the grid and collision tree would take gigabytes.
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2049, 2, 24, 0, 16), &map));
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, -2049, 24, 0, 16), &map));
     std::vector<unsigned char> cut = BmpBytes(2, 2, 24, 0, 0);
     cut.resize(40);
     EXPECT_EQ(HEIGHTMAP_REFUSED, Read(cut, &map));
-    EXPECT_EQ(10u, messages.size());
+    // The pixel offset past the file's end, or inside the headers.
+    std::vector<unsigned char> far = BmpBytes(2, 2, 24, 0, 16);
+    far[10] = 70;
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(far, &map));
+    far[10] = 0;
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(far, &map));
+    std::vector<unsigned char> odd = BmpBytes(2, 2, 24, 0, 16);
+    odd[14] = 20;                                  // no header has 20 bytes
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(odd, &map));
+    odd[14] = 0xF2; odd[15] = odd[16] = odd[17] = 0xFF;   // one that would wrap the offset check
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(odd, &map));
+    EXPECT_EQ(14u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("raw.bmp"));
+    EXPECT_NE(std::string::npos, messages[0].find("圧縮された画像には対応していません"));
     EXPECT_EQ(nullptr, map.pixels);
 }
 
@@ -245,24 +258,88 @@ TEST_F(HeightMapFiles, ShortPixelArrayReadsAsZero)
     FreeHeightMap(&map);
 }
 
-// 8- and 16-bit pixels use their own bytes only: 0..1 and 0..4.
-TEST_F(HeightMapFiles, EightAndSixteenBitDepths)
+// Any header size and depth, written byte by byte: pixels from the offset the
+// file gives, palettes and bit-field masks turned into RGB, then the 24-bit
+// rule. `palette` is BGR triples, `masks` red, green, blue (none: default).
+std::vector<unsigned char> AnyBmp(int headerSize, int bits, int compression, int w,
+                                  const std::vector<uint32_t>& palette, const std::vector<uint32_t>& masks,
+                                  const std::vector<unsigned char>& row)
 {
-    std::vector<unsigned char> b8 = BmpBytes(3, 1, 8, 0, 4);
-    b8[54] = 255; b8[55] = 0; b8[56] = 255;      // pixels left..right (px 2, 1, 0)
-    HeightMap map;
-    ASSERT_EQ(HEIGHTMAP_OK, Read(b8, &map));
-    EXPECT_FLOAT_EQ(1.0f, HeightSample(map, 2, 0));
-    EXPECT_EQ(0.0f, HeightSample(map, 1, 0));       // the neighbour's bytes do not count
-    EXPECT_FLOAT_EQ(1.0f, HeightSample(map, 0, 0));
-    FreeHeightMap(&map);
+    bool core = headerSize == 12;
+    int entry = core ? 3 : 4;
+    size_t masksAfter = headerSize == 40 ? masks.size() * 4 : 0;
+    size_t offset = 14 + headerSize + masksAfter + palette.size() * entry + 6;   // a gap, as some writers leave
+    std::vector<unsigned char> b(offset, 0xEE);
+    auto put = [&](size_t at, uint32_t v, int n) { for (int k = 0; k < n; k++) b[at + k] = (unsigned char)(v >> (8 * k)); };
+    std::fill(b.begin(), b.begin() + 14 + headerSize, 0);
+    b[0] = 'B'; b[1] = 'M';
+    put(10, (uint32_t)offset, 4);
+    put(14, (uint32_t)headerSize, 4);
+    if (core) {
+        put(18, (uint32_t)w, 2); put(20, 1, 2); put(22, 1, 2); put(24, (uint32_t)bits, 2);
+    } else {
+        put(18, (uint32_t)w, 4); put(22, 1, 4); put(26, 1, 2); put(28, (uint32_t)bits, 2);
+        put(30, (uint32_t)compression, 4);
+        put(46, (uint32_t)palette.size(), 4);
+        for (size_t k = 0; k < masks.size(); k++) put(54 + 4 * k, masks[k], 4);
+    }
+    size_t at = 14 + headerSize + masksAfter;
+    for (uint32_t c : palette) { put(at, c, entry); at += entry; }
+    b.insert(b.end(), row.begin(), row.end());
+    return b;
+}
 
-    std::vector<unsigned char> b16 = BmpBytes(2, 1, 16, 3, 4);
-    b16[54] = 255; b16[55] = 255; b16[56] = 0; b16[57] = 255;
-    ASSERT_EQ(HEIGHTMAP_OK, Read(b16, &map));
-    EXPECT_FLOAT_EQ(4.0f, HeightSample(map, 1, 0));
-    EXPECT_FLOAT_EQ(2.0f, HeightSample(map, 0, 0));
-    FreeHeightMap(&map);
+const float kWhite = 9.0f, kGrey = 384.0f / 255.0f * 3.0f;
+
+// Each header size and depth gives the heights its colours show.
+TEST_F(HeightMapFiles, EveryHeaderSizeAndDepth)
+{
+    struct Case { const char* what; std::vector<unsigned char> file; float left, right; };
+    const std::vector<uint32_t> greys = { 0x000000, 0x808080, 0xFFFFFF };
+    const std::vector<uint32_t> m565 = { 0xF800, 0x07E0, 0x001F };
+    const Case cases[] = {
+        // The default of several paint programs: 24-bit behind a 108- or 124-byte header.
+        { "24-bit, 108", AnyBmp(108, 24, 0, 2, {}, {}, { 255, 255, 255, 128, 128, 128, 0, 0 }), kWhite, kGrey },
+        { "24-bit, 124", AnyBmp(124, 24, 0, 2, {}, {}, { 128, 128, 128, 255, 255, 255, 0, 0 }), kGrey, kWhite },
+        { "8-bit, 40", AnyBmp(40, 8, 0, 2, greys, {}, { 2, 1, 0, 0 }), kWhite, kGrey },
+        { "8-bit, 124", AnyBmp(124, 8, 0, 2, greys, {}, { 1, 2, 0, 0 }), kGrey, kWhite },
+        { "8-bit, 12", AnyBmp(12, 8, 0, 2, { 0xFFFFFF, 0x808080, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, {}, { 0, 1, 0, 0 }), kWhite, kGrey },
+        { "4-bit", AnyBmp(40, 4, 0, 2, greys, {}, { 0x21, 0, 0, 0 }), kWhite, kGrey },
+        { "1-bit", AnyBmp(40, 1, 0, 2, { 0x808080, 0xFFFFFF }, {}, { 0x80, 0, 0, 0 }), kWhite, kGrey },
+        // 5-5-5 without masks: 0x7FFF white, 0x4210 = (16, 16, 16) of 31.
+        { "16-bit 5-5-5", AnyBmp(40, 16, 0, 2, {}, {}, { 0xFF, 0x7F, 0x10, 0x42 }), kWhite, 3.0f * 3.0f * 132.0f / 255.0f },
+        // Bit fields after a 40-byte header and inside a 124-byte one.
+        { "16-bit 5-6-5, 40", AnyBmp(40, 16, 3, 2, {}, m565, { 0xFF, 0xFF, 0x00, 0x00 }), kWhite, 0.0f },
+        { "16-bit 5-6-5, 124", AnyBmp(124, 16, 3, 2, {}, m565, { 0x00, 0xF8, 0xE0, 0x07 }), 3.0f, 3.0f },
+        { "32-bit", AnyBmp(40, 32, 0, 2, {}, {}, { 255, 255, 255, 0, 128, 128, 128, 255 }), kWhite, kGrey },
+    };
+    for (const Case& c : cases) {
+        HeightMap map;
+        ASSERT_EQ(HEIGHTMAP_OK, Read(c.file, &map)) << c.what;
+        EXPECT_FLOAT_EQ(c.left, HeightSample(map, 1, 0)) << c.what;
+        EXPECT_FLOAT_EQ(c.right, HeightSample(map, 0, 0)) << c.what;
+        FreeHeightMap(&map);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+// Pictures saved by ImageMagick (124-byte header: 24-bit, 4-bit palette,
+// 32-bit bit fields): grey top-left, black bottom-right, white elsewhere.
+TEST_F(HeightMapFiles, PaintProgramFiles)
+{
+    for (const char* name : { "heightmap_paint24.bmp", "heightmap_paint4.bmp", "heightmap_paint32.bmp" }) {
+        HeightMap map;
+        ASSERT_EQ(HEIGHTMAP_OK, ReadHeightMap((std::string(KESTRUNE_TEST_DATA "/") + name).c_str(), &map)) << name;
+        ASSERT_EQ(4, map.width);
+        ASSERT_EQ(2, map.height);
+        for (int pz = 0; pz < 2; pz++)
+            for (int px = 0; px < 4; px++) {
+                float want = px == 3 && pz == 0 ? kGrey : px == 0 && pz == 1 ? 0.0f : kWhite;
+                EXPECT_FLOAT_EQ(want, HeightSample(map, px, pz)) << name << " px " << px << " pz " << pz;
+            }
+        FreeHeightMap(&map);
+    }
 }
 
 // A negative height means rows stored top row first.

@@ -1,5 +1,6 @@
 // "sprite.ini": the sheet table, failed pictures shifting later numbers,
 // grid values and the messages.
+#include <malloc.h>
 #include <string>
 
 #include "data/sprite_sheets.h"
@@ -98,6 +99,26 @@ TEST_F(SpriteSheetsTest, GridDefaultsAndShortLists)
     EXPECT_EQ(sheets[0].columns, 1); EXPECT_EQ(sheets[0].rows, 1);
     EXPECT_EQ(sheets[1].columns, 1); EXPECT_EQ(sheets[1].rows, 3);
     EXPECT_EQ(sheets[2].columns, 1); EXPECT_EQ(sheets[2].rows, 1);
+}
+
+// A huge PLANE_NUM costs no memory by itself: the table holds what loaded.
+TEST_F(SpriteSheetsTest, HugePlaneCountSizedByLoadedSheets)
+{
+    if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
+    WriteBytes("sprite.ini", "PLANE_NUM:[173741823]\nTEXTURE:[[image\\a.bmp]][2][2]\nTEXTURE:[[image\\b.bmp]]\n");
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    ASSERT_EQ(sheetCount, 2);
+    EXPECT_LT(malloc_usable_size(sheets), 4096u);
+    EXPECT_EQ(sheets[0].columns, 2);
+    EXPECT_NE(sheets[1].texture, nullptr);
+    // Past the first growth step the earlier sheets keep their values.
+    std::string many = "PLANE_NUM:[40]\n";
+    for (int i = 0; i < 40; i++) many += "TEXTURE:[[image\\c.bmp]][" + std::to_string(i + 1) + "]\n";
+    WriteBytes("sprite.ini", many);
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    ASSERT_EQ(sheetCount, 40);
+    for (int i = 0; i < 40; i++) EXPECT_EQ(sheets[i].columns, i + 1);
+    EXPECT_TRUE(shownMessages.empty());
 }
 
 // A comment line before PLANE_NUM makes an empty table; nothing loads and nothing is shown.

@@ -12,6 +12,7 @@ $SUDO apt-get install -y -q --no-install-recommends \
     libstb-dev \
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic \
     libhidapi-dev libbullet-dev \
+    libpng-dev libturbojpeg0-dev libsquish-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libgl1-mesa-dri libegl1 libegl-mesa0 libgles2 \
     xvfb xauth desktop-file-utils

@@ -8,21 +8,47 @@
 
 namespace {
 
+// The letter keys the game reads, X and Z, and which physical key holds each.
+enum { LETTER_X, LETTER_Z, LETTER_COUNT };
+const SDL_Keycode letterKeycodes[LETTER_COUNT] = { SDLK_x, SDLK_z };
+
 struct SdlState {
     SDL_Window* window;          // the game window, null before creation
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
+    SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
 };
 SdlState sdl;
 
-// Windows-style virtual keys the game reads, as SDL scancodes.
+// Keys the game reads by position, as SDL scancodes. X and Z are read by
+// their letter instead (see TrackLetterKey); their entries are unused.
 const SDL_Scancode keyScancodes[KEY_COUNT] = {
     SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT,
-    SDL_SCANCODE_LSHIFT, SDL_SCANCODE_X, SDL_SCANCODE_Z, SDL_SCANCODE_SPACE,
+    SDL_SCANCODE_LSHIFT, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_SPACE,
     SDL_SCANCODE_F1, SDL_SCANCODE_F2, SDL_SCANCODE_F3, SDL_SCANCODE_F4,
     SDL_SCANCODE_F5, SDL_SCANCODE_F6,
     SDL_SCANCODE_F7, SDL_SCANCODE_F8, SDL_SCANCODE_F9,
 };
+
+// X and Z follow the keyboard layout, as a Windows virtual key does: on a
+// German keyboard Z is the key labelled Z, not the one in the US Z place.
+// A letter is held by the physical key that typed it and released by that
+// same key, so a layout switch while it is down cannot leave it stuck.
+void TrackLetterKey(const SDL_KeyboardEvent& key)
+{
+    for (int i = 0; i < LETTER_COUNT; i++) {
+        if (key.type == SDL_KEYDOWN && key.keysym.sym == letterKeycodes[i])
+            sdl.letterHeldBy[i] = key.keysym.scancode;
+        else if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
+            sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+void ReleaseLetterKeys()
+{
+    for (int i = 0; i < LETTER_COUNT; i++)
+        sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+}
 
 bool VideoIsHeadless()
 {
@@ -105,6 +131,7 @@ void SysDestroyWindow()
         SDL_Quit();
     }
     sdl.videoReady = false;
+    ReleaseLetterKeys();
 }
 
 int SysHasWindow()
@@ -151,6 +178,8 @@ int SysBackendKeyDown(SysKey key)
 {
     if (!sdl.videoReady)
         return 0;
+    if (key == KEY_X || key == KEY_Z)
+        return sdl.letterHeldBy[key == KEY_X ? LETTER_X : LETTER_Z] != SDL_SCANCODE_UNKNOWN;
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     if (key == KEY_SHIFT)
         return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
@@ -171,6 +200,10 @@ void SysBackendPollEvents()
         }
         if (IsFullscreenKey(event))
             SysToggleFullscreen();
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+            TrackLetterKey(event.key);
+        else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            ReleaseLetterKeys();
     }
 }
 
