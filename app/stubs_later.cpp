@@ -12,8 +12,6 @@ void ResetTitle() {}
 void UpdateTitle(const TiltVector&) {}
 void ResetOptions() {}
 void UpdateOptions(const TiltVector&) {}
-void ResetCourseSelect() {}
-void UpdateCourseSelect(const TiltVector&) {}
 void OpenPauseMenu() {}
 void UpdatePauseMenu(const TiltVector&) {}
 void OpenResultMenu() {}
@@ -39,15 +37,11 @@ void QueueGoalOverlay() {}
 void QueueRecordBadge() {}
 void QueueCourseMap() {}
 void QueueTimePanel() {}
-void DrawCoursePreview() {}
-void ReleaseCoursePreview() {}
 void ReleaseCourseText() {}
 CourseText courseText;
 Glyph* MakeGlyphs(const char16_t*, int, int* count, TextMetrics* metrics) { *count = 0; *metrics = {}; return nullptr; }
 void FreeGlyphs(Glyph*, int) {}
 void LoadCourseText(const CourseDef&) {}
-void LoadCoursePreview(const CourseDef&) {}
-void ResetPreviewMaterial() {}
 
 // Record keeping lands with the save files; until then a goal keeps nothing.
 __attribute__((weak)) void KeepBestTime() {}

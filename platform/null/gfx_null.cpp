@@ -110,6 +110,7 @@ void GfxReleaseBuffer(GfxBuffer* buffer)
 }
 
 void GfxClear(uint32_t, float) {}
+void GfxClearDepth(float) {}
 void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) {}
 void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) {}
 void GfxPresent() {}

@@ -1,0 +1,356 @@
+// Course select: one course at a time with its 3D preview, a panel with its
+// name, record and description, arrows to the neighbours, and a yes/no
+// dialog that starts the race. There is no way back to the title from here.
+#include <cmath>
+#include "screens/course_select.h"
+#include "screens/screens.h"
+#include "data/course_list.h"
+#include "platform/sys.h"
+#include "render/preview.h"
+#include "render/sprites.h"
+#include "sensor/board.h"
+
+namespace {
+
+const float kPi = 3.14159265f;
+const float kSlideStep = 0.2f;
+
+enum Sheets {
+    SHEET_YES_NO = 1,          // cell 0 yes, cell 1 no
+    SHEET_HEADING = 3,         // cells 0..6, the seven letters
+    SHEET_CURSOR = 6,          // cell 1 points right
+    SHEET_QUESTION = 8
+};
+
+// The dialog panel starts closed, so nothing shows before the first dialog.
+CourseSelect sel = [] {
+    CourseSelect s = {};
+    s.dialogPanel.phase = PANEL_CLOSED;
+    return s;
+}();
+
+bool HasPrevious()
+{
+    return sel.selectedCourse > 0;
+}
+
+bool HasNext()
+{
+    return sel.selectedCourse < courseList.courseCount - 1;
+}
+
+void ShowCourse(int index)
+{
+    if (index >= 0 && index < courseList.courseCount && courseList.courses)
+        LoadCoursePreview(courseList.courses[index]);
+}
+
+// A held tilt moves once; coming back inside +-3 re-arms it, darkens the
+// lamps and ticks the board. A released button re-arms the confirm.
+void RearmSelectTilt(const TiltVector& tilt)
+{
+    if (std::fabs(tilt.x) < 3) {
+        if (sel.xLatch) {
+            SetLedPattern(0);
+            RaiseCue(CueTick);
+        }
+        sel.xLatch = 0;
+    }
+    if (std::fabs(tilt.z) < 3) {
+        if (sel.zLatch) {
+            SetLedPattern(0);
+            RaiseCue(CueTick);
+        }
+        sel.zLatch = 0;
+    }
+    if (!tilt.button)
+        sel.confirmLatch = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+void QueueHeading()
+{
+    float w = sel.frameCounter / 40.0f;
+    for (int i = 0; i < 7; i++) {
+        float o = 64.0f * i;
+        float x = 128 + o, angle = 0;
+        if (sel.phase == SELECT_ENTERING) {
+            x = o * 2 * (1 - w) + o + (672 - 544 * w);
+            angle = -(i + 8) * w * 2 * kPi;
+        }
+        DrawSprite(SHEET_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+    }
+}
+
+void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour)
+{
+    float right = left + g.width * scale, bottom = top + g.height * scale;
+    SpriteVertex v[4] = {
+        {right, bottom, 0, 1, colour, 1, 1},
+        {left, bottom, 0, 1, colour, 0, 1},
+        {left, top, 0, 1, colour, 0, 0},
+        {right, top, 0, 1, colour, 1, 0},
+    };
+    QueueQuad(g.texture, v, DEPTH_SPRITE);
+}
+
+bool IsBlank(const Glyph& g)
+{
+    return g.character == 32 || g.character == 0x3000;
+}
+
+// Glyphs without an ink box (line ends) take no room; blanks only move the pen.
+bool Skipped(const Glyph& g)
+{
+    return g.width == 0 && g.height == 0 && !IsBlank(g);
+}
+
+int NameLength()
+{
+    const CourseDef* c = courseList.courses && sel.selectedCourse < courseList.courseCount
+                           ? &courseList.courses[sel.selectedCourse] : nullptr;
+    int n = 0;
+    while (c && n < 32 && c->FIELD_NAME[n])
+        n++;
+    return n;
+}
+
+// The name in colour, then the record text smaller and a little lower.
+void QueueTitleLine(const MenuPanel& panel)
+{
+    const CourseText& t = courseText;
+    int nameLength = NameLength();
+    float pen = panel.left;
+    for (int k = 0; k < t.titleGlyphCount; k++) {
+        const Glyph& g = t.titleGlyphs[k];
+        if (Skipped(g))
+            continue;
+        bool name = k < nameLength;
+        float s = name ? 1.0f : 0.7f;
+        float top = panel.top + (t.titleMetrics.ascent - g.originY) * s + (name ? 0 : 5.5f);
+        if (!IsBlank(g))
+            QueueGlyph(g, pen + g.originX * s, top, s, name ? 0xFF00BFBFu : 0xFF808080u);
+        pen += g.advanceX * s;
+    }
+}
+
+// The typewriter's share of the description, wrapped at the panel's right.
+void QueueDescription(const MenuPanel& panel)
+{
+    const CourseText& t = courseText;
+    int shown = sel.revealedGlyphs < t.docGlyphCount ? sel.revealedGlyphs : t.docGlyphCount;
+    float pen = panel.left;
+    float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
+    for (int k = 0; k < shown; k++) {
+        const Glyph& g = t.docGlyphs[k];
+        if (Skipped(g))
+            continue;
+        if (pen + g.originX + g.width > panel.right) {
+            pen = panel.left;
+            lineTop += t.docMetrics.height;
+        }
+        if (!IsBlank(g))
+            QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
+        pen += g.advanceX;
+    }
+}
+
+void QueueArrow(bool right, float side)
+{
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, right ? 0 : FLIP_HORIZONTAL,
+               right ? 590.0f : 50.0f, 240, side, side);
+}
+
+float Pulse()
+{
+    return std::sin(((sel.frameCounter % 30) / 30.0f) * kPi);
+}
+
+void QueuePanels()
+{
+    DrawMenuPanel(&sel.mainPanel);
+    DrawMenuPanel(&sel.dialogPanel);
+    if (sel.dialogPanel.phase != PANEL_OPEN)
+        return;
+    DrawSprite(SHEET_QUESTION, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 320, 356, 250, 24);
+    DrawSprite(SHEET_YES_NO, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 270, 393, 60, 32);
+    DrawSprite(SHEET_YES_NO, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 370, 393, 60, 32);
+    float side = 32 - 24 * Pulse() / 7;
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0,
+               sel.confirmNo ? 324.0f : 224.0f, 393, side, side);
+}
+
+// ---------------------------------------------------------------------------
+// Phases
+
+void Entering()
+{
+    UpdateMenuPanel(&sel.mainPanel);
+    if (sel.frameCounter >= 40) {
+        sel.phase = SELECT_SLIDE_IN_FROM_RIGHT;
+        sel.slideOffset = -2;
+    }
+}
+
+void OpenDialog()
+{
+    RaiseCue(CueConfirm);
+    sel.revealedGlyphs = courseText.docGlyphCount;
+    sel.phase = SELECT_CONFIRMING;
+    sel.confirmLatch = 1;
+    sel.confirmNo = 0;
+    // The press that opened the dialog must not also move its cursor.
+    sel.xLatch = 1;
+    InitMenuPanel(&sel.dialogPanel, 192, 346, 448, 406, 8, 5);
+    sel.dialogPanel.depth = DEPTH_SPRITE;
+}
+
+void Browsing(const TiltVector& tilt)
+{
+    // About every second frame: the clock is odd half the time.
+    if (sel.revealedGlyphs < courseText.docGlyphCount && (SysMilliseconds() & 1))
+        sel.revealedGlyphs++;
+    if (tilt.button && !sel.confirmLatch) {
+        OpenDialog();
+    } else if (HasNext() && tilt.x < -7) {
+        sel.phase = SELECT_SLIDE_OUT_TO_NEXT;
+        SetLedPattern(12);
+        RaiseCue(CueClick);
+    } else if (HasPrevious() && tilt.x > 7) {
+        sel.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
+        SetLedPattern(3);
+        RaiseCue(CueClick);
+    } else if (tilt.x > -7 && tilt.x < 7) {
+        SetLedPattern(0);
+    }
+}
+
+void AnswerDialog(const TiltVector& tilt)
+{
+    if (tilt.button && !sel.confirmLatch) {
+        sel.dialogPanel.phase = PANEL_CLOSING;
+        sel.confirmLatch = 1;
+        RaiseCue(CueConfirm);
+        return;
+    }
+    if (sel.xLatch)
+        return;
+    if (tilt.x > 7 && sel.confirmNo == 1) {
+        sel.confirmNo = 0;
+        SetLedPattern(3);
+    } else if (tilt.x < -7 && sel.confirmNo == 0) {
+        sel.confirmNo = 1;
+        SetLedPattern(12);
+    } else {
+        return;
+    }
+    sel.xLatch = 1;
+    RaiseCue(CueClick);
+}
+
+// Shared by Browsing and Confirming: text, arrows and the dialog.
+void Confirming(const TiltVector& tilt)
+{
+    if (sel.mainPanel.phase == PANEL_OPEN) {
+        QueueTitleLine(sel.mainPanel);
+        QueueDescription(sel.mainPanel);
+    }
+    float side = 50 - Pulse() * 50 / 7;
+    if (HasPrevious())
+        QueueArrow(false, side);
+    if (HasNext())
+        QueueArrow(true, side);
+    UpdateMenuPanel(&sel.dialogPanel);
+    if (sel.dialogPanel.phase == PANEL_OPEN)
+        AnswerDialog(tilt);
+    if (sel.dialogPanel.phase == PANEL_CLOSED && sel.phase == SELECT_CONFIRMING) {
+        if (sel.confirmNo) {
+            sel.phase = SELECT_BROWSING;
+        } else {
+            sel.phase = SELECT_STARTING;
+            sel.startDelay = 60;
+        }
+    }
+}
+
+void SlideOut(int direction)
+{
+    bool next = direction > 0;
+    if (next ? sel.slideOffset < 2 : sel.slideOffset > -2) {
+        sel.slideOffset += next ? kSlideStep : -kSlideStep;
+    } else {
+        sel.selectedCourse += direction;
+        ShowCourse(sel.selectedCourse);
+        sel.phase = next ? SELECT_SLIDE_IN_FROM_RIGHT : SELECT_SLIDE_IN_FROM_LEFT;
+        sel.slideOffset = next ? -2.0f : 2.0f;
+    }
+    if (sel.frameCounter & 2)
+        QueueArrow(next, 50);
+}
+
+void SlideIn(int direction)
+{
+    bool fromRight = direction > 0;
+    if (fromRight ? sel.slideOffset < 0 : sel.slideOffset > 0) {
+        sel.slideOffset += fromRight ? kSlideStep : -kSlideStep;
+        return;
+    }
+    sel.slideOffset = 0;
+    sel.phase = SELECT_BROWSING;
+    sel.revealedGlyphs = 0;
+    RaiseCue(CueTick);
+}
+
+void Starting()
+{
+    if (--sel.startDelay == 0) {
+        RequestCourseLoad(sel.selectedCourse);
+        EnterIntro();
+    }
+    sel.mainPanel.phase = PANEL_CLOSING;
+    UpdateMenuPanel(&sel.mainPanel);
+}
+
+}  // namespace
+
+const CourseSelect& GetCourseSelect()
+{
+    return sel;
+}
+
+void ResetCourseSelect()
+{
+    sel.phase = SELECT_ENTERING;
+    sel.frameCounter = 0;
+    sel.startDelay = 0;
+    InitMenuPanel(&sel.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
+    ShowCourse(sel.selectedCourse);
+    sel.zLatch = 0;
+    sel.xLatch = 0;
+    sel.confirmLatch = 0;
+    ResetPreviewMaterial();
+}
+
+void UpdateCourseSelect(const TiltVector& tilt)
+{
+    DrawSprite(-1, 0, 0xFFFFFFFFu, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+    sel.frameCounter++;
+    RearmSelectTilt(tilt);
+    QueueHeading();
+    switch (sel.phase) {
+    case SELECT_ENTERING: Entering(); break;
+    case SELECT_BROWSING:
+        Browsing(tilt);
+        Confirming(tilt);
+        break;
+    case SELECT_CONFIRMING: Confirming(tilt); break;
+    case SELECT_SLIDE_OUT_TO_PREVIOUS: SlideOut(-1); break;
+    case SELECT_SLIDE_OUT_TO_NEXT: SlideOut(+1); break;
+    case SELECT_SLIDE_IN_FROM_LEFT: SlideIn(-1); break;
+    case SELECT_SLIDE_IN_FROM_RIGHT: SlideIn(+1); break;
+    case SELECT_STARTING: Starting(); break;
+    }
+    QueuePanels();
+}
