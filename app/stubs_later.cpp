@@ -8,15 +8,6 @@
 #include "render/sprites.h"
 #include "screens/screens.h"
 
-void ResetTitle() {}
-void UpdateTitle(const TiltVector&) {}
-void ResetOptions() {}
-void UpdateOptions(const TiltVector&) {}
-void OpenPauseMenu() {}
-void UpdatePauseMenu(const TiltVector&) {}
-void OpenResultMenu() {}
-void UpdateResultMenu(const TiltVector&) {}
-
 void DrawTerrain() {}
 void DrawBallAndObstacles() {}
 void DrawShadows() {}

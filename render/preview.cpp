@@ -243,7 +243,7 @@ void DrawModel(const CourseSelect& screen)
                   wz * preview.goalZ - wz / 2 };
     DrawPreviewObjects(pw, wx, wz);
     DrawPreviewGoalMarker(pw, goal, wx, wz);
-    QueueFlags(pw, view, start, goal, screen.frameCounter);
+    QueueFlags(pw, view, start, goal, CourseSelectFrame());
 }
 
 // The screen fades to black over the 60 frames before the race starts.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include "screens/course_select.h"
 #include "screens/screens.h"
+#include "screens/screens_local.h"
 #include "data/course_list.h"
 #include "platform/sys.h"
 #include "render/preview.h"
@@ -12,14 +13,12 @@
 
 namespace {
 
-const float kPi = 3.14159265f;
 const float kSlideStep = 0.2f;
 
-enum Sheets {
-    SHEET_YES_NO = 1,          // cell 0 yes, cell 1 no
-    SHEET_HEADING = 3,         // cells 0..6, the seven letters
-    SHEET_CURSOR = 6,          // cell 1 points right
-    SHEET_QUESTION = 8
+enum SelectSheet {
+    SHEET_ANSWERS = 1,         // cell 0 yes, cell 1 no
+    SHEET_SELECT_HEADING = 3,  // cells 0..6, the seven letters
+    SHEET_START_QUESTION = 8
 };
 
 // The dialog panel starts closed, so nothing shows before the first dialog.
@@ -45,34 +44,12 @@ void ShowCourse(int index)
         LoadCoursePreview(courseList.courses[index]);
 }
 
-// A held tilt moves once; coming back inside +-3 re-arms it, darkens the
-// lamps and ticks the board. A released button re-arms the confirm.
-void RearmSelectTilt(const TiltVector& tilt)
-{
-    if (std::fabs(tilt.x) < 3) {
-        if (sel.xLatch) {
-            SetLedPattern(0);
-            RaiseCue(CueTick);
-        }
-        sel.xLatch = 0;
-    }
-    if (std::fabs(tilt.z) < 3) {
-        if (sel.zLatch) {
-            SetLedPattern(0);
-            RaiseCue(CueTick);
-        }
-        sel.zLatch = 0;
-    }
-    if (!tilt.button)
-        sel.confirmLatch = 0;
-}
-
 // ---------------------------------------------------------------------------
 // Drawing
 
 void QueueHeading()
 {
-    float w = sel.frameCounter / 40.0f;
+    float w = menuLatches.frameCounter / 40.0f;
     for (int i = 0; i < 7; i++) {
         float o = 64.0f * i;
         float x = 128 + o, angle = 0;
@@ -80,7 +57,7 @@ void QueueHeading()
             x = o * 2 * (1 - w) + o + (672 - 544 * w);
             angle = -(i + 8) * w * 2 * kPi;
         }
-        DrawSprite(SHEET_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
     }
 }
 
@@ -163,21 +140,16 @@ void QueueArrow(bool right, float side)
                right ? 590.0f : 50.0f, 240, side, side);
 }
 
-float Pulse()
-{
-    return std::sin(((sel.frameCounter % 30) / 30.0f) * kPi);
-}
-
 void QueuePanels()
 {
     DrawMenuPanel(&sel.mainPanel);
     DrawMenuPanel(&sel.dialogPanel);
     if (sel.dialogPanel.phase != PANEL_OPEN)
         return;
-    DrawSprite(SHEET_QUESTION, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 320, 356, 250, 24);
-    DrawSprite(SHEET_YES_NO, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 270, 393, 60, 32);
-    DrawSprite(SHEET_YES_NO, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 370, 393, 60, 32);
-    float side = 32 - 24 * Pulse() / 7;
+    DrawSprite(SHEET_START_QUESTION, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 320, 356, 250, 24);
+    DrawSprite(SHEET_ANSWERS, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 270, 393, 60, 32);
+    DrawSprite(SHEET_ANSWERS, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 370, 393, 60, 32);
+    float side = 32 - CursorPulse(menuLatches.frameCounter, 24);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0,
                sel.confirmNo ? 324.0f : 224.0f, 393, side, side);
 }
@@ -188,7 +160,7 @@ void QueuePanels()
 void Entering()
 {
     UpdateMenuPanel(&sel.mainPanel);
-    if (sel.frameCounter >= 40) {
+    if (menuLatches.frameCounter >= 40) {
         sel.phase = SELECT_SLIDE_IN_FROM_RIGHT;
         sel.slideOffset = -2;
     }
@@ -199,10 +171,10 @@ void OpenDialog()
     RaiseCue(CueConfirm);
     sel.revealedGlyphs = courseText.docGlyphCount;
     sel.phase = SELECT_CONFIRMING;
-    sel.confirmLatch = 1;
+    menuLatches.confirmLatch = 1;
     sel.confirmNo = 0;
     // The press that opened the dialog must not also move its cursor.
-    sel.xLatch = 1;
+    menuLatches.xLatch = 1;
     InitMenuPanel(&sel.dialogPanel, 192, 346, 448, 406, 8, 5);
     sel.dialogPanel.depth = DEPTH_SPRITE;
 }
@@ -212,7 +184,7 @@ void Browsing(const TiltVector& tilt)
     // About every second frame: the clock is odd half the time.
     if (sel.revealedGlyphs < courseText.docGlyphCount && (SysMilliseconds() & 1))
         sel.revealedGlyphs++;
-    if (tilt.button && !sel.confirmLatch) {
+    if (tilt.button && !menuLatches.confirmLatch) {
         OpenDialog();
     } else if (HasNext() && tilt.x < -7) {
         sel.phase = SELECT_SLIDE_OUT_TO_NEXT;
@@ -229,13 +201,13 @@ void Browsing(const TiltVector& tilt)
 
 void AnswerDialog(const TiltVector& tilt)
 {
-    if (tilt.button && !sel.confirmLatch) {
+    if (tilt.button && !menuLatches.confirmLatch) {
         sel.dialogPanel.phase = PANEL_CLOSING;
-        sel.confirmLatch = 1;
+        menuLatches.confirmLatch = 1;
         RaiseCue(CueConfirm);
         return;
     }
-    if (sel.xLatch)
+    if (menuLatches.xLatch)
         return;
     if (tilt.x > 7 && sel.confirmNo == 1) {
         sel.confirmNo = 0;
@@ -246,7 +218,7 @@ void AnswerDialog(const TiltVector& tilt)
     } else {
         return;
     }
-    sel.xLatch = 1;
+    menuLatches.xLatch = 1;
     RaiseCue(CueClick);
 }
 
@@ -257,7 +229,7 @@ void Confirming(const TiltVector& tilt)
         QueueTitleLine(sel.mainPanel);
         QueueDescription(sel.mainPanel);
     }
-    float side = 50 - Pulse() * 50 / 7;
+    float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
         QueueArrow(false, side);
     if (HasNext())
@@ -286,7 +258,7 @@ void SlideOut(int direction)
         sel.phase = next ? SELECT_SLIDE_IN_FROM_RIGHT : SELECT_SLIDE_IN_FROM_LEFT;
         sel.slideOffset = next ? -2.0f : 2.0f;
     }
-    if (sel.frameCounter & 2)
+    if (menuLatches.frameCounter & 2)
         QueueArrow(next, 50);
 }
 
@@ -320,24 +292,29 @@ const CourseSelect& GetCourseSelect()
     return sel;
 }
 
+int CourseSelectFrame()
+{
+    return menuLatches.frameCounter;
+}
+
 void ResetCourseSelect()
 {
     sel.phase = SELECT_ENTERING;
-    sel.frameCounter = 0;
+    menuLatches.frameCounter = 0;
     sel.startDelay = 0;
     InitMenuPanel(&sel.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
     ShowCourse(sel.selectedCourse);
-    sel.zLatch = 0;
-    sel.xLatch = 0;
-    sel.confirmLatch = 0;
+    menuLatches.zLatch = 0;
+    menuLatches.xLatch = 0;
+    menuLatches.confirmLatch = 0;
     ResetPreviewMaterial();
 }
 
 void UpdateCourseSelect(const TiltVector& tilt)
 {
-    DrawSprite(-1, 0, 0xFFFFFFFFu, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
-    sel.frameCounter++;
-    RearmSelectTilt(tilt);
+    DrawWhiteBackground();
+    menuLatches.frameCounter++;
+    RearmTilt(tilt);
     QueueHeading();
     switch (sel.phase) {
     case SELECT_ENTERING: Entering(); break;

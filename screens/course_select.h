@@ -1,5 +1,6 @@
 // The course-select screen's own state. The screen writes it; the preview
 // reads the phase, the slide, the frame counter and the start delay.
+// The tilt and button latches are the menus' shared ones.
 #pragma once
 #include "render/sprites.h"
 
@@ -21,11 +22,9 @@ struct CourseSelect {
     int revealedGlyphs;      // typewriter: description glyphs shown so far
     int confirmNo;           // dialog answer: 0 yes, 1 no
     int startDelay;          // frames left before the race starts (60 after yes)
-    int frameCounter;        // frames since the screen was entered
-    int xLatch;              // a left/right move was taken; cleared back inside +-3
-    int zLatch;              // the same for forward/back (cleared only)
-    int confirmLatch;        // the button must be released before it acts again
     MenuPanel mainPanel;     // name, record and description
     MenuPanel dialogPanel;   // the yes/no question; keeps its phase between dialogs
 };
 const CourseSelect& GetCourseSelect();
+// The menu frame counter (0 on entering the screen): the preview's flags bob by it.
+int CourseSelectFrame();
