@@ -1,19 +1,11 @@
 // Operations of the screens, the HUD, the cameras and the scene drawing that
 // are not built yet. The loop already calls each at its place; until a real
 // version lands each does nothing, so the game runs frames on a grey screen.
-#include "render/camera.h"
 #include "render/hud.h"
 #include "render/preview.h"
-#include "render/scene.h"
 #include "render/sprites.h"
 #include "screens/screens.h"
 
-void DrawTerrain() {}
-void DrawBallAndObstacles() {}
-void DrawShadows() {}
-void DrawGoalMarker() {}
-void SetRaceCamera() {}
-void SetIntroCamera() {}
 void FlushSprites() {}
 int DrawSprite(int32_t, uint32_t, uint32_t, float, int32_t, uint32_t, float, float, float, float) { return 1; }
 void QueueQuad(Texture*, const SpriteVertex*, int32_t) {}
