@@ -6,7 +6,6 @@
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "data/course_list.h"
-#include "platform/sys.h"
 #include "render/preview.h"
 #include "render/sprites.h"
 #include "sensor/board.h"
@@ -181,8 +180,10 @@ void OpenDialog()
 
 void Browsing(const TiltVector& tilt)
 {
-    // About every second frame: the clock is odd half the time.
-    if (sel.revealedGlyphs < courseText.docGlyphCount && (SysMilliseconds() & 1))
+    // Every second frame. (The parity of the millisecond clock would do on a
+    // jittery timer, but our frames fall 16 ms apart and keep their parity:
+    // the text then stalled for seconds.)
+    if (sel.revealedGlyphs < courseText.docGlyphCount && (menuLatches.frameCounter & 1))
         sel.revealedGlyphs++;
     if (tilt.button && !menuLatches.confirmLatch) {
         OpenDialog();

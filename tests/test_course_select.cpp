@@ -61,7 +61,7 @@ protected:
         ASSERT_EQ(0, system(("mkdir -p " + dir + "field").c_str()));
         WriteGreyBmp("ramp16.bmp", 16, 16, Ramp());
         ASSERT_EQ(0, system(("cp " + TempDir() + "/ramp16.bmp " + dir + "field/map.bmp").c_str()));
-        WriteText(dir + "field/doc.txt", "A short course.\r\n");
+        WriteText(dir + "field/doc.txt", "A short course with one bend and a gentle slope.\r\n");
         WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
         WriteText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\n");
         // Course 1's goal centre lies on the picture's left edge: its goal
@@ -136,11 +136,12 @@ protected:
 };
 int CourseSelectTest::run = 0;
 
-// Entering lasts 40 frames, then the course slides in from the right; at the
-// first course a left tilt neither moves nor lights; a held right tilt slides
-// course after course (out of view before the course changes) and stops at
-// the last one; a missing description is told once, a missing height map
-// empties the model without a message.
+// Entering lasts 40 frames, then the course slides in from the right and its
+// description is typed out; at the first course a left tilt neither moves
+// nor lights; a held right tilt slides course after course (out of view
+// before the course changes) and stops at the last one; a missing
+// description is told once, a missing height map empties the model without
+// a message.
 TEST_F(CourseSelectTest, BrowsingSlidesCourseAfterCourseWithinTheList)
 {
     Frames(39);
@@ -152,7 +153,12 @@ TEST_F(CourseSelectTest, BrowsingSlidesCourseAfterCourseWithinTheList)
     EXPECT_EQ(0.0f, GetCourseSelect().slideOffset);
     EXPECT_EQ(0, GetCourseSelect().revealedGlyphs);
     EXPECT_EQ(0x9000, boardLink.soundWordA.load());   // CueTick on arrival
+    // The description is typed out on every second frame.
+    Frames(10);
+    EXPECT_EQ(5, GetCourseSelect().revealedGlyphs);
+    EXPECT_GT(courseText.docGlyphCount, 5);
 
+    boardLink.ledPattern = 99;
     Hold(KEY_LEFT, true);
     Frames(30);
     EXPECT_EQ(SELECT_BROWSING, GetCourseSelect().phase);
