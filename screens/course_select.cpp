@@ -21,7 +21,7 @@ enum SelectSheet {
 };
 
 // The dialog panel starts closed, so nothing shows before the first dialog.
-CourseSelect sel = [] {
+CourseSelect selectScreen = [] {
     CourseSelect s = {};
     s.dialogPanel.phase = PANEL_CLOSED;
     return s;
@@ -29,12 +29,12 @@ CourseSelect sel = [] {
 
 bool HasPrevious()
 {
-    return sel.selectedCourse > 0;
+    return selectScreen.selectedCourse > 0;
 }
 
 bool HasNext()
 {
-    return sel.selectedCourse < courseList.courseCount - 1;
+    return selectScreen.selectedCourse < courseList.courseCount - 1;
 }
 
 void ShowCourse(int index)
@@ -52,7 +52,7 @@ void QueueHeading()
     for (int i = 0; i < 7; i++) {
         float o = 64.0f * i;
         float x = 128 + o, angle = 0;
-        if (sel.phase == SELECT_ENTERING) {
+        if (selectScreen.phase == SELECT_ENTERING) {
             x = o * 2 * (1 - w) + o + (672 - 544 * w);
             angle = -(i + 8) * w * 2 * kPi;
         }
@@ -60,8 +60,12 @@ void QueueHeading()
     }
 }
 
+// A glyph whose texture could not be made is left out rather than drawn as
+// a solid block.
 void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour)
 {
+    if (!g.texture)
+        return;
     float right = left + g.width * scale, bottom = top + g.height * scale;
     SpriteVertex v[4] = {
         {right, bottom, 0, 1, colour, 1, 1},
@@ -85,8 +89,8 @@ bool Skipped(const Glyph& g)
 
 int NameLength()
 {
-    const CourseDef* c = courseList.courses && sel.selectedCourse < courseList.courseCount
-                           ? &courseList.courses[sel.selectedCourse] : nullptr;
+    const CourseDef* c = courseList.courses && selectScreen.selectedCourse < courseList.courseCount
+                           ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
     int n = 0;
     while (c && n < 32 && c->FIELD_NAME[n])
         n++;
@@ -116,7 +120,7 @@ void QueueTitleLine(const MenuPanel& panel)
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
-    int shown = sel.revealedGlyphs < t.docGlyphCount ? sel.revealedGlyphs : t.docGlyphCount;
+    int shown = selectScreen.revealedGlyphs < t.docGlyphCount ? selectScreen.revealedGlyphs : t.docGlyphCount;
     float pen = panel.left;
     float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
@@ -141,16 +145,16 @@ void QueueArrow(bool right, float side)
 
 void QueuePanels()
 {
-    DrawMenuPanel(&sel.mainPanel);
-    DrawMenuPanel(&sel.dialogPanel);
-    if (sel.dialogPanel.phase != PANEL_OPEN)
+    DrawMenuPanel(&selectScreen.mainPanel);
+    DrawMenuPanel(&selectScreen.dialogPanel);
+    if (selectScreen.dialogPanel.phase != PANEL_OPEN)
         return;
     DrawSprite(SHEET_START_QUESTION, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 320, 356, 250, 24);
     DrawSprite(SHEET_ANSWERS, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 270, 393, 60, 32);
     DrawSprite(SHEET_ANSWERS, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 370, 393, 60, 32);
     float side = 32 - CursorPulse(menuLatches.frameCounter, 24);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0,
-               sel.confirmNo ? 324.0f : 224.0f, 393, side, side);
+               selectScreen.confirmNo ? 324.0f : 224.0f, 393, side, side);
 }
 
 // ---------------------------------------------------------------------------
@@ -158,24 +162,24 @@ void QueuePanels()
 
 void Entering()
 {
-    UpdateMenuPanel(&sel.mainPanel);
+    UpdateMenuPanel(&selectScreen.mainPanel);
     if (menuLatches.frameCounter >= 40) {
-        sel.phase = SELECT_SLIDE_IN_FROM_RIGHT;
-        sel.slideOffset = -2;
+        selectScreen.phase = SELECT_SLIDE_IN_FROM_RIGHT;
+        selectScreen.slideOffset = -2;
     }
 }
 
 void OpenDialog()
 {
     RaiseCue(CueConfirm);
-    sel.revealedGlyphs = courseText.docGlyphCount;
-    sel.phase = SELECT_CONFIRMING;
+    selectScreen.revealedGlyphs = courseText.docGlyphCount;
+    selectScreen.phase = SELECT_CONFIRMING;
     menuLatches.confirmLatch = 1;
-    sel.confirmNo = 0;
+    selectScreen.confirmNo = 0;
     // The press that opened the dialog must not also move its cursor.
     menuLatches.xLatch = 1;
-    InitMenuPanel(&sel.dialogPanel, 192, 346, 448, 406, 8, 5);
-    sel.dialogPanel.depth = DEPTH_SPRITE;
+    InitMenuPanel(&selectScreen.dialogPanel, 192, 346, 448, 406, 8, 5);
+    selectScreen.dialogPanel.depth = DEPTH_SPRITE;
 }
 
 void Browsing(const TiltVector& tilt)
@@ -183,16 +187,16 @@ void Browsing(const TiltVector& tilt)
     // Every second frame. (The parity of the millisecond clock would do on a
     // jittery timer, but our frames fall 16 ms apart and keep their parity:
     // the text then stalled for seconds.)
-    if (sel.revealedGlyphs < courseText.docGlyphCount && (menuLatches.frameCounter & 1))
-        sel.revealedGlyphs++;
+    if (selectScreen.revealedGlyphs < courseText.docGlyphCount && (menuLatches.frameCounter & 1))
+        selectScreen.revealedGlyphs++;
     if (tilt.button && !menuLatches.confirmLatch) {
         OpenDialog();
     } else if (HasNext() && tilt.x < -7) {
-        sel.phase = SELECT_SLIDE_OUT_TO_NEXT;
+        selectScreen.phase = SELECT_SLIDE_OUT_TO_NEXT;
         SetLedPattern(12);
         RaiseCue(CueClick);
     } else if (HasPrevious() && tilt.x > 7) {
-        sel.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
+        selectScreen.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
         SetLedPattern(3);
         RaiseCue(CueClick);
     } else if (tilt.x > -7 && tilt.x < 7) {
@@ -203,18 +207,18 @@ void Browsing(const TiltVector& tilt)
 void AnswerDialog(const TiltVector& tilt)
 {
     if (tilt.button && !menuLatches.confirmLatch) {
-        sel.dialogPanel.phase = PANEL_CLOSING;
+        selectScreen.dialogPanel.phase = PANEL_CLOSING;
         menuLatches.confirmLatch = 1;
         RaiseCue(CueConfirm);
         return;
     }
     if (menuLatches.xLatch)
         return;
-    if (tilt.x > 7 && sel.confirmNo == 1) {
-        sel.confirmNo = 0;
+    if (tilt.x > 7 && selectScreen.confirmNo == 1) {
+        selectScreen.confirmNo = 0;
         SetLedPattern(3);
-    } else if (tilt.x < -7 && sel.confirmNo == 0) {
-        sel.confirmNo = 1;
+    } else if (tilt.x < -7 && selectScreen.confirmNo == 0) {
+        selectScreen.confirmNo = 1;
         SetLedPattern(12);
     } else {
         return;
@@ -226,24 +230,24 @@ void AnswerDialog(const TiltVector& tilt)
 // Shared by Browsing and Confirming: text, arrows and the dialog.
 void Confirming(const TiltVector& tilt)
 {
-    if (sel.mainPanel.phase == PANEL_OPEN) {
-        QueueTitleLine(sel.mainPanel);
-        QueueDescription(sel.mainPanel);
+    if (selectScreen.mainPanel.phase == PANEL_OPEN) {
+        QueueTitleLine(selectScreen.mainPanel);
+        QueueDescription(selectScreen.mainPanel);
     }
     float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
         QueueArrow(false, side);
     if (HasNext())
         QueueArrow(true, side);
-    UpdateMenuPanel(&sel.dialogPanel);
-    if (sel.dialogPanel.phase == PANEL_OPEN)
+    UpdateMenuPanel(&selectScreen.dialogPanel);
+    if (selectScreen.dialogPanel.phase == PANEL_OPEN)
         AnswerDialog(tilt);
-    if (sel.dialogPanel.phase == PANEL_CLOSED && sel.phase == SELECT_CONFIRMING) {
-        if (sel.confirmNo) {
-            sel.phase = SELECT_BROWSING;
+    if (selectScreen.dialogPanel.phase == PANEL_CLOSED && selectScreen.phase == SELECT_CONFIRMING) {
+        if (selectScreen.confirmNo) {
+            selectScreen.phase = SELECT_BROWSING;
         } else {
-            sel.phase = SELECT_STARTING;
-            sel.startDelay = 60;
+            selectScreen.phase = SELECT_STARTING;
+            selectScreen.startDelay = 60;
         }
     }
 }
@@ -251,13 +255,13 @@ void Confirming(const TiltVector& tilt)
 void SlideOut(int direction)
 {
     bool next = direction > 0;
-    if (next ? sel.slideOffset < 2 : sel.slideOffset > -2) {
-        sel.slideOffset += next ? kSlideStep : -kSlideStep;
+    if (next ? selectScreen.slideOffset < 2 : selectScreen.slideOffset > -2) {
+        selectScreen.slideOffset += next ? kSlideStep : -kSlideStep;
     } else {
-        sel.selectedCourse += direction;
-        ShowCourse(sel.selectedCourse);
-        sel.phase = next ? SELECT_SLIDE_IN_FROM_RIGHT : SELECT_SLIDE_IN_FROM_LEFT;
-        sel.slideOffset = next ? -2.0f : 2.0f;
+        selectScreen.selectedCourse += direction;
+        ShowCourse(selectScreen.selectedCourse);
+        selectScreen.phase = next ? SELECT_SLIDE_IN_FROM_RIGHT : SELECT_SLIDE_IN_FROM_LEFT;
+        selectScreen.slideOffset = next ? -2.0f : 2.0f;
     }
     if (menuLatches.frameCounter & 2)
         QueueArrow(next, 50);
@@ -266,31 +270,31 @@ void SlideOut(int direction)
 void SlideIn(int direction)
 {
     bool fromRight = direction > 0;
-    if (fromRight ? sel.slideOffset < 0 : sel.slideOffset > 0) {
-        sel.slideOffset += fromRight ? kSlideStep : -kSlideStep;
+    if (fromRight ? selectScreen.slideOffset < 0 : selectScreen.slideOffset > 0) {
+        selectScreen.slideOffset += fromRight ? kSlideStep : -kSlideStep;
         return;
     }
-    sel.slideOffset = 0;
-    sel.phase = SELECT_BROWSING;
-    sel.revealedGlyphs = 0;
+    selectScreen.slideOffset = 0;
+    selectScreen.phase = SELECT_BROWSING;
+    selectScreen.revealedGlyphs = 0;
     RaiseCue(CueTick);
 }
 
 void Starting()
 {
-    if (--sel.startDelay == 0) {
-        RequestCourseLoad(sel.selectedCourse);
+    if (--selectScreen.startDelay == 0) {
+        RequestCourseLoad(selectScreen.selectedCourse);
         EnterIntro();
     }
-    sel.mainPanel.phase = PANEL_CLOSING;
-    UpdateMenuPanel(&sel.mainPanel);
+    selectScreen.mainPanel.phase = PANEL_CLOSING;
+    UpdateMenuPanel(&selectScreen.mainPanel);
 }
 
 }  // namespace
 
 const CourseSelect& GetCourseSelect()
 {
-    return sel;
+    return selectScreen;
 }
 
 int CourseSelectFrame()
@@ -300,11 +304,11 @@ int CourseSelectFrame()
 
 void ResetCourseSelect()
 {
-    sel.phase = SELECT_ENTERING;
+    selectScreen.phase = SELECT_ENTERING;
     menuLatches.frameCounter = 0;
-    sel.startDelay = 0;
-    InitMenuPanel(&sel.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
-    ShowCourse(sel.selectedCourse);
+    selectScreen.startDelay = 0;
+    InitMenuPanel(&selectScreen.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
+    ShowCourse(selectScreen.selectedCourse);
     menuLatches.zLatch = 0;
     menuLatches.xLatch = 0;
     menuLatches.confirmLatch = 0;
@@ -317,7 +321,7 @@ void UpdateCourseSelect(const TiltVector& tilt)
     menuLatches.frameCounter++;
     RearmTilt(tilt);
     QueueHeading();
-    switch (sel.phase) {
+    switch (selectScreen.phase) {
     case SELECT_ENTERING: Entering(); break;
     case SELECT_BROWSING:
         Browsing(tilt);
