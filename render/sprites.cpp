@@ -66,15 +66,21 @@ size_t DrawRun(size_t first)
     return end;
 }
 
-void SheetCoordinates(int32_t sheet, uint32_t cell, float* uL, float* uR, float* vT, float* vB)
+// Null for a number outside the loaded sheets (by convention -1): no texture.
+const SpriteSheet* SheetAt(int32_t sheet)
 {
-    if (sheet < 0 || sheet >= sheetCount || !sheets) {
+    return sheets && sheet >= 0 && sheet < sheetCount ? &sheets[sheet] : nullptr;
+}
+
+void CellCoordinates(const SpriteSheet* sheet, uint32_t cell, float* uL, float* uR, float* vT, float* vB)
+{
+    if (!sheet) {
         *uL = *vT = 0;
         *uR = *vB = 1;
         return;
     }
-    const uint32_t columns = static_cast<uint32_t>(sheets[sheet].columns);
-    const uint32_t rows = static_cast<uint32_t>(sheets[sheet].rows);
+    const uint32_t columns = static_cast<uint32_t>(sheet->columns);
+    const uint32_t rows = static_cast<uint32_t>(sheet->rows);
     // Cells past the last row go on downwards; the sheet does not wrap.
     *uL = static_cast<float>(cell % columns) / static_cast<float>(columns);
     *uR = *uL + 1.0f / static_cast<float>(columns);
@@ -87,8 +93,9 @@ void SheetCoordinates(int32_t sheet, uint32_t cell, float* uL, float* uR, float*
 int DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
                int32_t depth, uint32_t flip, float x, float y, float width, float height)
 {
+    const SpriteSheet* picture = SheetAt(sheet);
     float uL, uR, vT, vB;
-    SheetCoordinates(sheet, cell, &uL, &uR, &vT, &vB);
+    CellCoordinates(picture, cell, &uL, &uR, &vT, &vB);
     if (flip & FLIP_HORIZONTAL)
         std::swap(uL, uR);
     if (flip & FLIP_VERTICAL)
@@ -110,8 +117,7 @@ int DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
         v.x += x;
         v.y += y;
     }
-    const bool textured = sheet >= 0 && sheet < sheetCount && sheets;
-    Push(textured ? sheets[sheet].texture : nullptr, c, depth);
+    Push(picture ? picture->texture : nullptr, c, depth);
     return 1;
 }
 

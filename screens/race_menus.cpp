@@ -120,7 +120,13 @@ void UpdatePauseMenu(const TiltVector& tilt)
     if (!RunMenuFrame(&pauseMenu, kPauseRows, tilt))
         return;
     switch (pauseMenu.choice) {
-    case 0: game.state = STATE_RACE; break;   // the clock goes on where it stopped
+    case 0:
+        // The race pauses on any frame with the button down, so a confirm
+        // still held when the panel has closed would pause again at once;
+        // the race goes on (its clock where it stopped) once it is released.
+        if (!tilt.button)
+            game.state = STATE_RACE;
+        break;
     case 1: Retry(); break;
     case 2: ToCourseSelect(); break;
     default: ToTitle(); break;

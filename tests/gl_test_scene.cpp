@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "app/game.h"
+#include "app/ghost.h"
+#include "data/extras.h"
 #include "data/settings.h"
 #include "physics/physics.h"
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
+#include "render/ghost_view.h"
 #include "render/scene.h"
 #include "support/gfx_window.h"
 #include "support/physics_support.h"
@@ -231,4 +234,50 @@ TEST_F(SceneFrameTest, GoalColumnPulsesEvery300Ms)
     EXPECT_GT(change[2], change[1]);
     EXPECT_NEAR(change[3], change[1], change[1] / 100);
     EXPECT_EQ(change[4], change[0]);
+}
+
+// The ghost is see-through over open ground and hidden by a box in front of
+// it: drawn translucent, with the depth test on.
+TEST_F(SceneFrameTest, GhostIsTranslucentAndHiddenBehindObstacles)
+{
+    InitGhost();
+    game.state = STATE_RACE;
+    game.currentCourse = 0;
+    extras.ghostShown = 1;
+    loop.raceTimeMs = 0;
+    ghost.loadedCourse = ghost.replay.course = 0;
+    ghost.replay.frameCount = 1;
+    auto DrawWithGhostAt = [&](const Vec3& at) {
+        Matrix pose;
+        MatrixIdentity(&pose);
+        pose.m[3][0] = at.x; pose.m[3][1] = at.y; pose.m[3][2] = at.z;
+        PoseFromMatrix(pose, &ghost.replay.frames[0]);
+        Draw(0, false);
+        DrawGhost();
+        return ReadFrame();
+    };
+    Frame plain = Draw(0, false);
+    Vec3 ball = {ballMatrix.m[3][0], ballMatrix.m[3][1], ballMatrix.m[3][2]};
+    // Beside the ball, in front of the ground: a blend of both.
+    Frame beside = DrawWithGhostAt({ball.x, ball.y, ball.z - 8});
+    int changed = 0;
+    for (int y = 0; y < 480; y++)
+        for (int x = 0; x < 640; x++)
+            if (plain.Rgb(x, y) != beside.Rgb(x, y)) {
+                changed++;
+                uint32_t over = beside.Rgb(x, y);
+                EXPECT_LT(Channel(over, 16), 0xF0) << "never the ball's full red";
+                EXPECT_GT(Channel(over, 0), 0x10) << "the ground shows through";
+                if (::testing::Test::HasFailure()) return;
+            }
+    EXPECT_GT(changed, 200);
+    // Straight behind the box as the camera sees it.
+    CameraPose camera = RaceCameraPose();
+    const Matrix& box = courses[0].obstacles[0].world;
+    Vec3 b = {box.m[3][0], box.m[3][1], box.m[3][2]};
+    Vec3 away = {b.x - camera.eye.x, b.y - camera.eye.y, b.z - camera.eye.z}, dir;
+    Vec3Normalize(&dir, &away);
+    Frame hidden = DrawWithGhostAt({b.x + 9 * dir.x, b.y + 9 * dir.y, b.z + 9 * dir.z});
+    EXPECT_EQ(Differing(plain, hidden), 0);
+    FreeGhost();
 }

@@ -56,32 +56,29 @@ int Differing(const ::Frame& a, const ::Frame& b)
 }
 
 // Intro (pressing the button half-way skips the rest), countdown, race.
-void StartRace(int index, bool keep)
+void StartRace(int index)
 {
     ReleaseScriptedKeys();
     RequestCourseLoad(index);
     EnterIntro();
     Frame();
-    if (keep)
-        Keep(index, "1_intro_first");
+    Keep(index, "1_intro_first");
     Frames(89);
-    if (keep)
-        Keep(index, "2_intro_half");
+    Keep(index, "2_intro_half");
     scriptedKeys[KEY_SPACE] = true;
     Frame();
     scriptedKeys[KEY_SPACE] = false;
     ASSERT_EQ(game.state, STATE_COUNTDOWN);
     Frames(100);
-    if (keep)
-        Keep(index, "3_countdown");
+    Keep(index, "3_countdown");
     Frames(139);
     ASSERT_EQ(game.state, STATE_RACE);
 }
 
 void CheckRace(int index)
 {
-    StartRace(index, true);
-    Frames(30);
+    StartRace(index);
+    Frames(10);
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
     Frame();
     ::Frame shadowed = Keep(index, "4_race_shadows");
@@ -92,13 +89,13 @@ void CheckRace(int index)
     Frame();
     ::Frame wire = Keep(index, "6_wireframe");
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
-    EXPECT_LT(plain.Count(kClear), 640 * 480 / 2) << "course " << index << ": terrain in view";
+    EXPECT_LT(plain.Count(kClear), 640 * 480 * 3 / 4) << "course " << index << ": terrain in view";
     EXPECT_GT(Differing(shadowed, plain), 50) << "course " << index << ": a shadow shows";
     EXPECT_GT(wire.Count(kClear), plain.Count(kClear) + 20000) << "course " << index;
 }
 
 // A start moved into the goal rectangle, well above the ground, drops the
-// ball into the goal column.
+// ball into the goal column (straight into Race: the intro was seen above).
 void CheckGoal(int index)
 {
     CourseDef& c = courseList.courses[index];
@@ -106,7 +103,8 @@ void CheckGoal(int index)
     c.START[0] = (c.GOAL[0] + c.GOAL[2]) / 2;
     c.START[2] = (c.GOAL[1] + c.GOAL[3]) / 2;
     c.START[1] = 9.5f;
-    StartRace(index, false);
+    RequestCourseLoad(index);
+    game.state = STATE_RACE;
     for (int k = 0; k < 400 && game.state == STATE_RACE; k++)
         Frame();
     for (int k = 0; k < 3; k++)
@@ -114,7 +112,10 @@ void CheckGoal(int index)
     ASSERT_EQ(game.state, STATE_GOAL) << "course " << index;
     Frames(20);
     ::Frame goal = Keep(index, "7_goal");
-    EXPECT_LT(goal.Count(kClear), 640 * 480 / 2) << "course " << index;
+    EXPECT_LT(goal.Count(kClear), 640 * 480 * 3 / 4) << "course " << index;
+    // Out through the goal menu, as a player would: no goal frames left over.
+    Frames(100);
+    EXPECT_EQ(game.state, STATE_GOAL_MENU);
 }
 
 }  // namespace

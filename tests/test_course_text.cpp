@@ -115,13 +115,9 @@ TEST_F(CourseTextTest, GlyphBoxes)
     EXPECT_EQ(glyphs[1].height, 1);
     for (int i : {0, 2}) {
         const Glyph& g = glyphs[i];
-        EXPECT_GT(g.blackBoxX, 4u);
-        EXPECT_EQ(int(g.width) % 4, 0);
-        EXPECT_GE(g.width, float(g.blackBoxX));
-        EXPECT_LT(g.width, float(g.blackBoxX + 4));
+        EXPECT_EQ(g.width, float((g.blackBoxX + 3) / 4 * 4));
         EXPECT_EQ(g.height, float(g.blackBoxY));
-        EXPECT_NE(g.texture, nullptr);
-        EXPECT_GT(g.advanceX, 0);
+        EXPECT_GT(g.blackBoxX, 4u);
         EXPECT_GT(g.originY, 0);
     }
     EXPECT_EQ(glyphs[2].advanceX, 24) << "a full-width character is one em of 24.17 ppem";
