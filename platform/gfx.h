@@ -78,6 +78,7 @@ void       GfxReleaseBuffer(GfxBuffer* buffer);
 
 // Drawing.
 void GfxClear(uint32_t argb, float depth);
+void GfxClearDepth(float depth);      // the colour stays
 void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
                     uint32_t startIndex, uint32_t triangleCount);
 void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount);

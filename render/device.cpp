@@ -554,6 +554,11 @@ void BeginScene()
     GfxClear(0xFF404040u, 1.0f);
 }
 
+void ClearDepth()
+{
+    GfxClearDepth(1.0f);
+}
+
 void PresentScene()
 {
     GfxPresent();

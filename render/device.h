@@ -13,6 +13,8 @@ void ReleaseRenderer();
 void ShutdownDevice();    // last of all: the device and its context go
 void BeginScene();        // begin the frame and clear to 0xFF404040, depth 1.0
 void PresentScene();      // end the frame and show it; failures are ignored
+// Depth back to 1.0 with the picture kept: a model drawn next lies over it.
+void ClearDepth();
 
 // Resources the data loaders create through the device. Both work on the
 // null platform too (files are still decoded, so failures are real).

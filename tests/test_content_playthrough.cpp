@@ -1,6 +1,7 @@
-// Every shipped course can be finished through the real loop: start-up reads
-// the shipped files, then for each course a driver holding arrow keys goes
-// through Intro, Countdown, Race and Goal, within three minutes of race time.
+// Every shipped course can be finished through the real loop, from the title
+// with keys only: start-up reads the shipped files, the menus and course
+// select are driven like a player would, and a driver holding arrow keys
+// races each course to its goal within three minutes of race time.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/terrain.h"
+#include "screens/course_select.h"
 #include "screens/screens.h"
 #include "support/scripted_input.h"
 
@@ -84,34 +86,6 @@ void Steer(const std::vector<float>& route, size_t* next)
     HoldArrowsToward(dx / d * speed - v.x, dz / d * speed - v.z);
 }
 
-// Races one course from the reload request to its goal menu; returns the
-// number of Race frames, or -1 when the goal was not reached.
-int RaceCourse(int index, const std::vector<float>& route)
-{
-    ReleaseScriptedKeys();
-    RequestCourseLoad(index);
-    EnterIntro();
-    // The intro's last frame is the countdown's first.
-    for (int i = 0; i < 179 + 240; i++)
-        Frame();
-    EXPECT_EQ(game.state, STATE_RACE);
-    EXPECT_EQ(game.currentCourse, index);
-    size_t next = 0;
-    int raceFrames = 0;
-    while (game.state == STATE_RACE && raceFrames < 180 * 60) {
-        Steer(route, &next);
-        Frame();
-        raceFrames++;
-    }
-    if (game.state != STATE_GOAL)
-        return -1;
-    ReleaseScriptedKeys();
-    for (int i = 0; i < 120; i++)
-        Frame();
-    EXPECT_EQ(game.state, STATE_GOAL_MENU);
-    return raceFrames;
-}
-
 uint32_t RecordOnDisk(const fs::path& dir, int index)
 {
     uint32_t value = 0;
@@ -125,14 +99,106 @@ uint32_t RecordOnDisk(const fs::path& dir, int index)
     return value;
 }
 
+
+// ---------------------------------------------------------------------------
+// Driving the game with keys only: taps, waits and the menus as a player
+// meets them.
+
+void Tap(SysKey key)
+{
+    scriptedKeys[key] = true;
+    Frame();
+    Frame();
+    scriptedKeys[key] = false;
+    Frame();
+    Frame();
+}
+
+void Wait(int frames)
+{
+    for (int i = 0; i < frames; i++)
+        Frame();
+}
+
+bool WaitForState(int state, int limit)
+{
+    for (int i = 0; i < limit && game.state != state; i++)
+        Frame();
+    return game.state == state;
+}
+
+bool WaitForSelectPhase(int phase, int limit)
+{
+    for (int i = 0; i < limit && GetCourseSelect().phase != phase; i++)
+        Frame();
+    return GetCourseSelect().phase == phase;
+}
+
+// From the title's first frame: the letters fly in, the menu opens, the
+// cursor goes down `moves` entries and the choice is confirmed.
+void ChooseOnTitle(int moves)
+{
+    Wait(61 + 30);
+    for (int i = 0; i < moves; i++)
+        Tap(KEY_DOWN);
+    Tap(KEY_SPACE);
+}
+
+// In the pause or result menu, once its panel has opened.
+void ChooseInMenu(int moves)
+{
+    Wait(20);
+    for (int i = 0; i < moves; i++)
+        Tap(KEY_DOWN);
+    Tap(KEY_SPACE);
+}
+
+// On course select: slide right to course `index`, open the dialog, say yes.
+void SelectCourse(int index)
+{
+    ASSERT_TRUE(WaitForSelectPhase(SELECT_BROWSING, 200));
+    if (GetCourseSelect().selectedCourse != index) {
+        scriptedKeys[KEY_RIGHT] = true;
+        for (int i = 0; i < 100 * courseList.courseCount && GetCourseSelect().selectedCourse != index; i++)
+            Frame();
+        scriptedKeys[KEY_RIGHT] = false;
+        ASSERT_EQ(index, GetCourseSelect().selectedCourse);
+        ASSERT_TRUE(WaitForSelectPhase(SELECT_BROWSING, 100));
+    }
+    Tap(KEY_SPACE);
+    ASSERT_EQ(SELECT_CONFIRMING, GetCourseSelect().phase);
+    Wait(10);
+    Tap(KEY_SPACE);
+    ASSERT_TRUE(WaitForState(STATE_INTRO, 200));
+}
+
+// Races from the intro to the goal menu; the Race frames, or -1 without a goal.
+int RaceToGoalMenu(const std::vector<float>& route)
+{
+    if (!WaitForState(STATE_RACE, 180 + 240 + 10))
+        return -1;
+    size_t next = 0;
+    int raceFrames = 0;
+    while (game.state == STATE_RACE && raceFrames < 180 * 60) {
+        Steer(route, &next);
+        Frame();
+        raceFrames++;
+    }
+    ReleaseScriptedKeys();
+    if (game.state != STATE_GOAL || !WaitForState(STATE_GOAL_MENU, 200))
+        return -1;
+    return raceFrames;
+}
 }  // namespace
 
-// Each shipped course is finished from its start within three minutes, its
-// race clock is 16 ms a Race frame, and its best time reaches record.sav.
-TEST(ContentPlaythrough, EveryCourseCanBeFinishedThroughTheLoop)
+// The whole game with scripted keys only: the title, course select sliding
+// to each course in turn, its race to the goal, a retry from the goal menu,
+// a pause, and back to course select (after the last course to the title),
+// then exit from the title with exit code 0. Every best time reaches
+// record.sav and the retried races, never finished, change none.
+TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
 {
-    // Race on a copy, so the shipped folder never gets a record.sav.
-    fs::path dir = fs::temp_directory_path() / ("kestrune-play-" + std::to_string(getpid()));
+    fs::path dir = fs::temp_directory_path() / ("kestrune-game-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::copy(KESTRUNE_GAME_DIR, dir, fs::copy_options::recursive);
     fs::remove(dir / "record.sav");
@@ -142,23 +208,44 @@ TEST(ContentPlaythrough, EveryCourseCanBeFinishedThroughTheLoop)
     scriptedClockMs = 5000;
     messages = 0;
     SysSetProgramDirectoryForTests(dir.c_str());
-
     ASSERT_EQ(StartUp(), 1);
-    EXPECT_EQ(messages, 0);
-    ASSERT_EQ(courseList.courseCount, int(kRoutes.size()));
-    for (int i = 0; i < courseList.courseCount; i++) {
-        int frames = RaceCourse(i, kRoutes[i]);
-        ASSERT_GT(frames, 0) << "course " << i << " was not finished";
-        EXPECT_EQ(loop.raceTimeMs, uint32_t(frames) * 16u) << "course " << i;
-        EXPECT_EQ(courseList.courses[i].bestTimeMs, loop.raceTimeMs) << "course " << i;
-        EXPECT_EQ(RecordOnDisk(dir, i), loop.raceTimeMs) << "course " << i;
-        ::testing::Test::RecordProperty("course" + std::to_string(i) + "_frames", frames);
-    }
-    EXPECT_EQ(messages, 0);
+    ASSERT_EQ(game.state, STATE_TITLE);
+    ChooseOnTitle(0);
+    ASSERT_TRUE(WaitForState(STATE_COURSE_SELECT, 60));
 
-    SysPostMessage(SYS_MSG_CLOSE, 0);
-    while (RunPass()) {
+    const int last = courseList.courseCount - 1;
+    for (int k = 0; k <= last; k++) {
+        SelectCourse(k);
+        if (HasFatalFailure())
+            break;
+        int frames = RaceToGoalMenu(kRoutes[k]);
+        ASSERT_GT(frames, 0) << "course " << k << " was not finished";
+        EXPECT_EQ(game.currentCourse, k);
+        EXPECT_EQ(loop.raceTimeMs, uint32_t(frames) * 16u) << "course " << k;
+        uint32_t best = courseList.courses[k].bestTimeMs;
+        EXPECT_EQ(best, loop.raceTimeMs) << "course " << k;
+        EXPECT_EQ(RecordOnDisk(dir, k), best) << "course " << k;
+
+        ChooseInMenu(0);                               // retry
+        ASSERT_TRUE(WaitForState(STATE_INTRO, 60)) << "course " << k;
+        ASSERT_TRUE(WaitForState(STATE_RACE, 180 + 240 + 10)) << "course " << k;
+        Wait(30);
+        Tap(KEY_SPACE);
+        ASSERT_EQ(game.state, STATE_PAUSE) << "course " << k;
+        if (k < last) {
+            ChooseInMenu(2);                           // course select
+            ASSERT_TRUE(WaitForState(STATE_COURSE_SELECT, 60)) << "course " << k;
+        } else {
+            ChooseInMenu(3);                           // title
+            ASSERT_TRUE(WaitForState(STATE_TITLE, 60));
+        }
+        EXPECT_EQ(RecordOnDisk(dir, k), best) << "course " << k;
     }
+    ChooseOnTitle(2);                                  // exit
+    ASSERT_TRUE(WaitForState(STATE_EXIT, 60));
+    EXPECT_EQ(RunPass(), 0);
+    EXPECT_EQ(LastQuitCode(), 0);
+    EXPECT_EQ(messages, 0);
     ShutDown();
     SysSetProgramDirectoryForTests(nullptr);
     SysSetHooks(nullptr);

@@ -111,6 +111,7 @@ void GfxReleaseBuffer(GfxBuffer* buffer)
 }
 
 void GfxClear(uint32_t, float) {}
+void GfxClearDepth(float) {}
 void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) { ++gfx.draws; }
 void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
 void GfxDrawQuadFans(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }

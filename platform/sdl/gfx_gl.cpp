@@ -503,6 +503,16 @@ void GfxClear(uint32_t argb, float depth)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+void GfxClearDepth(float depth)
+{
+    if (!gl.ready)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glDepthMask(GL_TRUE);
+    glClearDepth(depth);
+    glClear(GL_DEPTH_BUFFER_BIT);
+}
+
 void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
                     uint32_t startIndex, uint32_t triangleCount)
 {

@@ -1,0 +1,338 @@
+// Course select: one course at a time with its 3D preview, a panel with its
+// name, record and description, arrows to the neighbours, and a yes/no
+// dialog that starts the race. There is no way back to the title from here.
+#include <cmath>
+#include "screens/course_select.h"
+#include "screens/screens.h"
+#include "screens/screens_local.h"
+#include "data/course_list.h"
+#include "render/preview.h"
+#include "render/sprites.h"
+#include "sensor/board.h"
+
+namespace {
+
+const float kSlideStep = 0.2f;
+
+enum SelectSheet {
+    SHEET_ANSWERS = 1,         // cell 0 yes, cell 1 no
+    SHEET_SELECT_HEADING = 3,  // cells 0..6, the seven letters
+    SHEET_START_QUESTION = 8
+};
+
+// The dialog panel starts closed, so nothing shows before the first dialog.
+CourseSelect selectScreen = [] {
+    CourseSelect s = {};
+    s.dialogPanel.phase = PANEL_CLOSED;
+    return s;
+}();
+
+bool HasPrevious()
+{
+    return selectScreen.selectedCourse > 0;
+}
+
+bool HasNext()
+{
+    return selectScreen.selectedCourse < courseList.courseCount - 1;
+}
+
+void ShowCourse(int index)
+{
+    if (index >= 0 && index < courseList.courseCount && courseList.courses)
+        LoadCoursePreview(courseList.courses[index]);
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+void QueueHeading()
+{
+    float w = menuLatches.frameCounter / 40.0f;
+    for (int i = 0; i < 7; i++) {
+        float o = 64.0f * i;
+        float x = 128 + o, angle = 0;
+        if (selectScreen.phase == SELECT_ENTERING) {
+            x = o * 2 * (1 - w) + o + (672 - 544 * w);
+            angle = -(i + 8) * w * 2 * kPi;
+        }
+        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+    }
+}
+
+// A glyph whose texture could not be made is left out rather than drawn as
+// a solid block.
+void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour)
+{
+    if (!g.texture)
+        return;
+    float right = left + g.width * scale, bottom = top + g.height * scale;
+    SpriteVertex v[4] = {
+        {right, bottom, 0, 1, colour, 1, 1},
+        {left, bottom, 0, 1, colour, 0, 1},
+        {left, top, 0, 1, colour, 0, 0},
+        {right, top, 0, 1, colour, 1, 0},
+    };
+    QueueQuad(g.texture, v, DEPTH_SPRITE);
+}
+
+bool IsBlank(const Glyph& g)
+{
+    return g.character == 32 || g.character == 0x3000;
+}
+
+// Glyphs without an ink box (line ends) take no room; blanks only move the pen.
+bool Skipped(const Glyph& g)
+{
+    return g.width == 0 && g.height == 0 && !IsBlank(g);
+}
+
+int NameLength()
+{
+    const CourseDef* c = courseList.courses && selectScreen.selectedCourse < courseList.courseCount
+                           ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
+    int n = 0;
+    while (c && n < 32 && c->FIELD_NAME[n])
+        n++;
+    return n;
+}
+
+// The name in colour, then the record text smaller and a little lower.
+void QueueTitleLine(const MenuPanel& panel)
+{
+    const CourseText& t = courseText;
+    int nameLength = NameLength();
+    float pen = panel.left;
+    for (int k = 0; k < t.titleGlyphCount; k++) {
+        const Glyph& g = t.titleGlyphs[k];
+        if (Skipped(g))
+            continue;
+        bool name = k < nameLength;
+        float s = name ? 1.0f : 0.7f;
+        float top = panel.top + (t.titleMetrics.ascent - g.originY) * s + (name ? 0 : 5.5f);
+        if (!IsBlank(g))
+            QueueGlyph(g, pen + g.originX * s, top, s, name ? 0xFF00BFBFu : 0xFF808080u);
+        pen += g.advanceX * s;
+    }
+}
+
+// The typewriter's share of the description, wrapped at the panel's right.
+void QueueDescription(const MenuPanel& panel)
+{
+    const CourseText& t = courseText;
+    int shown = selectScreen.revealedGlyphs < t.docGlyphCount ? selectScreen.revealedGlyphs : t.docGlyphCount;
+    float pen = panel.left;
+    float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
+    for (int k = 0; k < shown; k++) {
+        const Glyph& g = t.docGlyphs[k];
+        if (Skipped(g))
+            continue;
+        if (pen + g.originX + g.width > panel.right) {
+            pen = panel.left;
+            lineTop += t.docMetrics.height;
+        }
+        if (!IsBlank(g))
+            QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
+        pen += g.advanceX;
+    }
+}
+
+void QueueArrow(bool right, float side)
+{
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, right ? 0 : FLIP_HORIZONTAL,
+               right ? 590.0f : 50.0f, 240, side, side);
+}
+
+void QueuePanels()
+{
+    DrawMenuPanel(&selectScreen.mainPanel);
+    DrawMenuPanel(&selectScreen.dialogPanel);
+    if (selectScreen.dialogPanel.phase != PANEL_OPEN)
+        return;
+    DrawSprite(SHEET_START_QUESTION, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 320, 356, 250, 24);
+    DrawSprite(SHEET_ANSWERS, 0, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 270, 393, 60, 32);
+    DrawSprite(SHEET_ANSWERS, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0, 370, 393, 60, 32);
+    float side = 32 - CursorPulse(menuLatches.frameCounter, 24);
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFFu, 0, DEPTH_SPRITE, 0,
+               selectScreen.confirmNo ? 324.0f : 224.0f, 393, side, side);
+}
+
+// ---------------------------------------------------------------------------
+// Phases
+
+void Entering()
+{
+    UpdateMenuPanel(&selectScreen.mainPanel);
+    if (menuLatches.frameCounter >= 40) {
+        selectScreen.phase = SELECT_SLIDE_IN_FROM_RIGHT;
+        selectScreen.slideOffset = -2;
+    }
+}
+
+void OpenDialog()
+{
+    RaiseCue(CueConfirm);
+    selectScreen.revealedGlyphs = courseText.docGlyphCount;
+    selectScreen.phase = SELECT_CONFIRMING;
+    menuLatches.confirmLatch = 1;
+    selectScreen.confirmNo = 0;
+    // The press that opened the dialog must not also move its cursor.
+    menuLatches.xLatch = 1;
+    InitMenuPanel(&selectScreen.dialogPanel, 192, 346, 448, 406, 8, 5);
+    selectScreen.dialogPanel.depth = DEPTH_SPRITE;
+}
+
+void Browsing(const TiltVector& tilt)
+{
+    // Every second frame. (The parity of the millisecond clock would do on a
+    // jittery timer, but our frames fall 16 ms apart and keep their parity:
+    // the text then stalled for seconds.)
+    if (selectScreen.revealedGlyphs < courseText.docGlyphCount && (menuLatches.frameCounter & 1))
+        selectScreen.revealedGlyphs++;
+    if (tilt.button && !menuLatches.confirmLatch) {
+        OpenDialog();
+    } else if (HasNext() && tilt.x < -7) {
+        selectScreen.phase = SELECT_SLIDE_OUT_TO_NEXT;
+        SetLedPattern(12);
+        RaiseCue(CueClick);
+    } else if (HasPrevious() && tilt.x > 7) {
+        selectScreen.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
+        SetLedPattern(3);
+        RaiseCue(CueClick);
+    } else if (tilt.x > -7 && tilt.x < 7) {
+        SetLedPattern(0);
+    }
+}
+
+void AnswerDialog(const TiltVector& tilt)
+{
+    if (tilt.button && !menuLatches.confirmLatch) {
+        selectScreen.dialogPanel.phase = PANEL_CLOSING;
+        menuLatches.confirmLatch = 1;
+        RaiseCue(CueConfirm);
+        return;
+    }
+    if (menuLatches.xLatch)
+        return;
+    if (tilt.x > 7 && selectScreen.confirmNo == 1) {
+        selectScreen.confirmNo = 0;
+        SetLedPattern(3);
+    } else if (tilt.x < -7 && selectScreen.confirmNo == 0) {
+        selectScreen.confirmNo = 1;
+        SetLedPattern(12);
+    } else {
+        return;
+    }
+    menuLatches.xLatch = 1;
+    RaiseCue(CueClick);
+}
+
+// Shared by Browsing and Confirming: text, arrows and the dialog.
+void Confirming(const TiltVector& tilt)
+{
+    if (selectScreen.mainPanel.phase == PANEL_OPEN) {
+        QueueTitleLine(selectScreen.mainPanel);
+        QueueDescription(selectScreen.mainPanel);
+    }
+    float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
+    if (HasPrevious())
+        QueueArrow(false, side);
+    if (HasNext())
+        QueueArrow(true, side);
+    UpdateMenuPanel(&selectScreen.dialogPanel);
+    if (selectScreen.dialogPanel.phase == PANEL_OPEN)
+        AnswerDialog(tilt);
+    if (selectScreen.dialogPanel.phase == PANEL_CLOSED && selectScreen.phase == SELECT_CONFIRMING) {
+        if (selectScreen.confirmNo) {
+            selectScreen.phase = SELECT_BROWSING;
+        } else {
+            selectScreen.phase = SELECT_STARTING;
+            selectScreen.startDelay = 60;
+        }
+    }
+}
+
+void SlideOut(int direction)
+{
+    bool next = direction > 0;
+    if (next ? selectScreen.slideOffset < 2 : selectScreen.slideOffset > -2) {
+        selectScreen.slideOffset += next ? kSlideStep : -kSlideStep;
+    } else {
+        selectScreen.selectedCourse += direction;
+        ShowCourse(selectScreen.selectedCourse);
+        selectScreen.phase = next ? SELECT_SLIDE_IN_FROM_RIGHT : SELECT_SLIDE_IN_FROM_LEFT;
+        selectScreen.slideOffset = next ? -2.0f : 2.0f;
+    }
+    if (menuLatches.frameCounter & 2)
+        QueueArrow(next, 50);
+}
+
+void SlideIn(int direction)
+{
+    bool fromRight = direction > 0;
+    if (fromRight ? selectScreen.slideOffset < 0 : selectScreen.slideOffset > 0) {
+        selectScreen.slideOffset += fromRight ? kSlideStep : -kSlideStep;
+        return;
+    }
+    selectScreen.slideOffset = 0;
+    selectScreen.phase = SELECT_BROWSING;
+    selectScreen.revealedGlyphs = 0;
+    RaiseCue(CueTick);
+}
+
+void Starting()
+{
+    if (--selectScreen.startDelay == 0) {
+        RequestCourseLoad(selectScreen.selectedCourse);
+        EnterIntro();
+    }
+    selectScreen.mainPanel.phase = PANEL_CLOSING;
+    UpdateMenuPanel(&selectScreen.mainPanel);
+}
+
+}  // namespace
+
+const CourseSelect& GetCourseSelect()
+{
+    return selectScreen;
+}
+
+int CourseSelectFrame()
+{
+    return menuLatches.frameCounter;
+}
+
+void ResetCourseSelect()
+{
+    selectScreen.phase = SELECT_ENTERING;
+    menuLatches.frameCounter = 0;
+    selectScreen.startDelay = 0;
+    InitMenuPanel(&selectScreen.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
+    ShowCourse(selectScreen.selectedCourse);
+    menuLatches.zLatch = 0;
+    menuLatches.xLatch = 0;
+    menuLatches.confirmLatch = 0;
+    ResetPreviewMaterial();
+}
+
+void UpdateCourseSelect(const TiltVector& tilt)
+{
+    DrawWhiteBackground();
+    menuLatches.frameCounter++;
+    RearmTilt(tilt);
+    QueueHeading();
+    switch (selectScreen.phase) {
+    case SELECT_ENTERING: Entering(); break;
+    case SELECT_BROWSING:
+        Browsing(tilt);
+        Confirming(tilt);
+        break;
+    case SELECT_CONFIRMING: Confirming(tilt); break;
+    case SELECT_SLIDE_OUT_TO_PREVIOUS: SlideOut(-1); break;
+    case SELECT_SLIDE_OUT_TO_NEXT: SlideOut(+1); break;
+    case SELECT_SLIDE_IN_FROM_LEFT: SlideIn(-1); break;
+    case SELECT_SLIDE_IN_FROM_RIGHT: SlideIn(+1); break;
+    case SELECT_STARTING: Starting(); break;
+    }
+    QueuePanels();
+}

@@ -1,0 +1,120 @@
+// Course select drawn for real, headless: the preview model is absent while
+// the heading flies in and while it is slid out of view, present at rest,
+// and the screen fades to black over the 60 frames before the race.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include "app/game.h"
+#include "app/loop.h"
+#include "platform/sys.h"
+#include "screens/course_select.h"
+#include "screens/screens.h"
+#include "support/gfx_window.h"
+#include "support/physics_support.h"
+#include "support/scripted_input.h"
+
+namespace {
+
+void Quiet(const char*) {}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+class CourseSelectFrames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string dir = TempDir() + "/selectgl/";
+        ASSERT_EQ(0, system(("mkdir -p " + dir + "field").c_str()));
+        std::vector<int> grey;
+        for (int k = 0; k < 16 * 16; k++)
+            grey.push_back(40 + 10 * (k % 16));
+        WriteGreyBmp("preview16.bmp", 16, 16, grey);
+        ASSERT_EQ(0, system(("cp " + TempDir() + "/preview16.bmp " + dir + "field/map.bmp").c_str()));
+        WriteText(dir + "field/doc.txt", "Flat.\r\n");
+        WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
+        WriteText(dir + "def.ini", "BALL_SIZE:[3]\r\n");
+        // 68 units across, scaled 8: about a third of the screen wide.
+        WriteText(dir + "course.ini",
+                  "FIELD_TOTAL:[1]\r\nFIELD_NUM:[0]\r\nFIELD_NAME:[[flat]]\r\n"
+                  "HEIGHT_MAP:[[field/map.bmp]] FIELD_TEXTURE:[[field/map.bmp]] DOCUMENT:[[field/doc.txt]]\r\n"
+                  "MAP_HEIGHT:[3] GRID_SIZE:[4] SELECT_SCALING:[8]\r\n"
+                  "START:[0.5,1,0.5] GOAL:[0.4][0.4][0.6][0.6]\r\n");
+        SysSetProgramDirectoryForTests(dir.c_str());
+        InstallScriptedInput(Quiet, nullptr);
+        scriptedClockMs = 5000;
+        game = Game{};
+        loop = LoopState{};
+        ASSERT_EQ(1, StartUp());
+        game.state = STATE_COURSE_SELECT;
+        ResetCourseSelect();
+    }
+    void TearDown() override
+    {
+        ShutDown();
+        SysSetHooks(nullptr);
+        SysSetProgramDirectoryForTests(nullptr);
+    }
+    ::Frame Step()
+    {
+        scriptedClockMs += 16;
+        SampleInput();
+        RunFrame(scriptedClockMs);
+        return ReadFrame();
+    }
+    // Pixels of the preview's area (between the heading and the text panel)
+    // unlike the background at the screen's bottom left corner.
+    static int ModelPixels(const ::Frame& f)
+    {
+        uint32_t background = f.Rgb(4, 475);
+        int n = 0;
+        for (int y = 110; y < 320; y++)
+            for (int x = 80; x < 560; x++)
+                n += f.Rgb(x, y) != background;
+        return n;
+    }
+};
+
+TEST_F(CourseSelectFrames, PreviewShowsOnlyAtRestAndTheStartFadesToBlack)
+{
+    ::Frame f = Step();
+    EXPECT_EQ(0, ModelPixels(f)) << "drawn while entering";
+    for (int k = 1; k < 40; k++)
+        Step();
+    ASSERT_EQ(SELECT_SLIDE_IN_FROM_RIGHT, GetCourseSelect().phase);
+    f = Step();
+    EXPECT_EQ(0, ModelPixels(f)) << "visible at slide offset -2";
+    for (int k = 0; k < 40 && GetCourseSelect().phase != SELECT_BROWSING; k++)
+        f = Step();
+    ASSERT_EQ(SELECT_BROWSING, GetCourseSelect().phase);
+    EXPECT_GT(ModelPixels(f), 5000) << "no model at rest";
+    SaveFrame(f, (TempDir() + "/select_browsing.png").c_str());
+
+    // Yes: open the dialog, release, press again once it is open.
+    scriptedKeys[KEY_SPACE] = true;
+    Step();
+    scriptedKeys[KEY_SPACE] = false;
+    for (int k = 0; k < 15; k++)
+        Step();
+    scriptedKeys[KEY_SPACE] = true;
+    for (int k = 0; k < 40 && GetCourseSelect().phase != SELECT_STARTING; k++)
+        f = Step();
+    ASSERT_EQ(SELECT_STARTING, GetCourseSelect().phase);
+    ASSERT_EQ(60, GetCourseSelect().startDelay);
+    EXPECT_GT(ModelPixels(f), 5000) << "the veil starts transparent";
+    while (game.state == STATE_COURSE_SELECT)
+        f = Step();
+    // Black but for the on-screen board lamps in the bottom left corner.
+    int lit = 0;
+    for (int y = 0; y < 480; y++)
+        for (int x = 0; x < 640; x++)
+            lit += (x >= 80 || y < 400) && f.Rgb(x, y) != 0x000000;
+    EXPECT_EQ(0, lit) << "the last frame before the race is black";
+}
+
+}  // namespace
