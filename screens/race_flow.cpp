@@ -1,7 +1,7 @@
 // Entering the race flow's states. The menus themselves come with the screens.
 #include "screens/screens.h"
 
-void KeepBestTime();   // record keeping lives with the save files
+#include "data/save_files.h"
 
 void EnterIntro()
 {

@@ -107,8 +107,9 @@ protected:
         WriteBytes("course.ini",
                    "FIELD_TOTAL:[1]\r\nFIELD_NUM:[0]\r\nFIELD_NAME:[[flat]]\r\n"
                    "HEIGHT_MAP:[[field\\map.bmp]] FIELD_TEXTURE:[[field\\map.bmp]]\r\n"
-                   "MAP_HEIGHT:[3] GRID_SIZE:[4]\r\n"
+                   "MAP_HEIGHT:[3] GRID_SIZE:[4] DOCUMENT:[[flat.txt]]\r\n"
                    "START:[0.5,1,0.5] GOAL:[0.1][0.2][0.1][0.2]\r\n");
+        WriteBytes("flat.txt", "A flat field.\r\n");
         WriteBytes("config.sav", LittleEndianWords({1, 2, 1, 0}));
     }
 
