@@ -1,6 +1,7 @@
 // Every shipped course can be finished through the real loop: start-up reads
-// the shipped files, then for each course a driver holding arrow keys goes
-// through Intro, Countdown, Race and Goal, within three minutes of race time.
+// the shipped files, then for each course the autopilot, holding arrow keys
+// along the route course.ini gives it, goes through Intro, Countdown, Race
+// and Goal, within three minutes of race time.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "render/terrain.h"
 #include "screens/screens.h"
 #include "support/scripted_input.h"
+#include "tools/autopilot/autopilot.h"
 
 namespace fs = std::filesystem;
 
@@ -25,92 +27,6 @@ namespace {
 int messages;
 
 void CountBox(const char*) { messages++; }
-
-// Waypoints as map fractions (x from the picture's left, z from its top),
-// one route per shipped course in list order.
-const std::vector<std::vector<float>> kRoutes = {
-    {0.62f, 0.7f, 0.38f, 0.45f, 0.55f, 0.25f, 0.5f, 0.1f},
-    {0.5f, 0.1f},
-    {0.5f, 0.08f},
-    {0.5f, 0.08f},
-    {0.62f, 0.82f, 0.7f, 0.68f, 0.3f, 0.64f, 0.3f, 0.5f, 0.7f, 0.46f, 0.7f, 0.34f, 0.56f, 0.24f, 0.5f, 0.09f},
-    {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f},
-};
-
-// Holds the arrow keys whose tilt points closest to the wanted push. LEFT
-// gives +x, RIGHT -x, UP -z, DOWN +z; two keys give the diagonals.
-void HoldArrowsToward(float wantX, float wantZ)
-{
-    ReleaseScriptedKeys();
-    float len = std::hypot(wantX, wantZ);
-    if (len < 1.0f)
-        return;
-    const float angle = std::atan2(wantZ, wantX);
-    const int octant = int(std::lround(angle / (3.14159265f / 4))) & 7;   // 0 = +x
-    static const bool left[8] = {true, true, false, false, false, false, false, true};
-    static const bool right[8] = {false, false, false, true, true, true, false, false};
-    static const bool down[8] = {false, true, true, true, false, false, false, false};
-    static const bool up[8] = {false, false, false, false, false, true, true, true};
-    scriptedKeys[KEY_LEFT] = left[octant];
-    scriptedKeys[KEY_RIGHT] = right[octant];
-    scriptedKeys[KEY_DOWN] = down[octant];
-    scriptedKeys[KEY_UP] = up[octant];
-}
-
-void Frame()
-{
-    scriptedClockMs += 16;
-    SampleInput();
-    RunFrame(scriptedClockMs);
-}
-
-// Steers toward the route's next waypoint at a modest speed.
-void Steer(const std::vector<float>& route, size_t* next)
-{
-    const CourseDef& c = courseList.courses[game.currentCourse];
-    const TerrainGrid& grid = CurrentTerrainGrid();
-    float w = grid.NX * c.GRID_SIZE, h = grid.NZ * c.GRID_SIZE;
-    float bx = ballMatrix.m[3][0], bz = ballMatrix.m[3][2];
-    float tx = w * (1 - route[*next]) - w / 2, tz = h * route[*next + 1] - h / 2;
-    if (std::hypot(tx - bx, tz - bz) < 10 && *next + 2 < route.size()) {
-        *next += 2;
-        tx = w * (1 - route[*next]) - w / 2;
-        tz = h * route[*next + 1] - h / 2;
-    }
-    Vec3 v = {};
-    GetBallVelocity(&v);
-    float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
-    float speed = std::min(22.0f, d);
-    HoldArrowsToward(dx / d * speed - v.x, dz / d * speed - v.z);
-}
-
-// Races one course from the reload request to its goal menu; returns the
-// number of Race frames, or -1 when the goal was not reached.
-int RaceCourse(int index, const std::vector<float>& route)
-{
-    ReleaseScriptedKeys();
-    RequestCourseLoad(index);
-    EnterIntro();
-    // The intro's last frame is the countdown's first.
-    for (int i = 0; i < 179 + 240; i++)
-        Frame();
-    EXPECT_EQ(game.state, STATE_RACE);
-    EXPECT_EQ(game.currentCourse, index);
-    size_t next = 0;
-    int raceFrames = 0;
-    while (game.state == STATE_RACE && raceFrames < 180 * 60) {
-        Steer(route, &next);
-        Frame();
-        raceFrames++;
-    }
-    if (game.state != STATE_GOAL)
-        return -1;
-    ReleaseScriptedKeys();
-    for (int i = 0; i < 120; i++)
-        Frame();
-    EXPECT_EQ(game.state, STATE_GOAL_MENU);
-    return raceFrames;
-}
 
 uint32_t RecordOnDisk(const fs::path& dir, int index)
 {
@@ -145,9 +61,13 @@ TEST(ContentPlaythrough, EveryCourseCanBeFinishedThroughTheLoop)
 
     ASSERT_EQ(StartUp(), 1);
     EXPECT_EQ(messages, 0);
-    ASSERT_EQ(courseList.courseCount, int(kRoutes.size()));
+    ASSERT_EQ(courseList.courseCount, 12);
+    std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
+    AutopilotInput input = {scriptedKeys, &scriptedClockMs};
     for (int i = 0; i < courseList.courseCount; i++) {
-        int frames = RaceCourse(i, kRoutes[i]);
+        EXPECT_FALSE(routes[i].points.empty()) << "course " << i << " gives the autopilot no route";
+        int frames = RaceWithAutopilot(i, routes[i], input);
+        EXPECT_EQ(game.state, STATE_GOAL_MENU) << "course " << i;
         ASSERT_GT(frames, 0) << "course " << i << " was not finished";
         EXPECT_EQ(loop.raceTimeMs, uint32_t(frames) * 16u) << "course " << i;
         EXPECT_EQ(courseList.courses[i].bestTimeMs, loop.raceTimeMs) << "course " << i;

@@ -53,6 +53,8 @@ struct Course {
     float startX, startZ;
     float goal[4];           // x0, z0, x1, z1
     std::vector<Obstacle> obstacles;
+    std::vector<float> route;  // the autopilot's way to the goal, x, z pairs
+    int ballType;              // the ball type the autopilot races with
 };
 
 // ---------------------------------------------------------------- helpers
@@ -234,23 +236,23 @@ std::vector<Course> Courses()
     c.push_back({"map0", "はじめての道",
                  "まずはここから。ボードをかたむけて(またはカーソルキーで)ボールを転がし、"
                  "道にそって奥のゴールをめざそう。まわりは土手でかこまれているので、落ちる心配はない。",
-                 true, true, 96, 128, 3.0f, 2.5f, FirstHeight, FirstZone, 0.5f, 0.9f, {0.4f, 0.05f, 0.6f, 0.15f}, {}});
+                 true, true, 96, 128, 3.0f, 2.5f, FirstHeight, FirstZone, 0.5f, 0.9f, {0.4f, 0.05f, 0.6f, 0.15f}, {}, {0.62f, 0.7f, 0.38f, 0.45f, 0.55f, 0.25f, 0.5f, 0.1f}, 0});
     c.push_back({"map1", "さかみちの丘",
                  "のぼって、くだって、またのぼる。下り坂で勢いをつければ、次の上り坂も楽にこえられる。"
                  "谷底は左にかたむいているので注意。",
-                 false, true, 96, 128, 3.0f, 4.5f, SlopeHeight, SlopeZone, 0.5f, 0.9f, {0.35f, 0.06f, 0.65f, 0.16f}, {}});
+                 false, true, 96, 128, 3.0f, 4.5f, SlopeHeight, SlopeZone, 0.5f, 0.9f, {0.35f, 0.06f, 0.65f, 0.16f}, {}, {0.5f, 0.1f}, 0});
     c.push_back({"bridge", "ほそい橋",
                  "谷にかかる一本橋。橋から落ちたらコースアウトだ。まんなかの盛り上がった板はすべりやすい。"
                  "あわてず、まっすぐ進もう。",
-                 true, false, 10, 128, 3.3f, 3.5f, BridgeHeight, BridgeZone, 0.5f, 0.91f, {0.05f, 0.04f, 0.95f, 0.12f}, {}});
+                 true, false, 10, 128, 3.3f, 3.5f, BridgeHeight, BridgeZone, 0.5f, 0.91f, {0.05f, 0.04f, 0.95f, 0.12f}, {}, {0.5f, 0.08f}, 0});
     c.push_back({"bowl", "すりばちの谷",
                  "大きなすりばちを一気にかけおり、その勢いで向こう側へかけあがれ。"
                  "勢いが足りないと谷底へ逆もどり。ゴールは奥の台地の上。",
-                 false, false, 128, 128, 3.0f, 6.0f, BowlHeight, BowlZone, 0.5f, 0.93f, {0.4f, 0.05f, 0.6f, 0.12f}, {}});
+                 false, false, 128, 128, 3.0f, 6.0f, BowlHeight, BowlZone, 0.5f, 0.93f, {0.4f, 0.05f, 0.6f, 0.12f}, {}, {0.5f, 0.08f}, 0});
     Course garden{"garden", "しょうがいぶつの庭",
                   "石のかべ、木箱、大きな玉、柱がならぶ庭。木箱や玉はおして動かせるし、柱はぶつかると倒れる。"
                   "すきまをぬってゴールへ。",
-                  true, true, 112, 128, 3.0f, 2.5f, GardenHeight, GardenZone, 0.5f, 0.92f, {0.4f, 0.05f, 0.6f, 0.13f}, {}};
+                  true, true, 112, 128, 3.0f, 2.5f, GardenHeight, GardenZone, 0.5f, 0.92f, {0.4f, 0.05f, 0.6f, 0.13f}, {}, {0.62f, 0.82f, 0.7f, 0.68f, 0.3f, 0.64f, 0.3f, 0.5f, 0.7f, 0.46f, 0.7f, 0.34f, 0.56f, 0.24f, 0.5f, 0.09f}, 0};
     const Obstacle gardenObstacles[] = {
         {"BOX", {60, 5, 4}, 0.3f, 0.75f, 5, {0, 0, 0}, 0, 1},        // stone walls: a slalom
         {"BOX", {60, 5, 4}, 0.7f, 0.58f, 5, {0, 0, 0}, 0, 1},
@@ -271,7 +273,7 @@ std::vector<Course> Courses()
     Course final{"final", "さいごの試練",
                  "けわしい尾根をジグザグにわたる最終コース。道をはずれると谷へまっさかさま。"
                  "曲がり角の前でしっかり減速しよう。柱をよけて、尾根の先のゴールへ。",
-                 false, false, 128, 128, 3.0f, 5.0f, FinalHeight, FinalZone, 0.5f, 0.92f, {0.42f, 0.05f, 0.58f, 0.17f}, {}};
+                 false, false, 128, 128, 3.0f, 5.0f, FinalHeight, FinalZone, 0.5f, 0.92f, {0.42f, 0.05f, 0.58f, 0.17f}, {}, {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f}, 0};
     const Obstacle finalObstacles[] = {
         {"PILLAR", {2.5f, 6, 0}, 0.52f, 0.655f, 6, {90, 0, 0}, 0, 0},
         {"PILLAR", {2.5f, 6, 0}, 0.47f, 0.45f, 6, {90, 0, 0}, 0, 0},
@@ -352,7 +354,10 @@ Color Overlay(const Course& c, Color base, float fx, float fz)
 
 Image FieldTexture(const Course& c)
 {
-    int tw = std::min(512, c.w * 4), th = std::min(512, c.h * 4);
+    // Power-of-two sides: older cards draw others slowly or not at all.
+    int tw = 1, th = 1;
+    while (tw < std::min(512, c.w * 4)) tw *= 2;
+    while (th < std::min(512, c.h * 4)) th *= 2;
     Image img = MakeImage(tw, th);
     float cellX = WorldW(c) / tw, cellZ = WorldH(c) / th;
     const int nx = c.w + 1, nz = c.h + 1;
@@ -436,6 +441,14 @@ std::string CourseSection(int index, const Course& c)
     snprintf(line, sizeof line, "START:[%.4f,%.4f,%.4f] GOAL:[%.3f][%.3f][%.3f][%.3f]\r\n", c.startX, startY,
              c.startZ, c.goal[0], c.goal[1], c.goal[2], c.goal[3]);
     s += line;
+    if (!c.route.empty()) {
+        s += "# AUTOPILOT: BALL:[" + std::to_string(c.ballType) + "] ROUTE:";
+        for (size_t k = 0; k + 1 < c.route.size(); k += 2) {
+            snprintf(line, sizeof line, "[%g,%g]", c.route[k], c.route[k + 1]);
+            s += line;
+        }
+        s += "\r\n";
+    }
     for (const Obstacle& o : c.obstacles) {
         float y = (c.height(o.fx, o.fz) + o.lift) / c.mapHeight;
         snprintf(line, sizeof line, "OBJECT:[%s][%g,%g,%g][%.4f,%.4f,%.4f][%g,%g,%g][%g][%d]\r\n", o.shape, o.size[0],
