@@ -76,6 +76,8 @@ struct Pilot {
     size_t next;                 // index of the x of the point steered to
     float bestDistance;          // closest the ball came to that point
     int stalledFrames;           // frames without getting closer
+    int backOffFrames;           // frames left of a jumping ball's run-up
+    int frame;                   // race frames steered
 };
 
 void Frame(const AutopilotInput& input)
@@ -94,20 +96,26 @@ void WorldTarget(const Pilot& pilot, float* tx, float* tz)
     *tz = h * pilot.points[pilot.next + 1] - h / 2;
 }
 
-// A jumping ball hops when it stops getting closer (a step or a wall ahead):
-// one frame of Z, which the race turns into an upward push.
-bool WantsHop(Pilot* pilot, float distance)
+// A jumping ball hops along while it runs toward the point: Z every other
+// frame, which the race turns into an upward push whenever the ball is on
+// the ground. When it stops getting closer (a wall it met too slowly) it
+// backs off for a run-up.
+bool JumpingBall()
 {
-    if (SelectedBallType().jumpGain == 0) return false;
+    return SelectedBallType().jumpGain != 0;
+}
+
+void WatchProgress(Pilot* pilot, float distance)
+{
     if (distance < pilot->bestDistance - 1.0f) {
         pilot->bestDistance = distance;
         pilot->stalledFrames = 0;
-        return false;
+        return;
     }
-    if (++pilot->stalledFrames < 30) return false;
+    if (++pilot->stalledFrames < 60) return;
     pilot->stalledFrames = 0;
-    pilot->bestDistance = distance;
-    return true;
+    pilot->bestDistance = 1e9f;   // the run-up starts afresh
+    pilot->backOffFrames = 90;
 }
 
 // Steers toward the route's next point at a modest speed.
@@ -125,13 +133,23 @@ void Steer(Pilot* pilot, bool* keys)
     GetBallVelocity(&v);
     float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
     float speed = std::min(22.0f, d);
+    if (!JumpingBall()) {
+        HoldArrowsToward(keys, dx / d * speed - v.x, dz / d * speed - v.z);
+        return;
+    }
+    pilot->frame++;
+    if (pilot->backOffFrames == 0) WatchProgress(pilot, d);
+    if (pilot->backOffFrames > 0) {
+        pilot->backOffFrames--;
+        speed = -12.0f;
+    }
     HoldArrowsToward(keys, dx / d * speed - v.x, dz / d * speed - v.z);
-    keys[KEY_Z] = WantsHop(pilot, d);
+    keys[KEY_Z] = pilot->backOffFrames == 0 && (pilot->frame & 1) && (v.x * dx + v.z * dz) / d > 10.0f;
 }
 
 Pilot MakePilot(const AutopilotRoute& route, const CourseDef& course)
 {
-    Pilot pilot = {route.points, 0, 1e9f, 0};
+    Pilot pilot = {route.points, 0, 1e9f, 0, 0, 0};
     if (pilot.points.size() < 2) {
         pilot.points = {(course.GOAL[0] + course.GOAL[2]) / 2, (course.GOAL[1] + course.GOAL[3]) / 2};
     }
