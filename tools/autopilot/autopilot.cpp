@@ -171,9 +171,14 @@ std::vector<AutopilotRoute> ReadAutopilotRoutes(int courseCount)
         lineNumber++;
         int field = FieldNumber(line);
         if (field >= 0) current = std::min(field, courseCount - 1);
+        if (current < 0 || current >= courseCount) continue;
+        if (field >= 0) routes[current].fieldLine = lineNumber;
         const char16_t* hint = FindText(line, kHintKey);
-        if (hint && current >= 0 && current < courseCount)
+        if (hint) {
+            int fieldLine = routes[current].fieldLine;
             routes[current] = ParseHint(hint + TextLength(kHintKey), lineNumber);
+            routes[current].fieldLine = fieldLine;
+        }
     }
     fclose(file);
     return routes;

@@ -17,6 +17,7 @@ struct AutopilotRoute {
     int ballType;                 // ball type raced with, 0..2
     std::vector<float> points;    // x, z pairs in map fractions; empty = the goal's centre
     int line;                     // course.ini line of the hint, 0 = none
+    int fieldLine;                // line of the course's FIELD_NUM, 0 = none
 };
 
 // One route per course of a course list of `courseCount` courses, from the

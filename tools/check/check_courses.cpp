@@ -235,6 +235,7 @@ void CheckStart(const TextLines& text, const Sections& s, int i)
 void LoadAndCheck(const TextLines& text, const Sections& s, int i)
 {
     const CourseDef& c = courseList.courses[i];
+    char path[2048];
     bool loaded = LoadCourse(i);
     for (const std::string& m : TakeMessages()) {
         int line = s.numLine[i];
@@ -242,6 +243,10 @@ void LoadAndCheck(const TextLines& text, const Sections& s, int i)
         else if (m.find("'" + Path(c.HEIGHT_MAP) + "'") != std::string::npos) line = KeyLine(text, s, i, u"HEIGHT_MAP:");
         Report(kFile, line, SEVERITY_ERROR, CourseName(i) + ": " + GameMessage(m));
     }
+    // A height map that cannot be opened fails the load without a word.
+    if (!loaded && !SysResolvePath(Path(c.HEIGHT_MAP).c_str(), path, sizeof path))
+        Report(kFile, KeyLine(text, s, i, u"HEIGHT_MAP:"), SEVERITY_ERROR,
+               CourseName(i) + ": the height map '" + Path(c.HEIGHT_MAP) + "' cannot be opened; the course cannot be raced");
     if (!loaded) return;
     CheckStart(text, s, i);
 }

@@ -32,8 +32,9 @@ void ReportRace(int course, const AutopilotRoute& route, int frames)
     std::string name = "course " + std::to_string(course);
     std::string how = " (autopilot, ball type " + std::to_string(route.ballType) +
                       (route.points.empty() ? ", straight for the goal)" : ", route of line " + std::to_string(route.line) + ")");
-    if (frames >= 0) Report("course.ini", route.line, SEVERITY_NOTE, name + ": finished in " + Time(frames) + how);
-    else Report("course.ini", route.line, SEVERITY_WARNING, name + ": not finished within 3:00.000" + how);
+    int line = route.line ? route.line : route.fieldLine;
+    if (frames >= 0) Report("course.ini", line, SEVERITY_NOTE, name + ": finished in " + Time(frames) + how);
+    else Report("course.ini", line, SEVERITY_WARNING, name + ": not finished within 3:00.000" + how);
 }
 
 }  // namespace

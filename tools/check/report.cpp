@@ -1,5 +1,6 @@
 #include "tools/check/check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +55,15 @@ std::string GameMessage(const std::string& boxText)
 
 void PrintFindings()
 {
+    // Files in the order they were checked, each from its first line down.
+    std::vector<std::string> order;
+    for (const Finding& f : findings)
+        if (std::find(order.begin(), order.end(), f.file) == order.end()) order.push_back(f.file);
+    std::stable_sort(findings.begin(), findings.end(), [&](const Finding& a, const Finding& b) {
+        long fa = std::find(order.begin(), order.end(), a.file) - order.begin();
+        long fb = std::find(order.begin(), order.end(), b.file) - order.begin();
+        return fa != fb ? fa < fb : a.line < b.line;
+    });
     int errors = 0, warnings = 0;
     for (const Finding& f : findings) {
         const char* kind = f.severity == SEVERITY_ERROR ? "error" : f.severity == SEVERITY_WARNING ? "warning" : "note";
