@@ -118,6 +118,20 @@ void WatchProgress(Pilot* pilot, float distance)
     pilot->backOffFrames = 90;
 }
 
+// Toward the point along (ux, uz), d away: hopping at speed, or backing off.
+void SteerJumping(Pilot* pilot, bool* keys, float ux, float uz, float d, const Vec3& v)
+{
+    pilot->frame++;
+    float speed = std::min(22.0f, d);
+    if (pilot->backOffFrames == 0) WatchProgress(pilot, d);
+    if (pilot->backOffFrames > 0) {
+        pilot->backOffFrames--;
+        speed = -12.0f;
+    }
+    HoldArrowsToward(keys, ux * speed - v.x, uz * speed - v.z);
+    keys[KEY_Z] = pilot->backOffFrames == 0 && (pilot->frame & 1) && v.x * ux + v.z * uz > 10.0f;
+}
+
 // Steers toward the route's next point at a modest speed.
 void Steer(Pilot* pilot, bool* keys)
 {
@@ -133,19 +147,13 @@ void Steer(Pilot* pilot, bool* keys)
     GetBallVelocity(&v);
     float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
     float speed = std::min(22.0f, d);
-    if (!JumpingBall()) {
-        HoldArrowsToward(keys, dx / d * speed - v.x, dz / d * speed - v.z);
+    if (JumpingBall()) {
+        SteerJumping(pilot, keys, dx / d, dz / d, d, v);
         return;
     }
-    pilot->frame++;
-    if (pilot->backOffFrames == 0) WatchProgress(pilot, d);
-    if (pilot->backOffFrames > 0) {
-        pilot->backOffFrames--;
-        speed = -12.0f;
-    }
     HoldArrowsToward(keys, dx / d * speed - v.x, dz / d * speed - v.z);
-    keys[KEY_Z] = pilot->backOffFrames == 0 && (pilot->frame & 1) && (v.x * dx + v.z * dz) / d > 10.0f;
 }
+
 
 Pilot MakePilot(const AutopilotRoute& route, const CourseDef& course)
 {
@@ -194,7 +202,7 @@ int RaceWithAutopilot(int course, const AutopilotRoute& route, const AutopilotIn
     // The intro's last frame is the countdown's first.
     for (int i = 0; i < 179 + 240; i++)
         Frame(input);
-    int raceFrames = -1;
+    int raceFrames = AUTOPILOT_NOT_LOADED;
     if (game.state == STATE_RACE && game.currentCourse == course) {
         Pilot pilot = MakePilot(route, courseList.courses[course]);
         raceFrames = 0;
@@ -205,7 +213,7 @@ int RaceWithAutopilot(int course, const AutopilotRoute& route, const AutopilotIn
         }
     }
     ReleaseKeys(input.keys);
-    if (game.state != STATE_GOAL) raceFrames = -1;
+    if (game.state != STATE_GOAL && raceFrames != AUTOPILOT_NOT_LOADED) raceFrames = -1;
     for (int i = 0; i < 120 && game.state == STATE_GOAL; i++)
         Frame(input);
     game.settings.ballTypeSel = savedBall;

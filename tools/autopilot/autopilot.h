@@ -31,11 +31,15 @@ struct AutopilotInput {
     uint32_t* clockMs;   // advanced 16 ms a frame
 };
 
-enum { AUTOPILOT_RACE_LIMIT = 180 * 60 };   // three minutes of race frames
+enum {
+    AUTOPILOT_RACE_LIMIT = 180 * 60,   // three minutes of race frames
+    AUTOPILOT_NOT_LOADED = -2
+};
 
 // Requests the course, runs Intro and Countdown, steers through Race and runs
 // the Goal frames into the goal menu. Returns the Race frames the goal took,
-// or -1 when the ball fell or the limit passed first. The selected ball type
+// -1 when the ball fell or the limit passed first, or AUTOPILOT_NOT_LOADED
+// when the course did not load. The selected ball type
 // is the route's while racing and restored afterwards.
 int RaceWithAutopilot(int course, const AutopilotRoute& route, const AutopilotInput& input,
                       int raceFrameLimit = AUTOPILOT_RACE_LIMIT);

@@ -230,6 +230,24 @@ void CheckStart(const TextLines& text, const Sections& s, int i)
                               std::to_string(size_t(k) < objects.size() ? objects[k] : 0));
 }
 
+bool Empty(const Sections& s, int i)
+{
+    return !s.numLine[i] && !courseList.courses[i].HEIGHT_MAP[0];
+}
+
+// One line for a run of empty courses, however long (FIELD_TOTAL may be huge).
+void ReportEmptyRun(const Sections& s, int* i)
+{
+    int first = *i;
+    while (*i + 1 < courseList.courseCount && Empty(s, *i + 1)) ++*i;
+    if (first == *i)
+        Warn(s.totalLine, first, "no FIELD_NUM:[" + std::to_string(first) + "] section fills it: it is an empty course");
+    else
+        Report(kFile, s.totalLine, SEVERITY_WARNING,
+               "courses " + std::to_string(first) + " to " + std::to_string(*i) +
+                   ": no FIELD_NUM section fills them: they are empty courses");
+}
+
 // Loads the course as the game does and puts each message on the key line
 // whose file it names.
 void LoadAndCheck(const TextLines& text, const Sections& s, int i)
@@ -266,8 +284,8 @@ void CheckCourses()
         Report(kFile, text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
     CreatePhysicsWorld();
     for (int i = 0; i < courseList.courseCount; i++) {
-        if (!s.numLine[i] && !courseList.courses[i].HEIGHT_MAP[0]) {
-            Warn(s.totalLine, i, "no FIELD_NUM:[" + std::to_string(i) + "] section fills it: it is an empty course");
+        if (Empty(s, i)) {
+            ReportEmptyRun(s, &i);
             continue;
         }
         LoadAndCheck(text, s, i);

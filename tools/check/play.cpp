@@ -53,8 +53,12 @@ void PlayCourses()
     }
     std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
     AutopilotInput input = {keys, &clockMs};
-    for (int i = 0; i < courseList.courseCount; i++)
-        ReportRace(i, routes[i], RaceWithAutopilot(i, routes[i], input));
+    // Courses that are empty or do not load have been reported already.
+    for (int i = 0; i < courseList.courseCount; i++) {
+        if (!courseList.courses[i].HEIGHT_MAP[0]) continue;
+        int frames = RaceWithAutopilot(i, routes[i], input);
+        if (frames != AUTOPILOT_NOT_LOADED) ReportRace(i, routes[i], frames);
+    }
     SysPostMessage(SYS_MSG_CLOSE, 0);
     while (RunPass()) {
     }
