@@ -20,6 +20,7 @@
 namespace {
 
 const char* const kFile = "course.ini";
+const char* const kShapeNames[3] = {"BOX", "SPHERE", "PILLAR"};
 
 // The lines of course.ini that fill each course, found as the loader does.
 struct Sections {
@@ -163,7 +164,7 @@ void CheckMaterials(const TextLines& text, const Sections& s, int i)
         if (!mesh.mesh || (o->material >= 0 && uint32_t(o->material) < mesh.materialCount)) continue;
         Warn(k < lines.size() ? lines[k] : s.numLine[i], i,
              "material " + std::to_string(o->material) + " is beyond the " + std::to_string(mesh.materialCount) +
-                 " materials of the shape's mesh; the obstacle is drawn without one");
+                 " materials of the " + kShapeNames[o->shape] + " mesh def.ini names");
     }
 }
 
