@@ -75,7 +75,7 @@ struct LoopState {
     int releaseLatch;          // set on entering Intro, cleared when button is up
     int courseReloadPending;   // a screen asked for a course (re)load
     int courseReloadIndex;     // which course; below 0 means none
-    int keyLatch[6];           // F1..F6 edge detection
+    int keyLatch[9];           // F1..F9 edge detection
     uint32_t frameTime;        // reference time of the last frame (ms)
     TiltVector tilt;           // this pass's sample
     TiltVector previousTilt;   // the last frame's sample (jump term)

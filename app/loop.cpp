@@ -2,16 +2,25 @@
 // race-flow chain, and shutdown.
 #include "app/loop.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/game.h"
+#include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
 #include "data/course_list.h"
+#include "data/extras.h"
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
+#include "platform/audio.h"
+#include "platform/files.h"
 #include "platform/sys.h"
+#include "render/board_lamps.h"
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
+#include "render/ghost_view.h"
 #include "render/hud.h"
 #include "render/preview.h"
 #include "render/scene.h"
@@ -23,6 +32,7 @@ Game game;
 LoopState loop;
 
 const char* const kGameTitle = "ケストルーン - Kestrune";
+const char* const kInstanceLockName = "kestrune.lock";
 
 namespace {
 
@@ -33,6 +43,10 @@ struct LoopRun {
     int quitCode;         // its parameter, the process exit code
 };
 LoopRun run;
+
+// The advisory lock that keeps a second copy of the game from writing the
+// same save files; -1 while none is held.
+int instanceLock = -1;
 
 // ---------------------------------------------------------------------------
 // Messages: a close request becomes a destroy, a destroy becomes the quit
@@ -64,6 +78,22 @@ int NextPreset(int sel)
     return sel >= 2 ? 0 : sel + 1;
 }
 
+// F7..F9 switch the extras; each switch is saved at once, as the player
+// expects it to hold next time.
+void ToggleExtra(int index)
+{
+    switch (index) {
+    case 6: extras.lampsShown = !extras.lampsShown; break;
+    case 7:
+        extras.muted = !extras.muted;
+        AudioSetMuted(extras.muted);
+        break;
+    case 8: extras.ghostShown = !extras.ghostShown; break;
+    default: return;
+    }
+    SaveExtras();
+}
+
 void ApplyFunctionKey(int index)
 {
     GameSettings& s = game.settings;
@@ -74,13 +104,15 @@ void ApplyFunctionKey(int index)
     case 3: s.renderFlags ^= DRAWSHADOW; break;
     case 4: s.cameraLengthSel = NextPreset(s.cameraLengthSel); break;
     case 5: s.cameraPitchSel = NextPreset(s.cameraPitchSel); break;
+    default: ToggleExtra(index); break;
     }
 }
 
 void HandleFunctionKeys()
 {
-    static const SysKey keys[6] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6};
-    for (int i = 0; i < 6; i++) {
+    static const SysKey keys[9] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5,
+                                   KEY_F6, KEY_F7, KEY_F8, KEY_F9};
+    for (int i = 0; i < 9; i++) {
         if (!SysKeyDown(keys[i])) {
             loop.keyLatch[i] = 0;
         } else if (!loop.keyLatch[i]) {
@@ -247,15 +279,20 @@ void DrawFrame(int frameState)
         if (game.settings.renderFlags & DRAWSHADOW)
             DrawShadows();
         DrawGoalMarker();
+        DrawGhost();
     }
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
         DrawCoursePreview();
     } else if (InRaceFlow(frameState)) {
+        QueueGhostDot();
         QueueCourseMap();
         QueueTimePanel();
         FlushSprites();
     }
+    // The board's lamps for players without one, over everything else.
+    QueueScreenLamps();
+    FlushSprites();
     PresentScene();
 }
 
@@ -286,7 +323,8 @@ void SampleInput()
     TiltVector& t = loop.tilt;
     SampleTilt(&t);
     bool connected = BoardConnected();
-    t.button = connected ? (BoardButtonByte() != 0) : (SysKeyDown(KEY_SPACE) != 0);
+    t.button = connected ? (BoardButtonByte() != 0)
+                         : (SysKeyDown(KEY_SPACE) != 0 || PadButtonHeld() != 0);
     t.connected = connected ? 1 : 0;
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)
@@ -295,13 +333,21 @@ void SampleInput()
     }
 }
 
+static uint32_t CurrentBestTime()
+{
+    int c = game.currentCourse;
+    return c >= 0 && c < courseList.courseCount ? courseList.courses[c].bestTimeMs : 0;
+}
+
 void RunFrame(uint32_t now)
 {
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
     HandleFunctionKeys();
+    uint32_t bestBefore = CurrentBestTime();
     Dispatch(frameState);
+    UpdateGhost(frameState, bestBefore);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
@@ -341,10 +387,14 @@ int StartUp()
     if (!LoadCourseList())
         return 0;
     CreatePhysicsWorld();
+    InitGhost();
     LoadCourse(0);
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
+    LoadExtras();
+    AudioSetMuted(extras.muted);
+    AudioOpen();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     ResetTitle();
@@ -362,9 +412,11 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
+    FreeGhost();
     // The board thread may be blocked on a read; give it one second at most.
     StopBoardThread();
     for (int step = 0; step < 10; step++) {
@@ -372,6 +424,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
+    AudioClose();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the
@@ -380,11 +433,40 @@ void ShutDown()
     SysDestroyWindow();
 }
 
+int TakeInstanceLock()
+{
+    ReleaseInstanceLock();
+    std::string path = std::string(SysProgramDirectory()) + kInstanceLockName;
+    int handle = SysLockFile(path.c_str());
+    if (handle == -1) {
+        fprintf(stderr, "Kestrune: another copy of the game is already running (it holds %s); "
+                        "this one ends so the two cannot overwrite each other's records.\n",
+                path.c_str());
+        return 0;
+    }
+    // A folder where no lock can be made cannot take saves either; the save
+    // code says so when it tries.
+    instanceLock = handle >= 0 ? handle : -1;
+    return 1;
+}
+
+void ReleaseInstanceLock()
+{
+    SysUnlockFile(instanceLock);
+    instanceLock = -1;
+}
+
 int GameMain()
 {
-    if (!StartUp())
-        return 0;
-    int code = RunLoop();
-    ShutDown();
+    SysCatchStopSignals();
+    // Before the window: a refused second copy must not flash one up.
+    if (!TakeInstanceLock())
+        return 1;
+    int code = 0;
+    if (StartUp()) {
+        code = RunLoop();
+        ShutDown();
+    }
+    ReleaseInstanceLock();
     return code;
 }

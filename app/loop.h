@@ -5,6 +5,13 @@
 
 int  GameMain();         // start-up, loop, shutdown; returns the exit code
 
+// One copy of the game per folder: an advisory lock on kInstanceLockName
+// beside the save files. 0 (after a line on standard error) when another
+// process holds it; 1 otherwise, also when the folder allows no lock file.
+int  TakeInstanceLock();
+void ReleaseInstanceLock();
+extern const char* const kInstanceLockName;
+
 int  StartUp();          // 1 when every step succeeded; stops at the first failure
 int  RunLoop();          // passes until a quit message or the Exit state
 void ShutDown();

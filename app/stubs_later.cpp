@@ -1,51 +1,14 @@
-// Operations of the screens, the HUD, the cameras and the scene drawing that
+// Operations of the screens and the course preview that
 // are not built yet. The loop already calls each at its place; until a real
 // version lands each does nothing, so the game runs frames on a grey screen.
-#include "render/camera.h"
-#include "render/hud.h"
 #include "render/preview.h"
-#include "render/scene.h"
-#include "render/sprites.h"
 #include "screens/screens.h"
 
-void ResetTitle() {}
-void UpdateTitle(const TiltVector&) {}
-void ResetOptions() {}
-void UpdateOptions(const TiltVector&) {}
 void ResetCourseSelect() {}
 void UpdateCourseSelect(const TiltVector&) {}
-void OpenPauseMenu() {}
-void UpdatePauseMenu(const TiltVector&) {}
-void OpenResultMenu() {}
-void UpdateResultMenu(const TiltVector&) {}
 
-void DrawTerrain() {}
-void DrawBallAndObstacles() {}
-void DrawShadows() {}
-void DrawGoalMarker() {}
-void SetRaceCamera() {}
-void SetIntroCamera() {}
-void FlushSprites() {}
-int DrawSprite(int32_t, uint32_t, uint32_t, float, int32_t, uint32_t, float, float, float, float) { return 1; }
-void QueueQuad(Texture*, const SpriteVertex*, int32_t) {}
-void DrawFrame(int32_t, int32_t, float, uint32_t, float, float, float, float) {}
-void InitMenuPanel(MenuPanel* panel, float, float, float, float, float, int) { *panel = {}; }
-void UpdateMenuPanel(MenuPanel*) {}
-void DrawMenuPanel(const MenuPanel*) {}
-void QueueIntroOverlay() {}
-void QueueCountdownOverlay() {}
-void QueueMissOverlay() {}
-void QueueGoalOverlay() {}
-void QueueRecordBadge() {}
-void QueueCourseMap() {}
-void QueueTimePanel() {}
 void DrawCoursePreview() {}
 void ReleaseCoursePreview() {}
-void ReleaseCourseText() {}
-CourseText courseText;
-Glyph* MakeGlyphs(const char16_t*, int, int* count, TextMetrics* metrics) { *count = 0; *metrics = {}; return nullptr; }
-void FreeGlyphs(Glyph*, int) {}
-void LoadCourseText(const CourseDef&) {}
 void LoadCoursePreview(const CourseDef&) {}
 void ResetPreviewMaterial() {}
 

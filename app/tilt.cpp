@@ -1,6 +1,7 @@
-// The tilt sampler: the board's acceleration bytes when it is connected, the
-// arrow keys, SHIFT, X and Z otherwise, on the same scale.
+// The tilt sampler: the board's acceleration bytes when it is connected, a
+// game pad in use, the arrow keys, SHIFT, X and Z otherwise, on one scale.
 #include "app/tilt.h"
+#include "app/tilt_local.h"
 #include "platform/sys.h"
 #include "sensor/board.h"
 
@@ -57,6 +58,8 @@ int SampleTilt(TiltVector* tilt)
         tilt->z = NegatedReading(BoardDataByte(7));
         return 1;
     }
+    if (SamplePad(tilt))
+        return 1;
     SampleKeyboard(tilt);
     return 1;
 }

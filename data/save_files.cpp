@@ -1,15 +1,21 @@
 // The save files are written whole into a file beside the old one and
 // renamed over it, so a crash mid-write never leaves a short or mixed file.
+// A save that fails is said once on standard error: the game goes on with
+// the values in memory, but the player must learn that they will not last.
 #include "data/save_files.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/game.h"
 #include "data/course_list.h"
 #include "platform/files.h"
 #include "platform/sys.h"
+
+SaveReports saveReports;
 
 namespace {
 
@@ -38,6 +44,24 @@ int32_t ClampChoice(uint32_t value)
     return choice < 0 ? 0 : choice > 2 ? 2 : choice;
 }
 
+// Replaces `name` in the program folder; on failure tells standard error
+// once per run (`reported` remembers it) with the path and the reason.
+// The full path is used, not the bare name: should the folder have become
+// unreachable, the save must fail there rather than land in another folder.
+int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reported)
+{
+    SysMakeProgramDirectoryCurrent();
+    char path[4200];
+    snprintf(path, sizeof path, "%s%s", SysProgramDirectory(), name);
+    if (SysReplaceFile(path, bytes, size)) return 1;
+    int reason = errno;
+    if (!*reported)
+        fprintf(stderr, "Kestrune: cannot save %s: %s (the game goes on, but this is not kept)\n",
+                path, strerror(reason));
+    *reported = 1;
+    return 0;
+}
+
 }  // namespace
 
 void LoadOptions()
@@ -59,8 +83,7 @@ int SaveOptions()
                                 game.settings.cameraPitchSel, game.settings.cameraLengthSel};
     unsigned char bytes[16];
     for (int i = 0; i < 4; i++) PutLittleEndian(bytes + 4 * i, (uint32_t)choices[i]);
-    SysMakeProgramDirectoryCurrent();
-    return SysReplaceFile("config.sav", bytes, sizeof bytes);
+    return WriteSaveFile("config.sav", bytes, sizeof bytes, &saveReports.configReported);
 }
 
 int LoadBestTimes()
@@ -81,8 +104,7 @@ int SaveBestTimes()
     unsigned char* bytes = (unsigned char*)malloc(count * 4 + 1);
     if (!bytes) return 0;
     for (size_t i = 0; i < count; i++) PutLittleEndian(bytes + 4 * i, courseList.courses[i].bestTimeMs);
-    SysMakeProgramDirectoryCurrent();
-    int written = SysReplaceFile("record.sav", bytes, count * 4);
+    int written = WriteSaveFile("record.sav", bytes, count * 4, &saveReports.recordReported);
     free(bytes);
     return written;
 }

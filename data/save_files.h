@@ -1,8 +1,16 @@
 // "config.sav" (the four option choices) and "record.sav" (one best time per
 // course): headerless arrays of 32-bit little-endian integers in the
-// program's folder. Saving never shows a message; a failed save leaves the
-// old file whole and the values in memory.
+// program's folder. Saving never shows a message box; a failed save leaves
+// the old file whole and the values in memory, and puts one line with the
+// path and the reason on standard error, once per file per run.
 #pragma once
+
+// Which files have had their failure reported this run.
+struct SaveReports {
+    int configReported;   // "config.sav" could not be written, and it was said
+    int recordReported;   // the same for "record.sav"
+};
+extern SaveReports saveReports;
 
 // Restores ballTypeSel, gravitySel, cameraPitchSel, cameraLengthSel from
 // "config.sav" (as many as the file holds, each clamped to 0..2). Part of

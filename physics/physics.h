@@ -56,3 +56,11 @@ bool TestBallContact(int index);  // ball within 0.1 of object index
 void SyncCourseTransforms();      // refresh ballMatrix and the obstacles' world matrices
 bool IsBallInGoal();              // x/z of ballMatrix inside the goal, borders included
 bool IsBallFallen();              // ball centre below -size of the selected ball type
+
+// --- ground rays -------------------------------------------------------------
+// The nearest point where the segment from -> to meets a body other than
+// excludeIndex (an index past the last body excludes nothing), with the unit
+// surface normal there; bodies are taken at their drawn pose. Both outputs
+// are left as they were when nothing is met.
+bool CastGroundRay(Vec3* hitPoint, int excludeIndex, const Vec3& from, const Vec3& to,
+                   Vec3* hitNormal);

@@ -22,3 +22,14 @@ FILE* SysOpenFile(const char* name, const char* mode);
 // beside it, are flushed to the disk and renamed over it. 1 written; 0
 // failed, and the old file is then as it was.
 int SysReplaceFile(const char* name, const void* data, size_t size);
+
+// Makes the folder `name` (relative to the current folder) unless it exists.
+// 1 when it is there afterwards.
+int SysMakeFolder(const char* name);
+
+// Takes an exclusive advisory lock (flock) on `name`, made when missing,
+// without waiting. The lock lasts while the returned handle stays open and
+// ends with the process at the latest. >= 0 the handle; -1 another open of
+// the file holds the lock; -2 the file cannot be opened (errno says why).
+int  SysLockFile(const char* name);
+void SysUnlockFile(int handle);

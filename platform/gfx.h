@@ -81,6 +81,10 @@ void GfxClear(uint32_t argb, float depth);
 void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
                     uint32_t startIndex, uint32_t triangleCount);
 void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount);
+// Many quads in one call: each is a fan of four vertices, the quads one after
+// another in user memory, drawn in that order with the same pixels as one
+// GfxDrawFan per quad.
+void GfxDrawQuadFans(GfxVertexFormat format, const void* vertices, uint32_t quadCount);
 void GfxPresent();   // shows the back buffer scaled to the window, keeping 4:3
 // Where the picture goes in a window of that size: the largest centred 4:3
 // rectangle, x, y, width, height (the rest is black bars).
@@ -90,3 +94,5 @@ void GfxLetterbox(int width, int height, int rect[4]);
 int GfxReadBackBuffer(uint8_t* rgba);
 // Textures and buffers alive now.
 int GfxLiveObjects();
+// Draw calls issued since GfxInit (indexed, fan and triangle draws alike).
+uint32_t GfxDrawCalls();

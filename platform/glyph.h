@@ -25,7 +25,7 @@ struct GlyphImage {
 // Opens the installed face that best matches familyUtf8 (any Japanese
 // proportional sans serif is taken when the family is missing) so that its
 // ascent + descent is cellHeight pixels. weight follows the usual scale
-// (400 regular, 700 bold); above 400 the outlines are thickened.
+// (400 regular, 700 bold); from 600 up the outlines are thickened.
 // Null when no face can be opened.
 GlyphFace* GlyphOpenFace(const char* familyUtf8, int cellHeight, int weight,
                          GlyphFontMetrics* metrics);

@@ -8,6 +8,7 @@
 enum SysKey {
     KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SHIFT, KEY_X, KEY_Z, KEY_SPACE,
     KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6,
+    KEY_F7, KEY_F8, KEY_F9,        // the extras: screen lamps, speaker tones, ghost
     KEY_COUNT
 };
 
@@ -23,10 +24,18 @@ struct SysMessage {
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
 void SysDestroyWindow();
 int  SysHasWindow();
+// Window <-> desktop fullscreen, also on F11 and Alt+Enter; the pointer is
+// hidden in fullscreen and the picture keeps 4:3 with bars either way.
+void SysToggleFullscreen();
+int  SysIsFullscreen();
 
 // Message queue: 1 and a message when one is waiting, else 0.
 int  SysPeekMessage(SysMessage* msg);
 void SysPostMessage(SysMessageKind kind, int param);
+// From now on SIGTERM, SIGINT and SIGHUP arrive as a close request in the
+// queue, so a session logout or `kill` ends the game through its own
+// shutdown (saves closed, board thread stopped) with exit code 0.
+void SysCatchStopSignals();
 
 // OpenGL context for the window's drawing: 1 when one is current.
 int  SysCreateGLContext();

@@ -176,6 +176,16 @@ void DrawTriangleFan(VertexFormat format, const void* vertices, uint32_t triangl
     GfxDrawFan(static_cast<GfxVertexFormat>(format), vertices, triangleCount);
 }
 
+void DrawQuadFans(VertexFormat format, const void* vertices, uint32_t quadCount)
+{
+    GfxDrawQuadFans(static_cast<GfxVertexFormat>(format), vertices, quadCount);
+}
+
+uint32_t DrawCallCount()
+{
+    return GfxDrawCalls();
+}
+
 static GfxState ToGfxState(RenderState state)
 {
     switch (state) {

@@ -96,6 +96,11 @@ void DrawIndexedTriangles(VertexBuffer* vertices, VertexFormat format, IndexBuff
                           uint32_t startIndex, uint32_t triangleCount);
 // A triangle fan of triangleCount + 2 vertices from user memory.
 void DrawTriangleFan(VertexFormat format, const void* vertices, uint32_t triangleCount);
+// quadCount fans of four vertices each, back to back in user memory, in one
+// draw call; the same pixels as one DrawTriangleFan per quad.
+void DrawQuadFans(VertexFormat format, const void* vertices, uint32_t quadCount);
+// Draw calls the device has issued since it was made (benchmarks, tests).
+uint32_t DrawCallCount();
 
 // What the device made at start-up; null (or zero) before InitRenderer.
 Mesh*           SphereMesh();        // radius 1, 12 slices, 9 stacks, axis z

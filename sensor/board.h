@@ -12,5 +12,7 @@ uint8_t BoardDataByte(int index); // any byte of it, 0..31 (6, 7, 8: acceleratio
 
 // Board cues: a sound given as two 16-bit words, sent once by the thread.
 enum BoardCue { CueClick, CueTick, CueConfirm, CueCount, CueGo };
+// Without a board the cue sounds through the speakers instead.
 void RaiseCue(BoardCue cue);       // stores both words, then flags them pending
 void SetLedPattern(int pattern);   // low 4 bits = the four direction lamps
+int  LedPattern();                 // the pattern last set

@@ -3,6 +3,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/audio.h"
 #include "sensor/board_local.h"
 
 BoardLink boardLink;
@@ -21,6 +22,15 @@ const CueWords cueWords[] = {
     {0x4000, 4},    // CueCount
     {0x1800, 24},   // CueGo
 };
+
+// Without a board the cue sounds through the speakers: the board's pitch word
+// divides its clock (12 582 912 / A Hz) and its length word counts 16 ms steps.
+void PlayCueTone(const CueWords& words)
+{
+    if (words.wordA == 0)
+        return;
+    AudioPlayTone(12582912.0f / float(words.wordA), uint32_t(words.wordB) * 16);
+}
 
 }  // namespace
 
@@ -75,6 +85,13 @@ void RaiseCue(BoardCue cue)
     boardLink.soundWordA.store(cueWords[cue].wordA, std::memory_order_relaxed);
     boardLink.soundWordB.store(cueWords[cue].wordB, std::memory_order_relaxed);
     boardLink.soundPending.store(1, std::memory_order_release);
+    if (!BoardConnected())
+        PlayCueTone(cueWords[cue]);
+}
+
+int LedPattern()
+{
+    return boardLink.ledPattern.load(std::memory_order_relaxed) & 15;
 }
 
 void SetLedPattern(int pattern)

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@
 #endif
 
 namespace {
+
+// The install check points the same tests at an installed game folder.
+const char* GameDir()
+{
+    const char* installed = getenv("KESTRUNE_CONTENT_DIR");
+    return installed && installed[0] ? installed : KESTRUNE_GAME_DIR;
+}
 
 std::vector<std::string> messages;
 void CatchErrorBox(const char* text) { messages.push_back(text); }
@@ -56,7 +64,7 @@ bool Exists(const char16_t* name)
 std::string Slurp(const std::string& name)
 {
     std::string bytes;
-    FILE* f = fopen((std::string(KESTRUNE_GAME_DIR) + "/" + name).c_str(), "rb");
+    FILE* f = fopen((std::string(GameDir()) + "/" + name).c_str(), "rb");
     if (!f) return bytes;
     char buf[4096];
     size_t n;
@@ -73,7 +81,7 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
-        SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
+        SysSetProgramDirectoryForTests(GameDir());
         SysMakeProgramDirectoryCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();

@@ -14,13 +14,6 @@
 #include "platform/meshfile.h"
 #include "render/device.h"
 
-// The mesh library leaks a few small blocks when it gives up on a broken
-// file; that is its fault and not ours, so leak checking leaves it out.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libassimp.so\n";
-}
-
 namespace {
 
 // A mesh of two triangles: the first drawn with material 2, the second with

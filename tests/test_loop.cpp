@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 #include <vector>
 
@@ -283,6 +284,23 @@ TEST_F(LoopTest, CloseRequestEndsTheLoopOnQuit)
 
     game.state = STATE_EXIT;
     EXPECT_FALSE(RunPass());
+}
+
+// SIGTERM (a logout, `kill`) is a close request: the loop ends through its
+// own shutdown with exit code 0 instead of the process dying mid-save.
+TEST_F(LoopTest, StopSignalIsACloseRequest)
+{
+    SysCatchStopSignals();
+    game.state = STATE_TITLE;
+    raise(SIGTERM);
+    int passes = 0;
+    while (RunPass() && passes < 10)
+        passes++;
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
+    EXPECT_EQ(passes, 2);      // close -> destroy -> quit
+    EXPECT_EQ(LastQuitCode(), 0);
 }
 
 // The previous frame's tilt is this frame's sample once the frame is done.

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 #include "app/game.h"
+#include "app/ghost.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
+#include "platform/pad.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "support/physics_support.h"
@@ -42,7 +44,7 @@ std::string ReadFile(const std::string& path)
 }
 
 class Playthrough : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         dir = TempDir() + "/game" + std::to_string(run++) + "/";
@@ -69,6 +71,7 @@ protected:
     void TearDown() override
     {
         ShutDown();
+        PadSetForTests(nullptr);
         SysSetHooks(nullptr);
         SysSetProgramDirectoryForTests(nullptr);
     }
@@ -107,6 +110,15 @@ protected:
     {
         for (int k = 0; k < limit && game.state == state; k++)
             Frame();
+    }
+    // The test pad, attached, with this stick and these buttons.
+    void Pad(float stickX, uint32_t buttons)
+    {
+        PadState pad = {};
+        pad.attached = 1;
+        pad.stickX = stickX;
+        pad.buttons = buttons;
+        PadSetForTests(&pad);
     }
     std::string dir;
     std::vector<int> states;
@@ -199,4 +211,146 @@ TEST_F(Playthrough, FallWinsOverPauseInOneFrame)
     EXPECT_EQ(16u, loop.raceTimeMs);
 }
 
+// Races one run from the course-select confirm to the goal, holding LEFT
+// after `wait` race frames; checks the ghost against the ball on every Race
+// frame when `matchGhost`. Returns the race time.
+uint32_t RaceWithGhost(Playthrough* p, int wait, bool matchGhost)
+{
+    p->states.clear();
+    RequestCourseLoad(0);
+    EnterIntro();
+    p->RunUntilStateLeaves(STATE_INTRO, 200);
+    p->RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    for (int k = 0; game.state == STATE_RACE && k < 1500; k++) {
+        scriptedKeys[KEY_LEFT] = k >= wait;
+        p->Frame();
+        Matrix g;
+        if (!matchGhost || game.state != STATE_RACE) continue;
+        EXPECT_TRUE(GhostMatrixNow(&g));
+        // The drawn ball's rows 0..2 carry its size; the ghost's are unscaled.
+        float size = SelectedBallType().size;
+        for (int r = 0; r < 4; r++)
+            for (int c = 0; c < 3; c++)
+                EXPECT_NEAR(g.m[r][c] * (r < 3 ? size : 1.0f), ballMatrix.m[r][c], 1e-4f) << "frame " << k;
+        if (::testing::Test::HasFailure()) break;
+    }
+    scriptedKeys[KEY_LEFT] = false;
+    EXPECT_EQ(STATE_GOAL, game.state);
+    uint32_t time = loop.raceTimeMs;
+    p->RunUntilStateLeaves(STATE_GOAL, 200);   // on to the result menu
+    return time;
+}
+
 }  // namespace
+
+// The pad alone, keyboard untouched: the south button held from the menu
+// does not skip the fly-over, a fresh press does, and the stick steers the
+// ball into the goal.
+TEST_F(Playthrough, PadAloneRacesToTheGoal)
+{
+    Pad(0, PAD_SOUTH);
+    ChooseCourse();
+    for (int k = 0; k < 10; k++)
+        Frame();
+    EXPECT_EQ(STATE_INTRO, game.state);
+    Pad(0, 0);
+    Frame();
+    Pad(0, PAD_SOUTH);
+    Frame();
+    Pad(0, 0);
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    Pad(-1, 0);
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    ASSERT_EQ(STATE_GOAL, game.state);
+    EXPECT_GE(ballMatrix.m[3][0], 13.6f);
+    Pad(0, 0);
+    RunUntilStateLeaves(STATE_GOAL, 200);
+    EXPECT_EQ(STATE_GOAL_MENU, game.state);
+    std::vector<int> expected = { STATE_INTRO, STATE_COUNTDOWN, STATE_RACE, STATE_GOAL };
+    EXPECT_EQ(expected, Chain());
+}
+
+// A pad pulled out mid-race with its stick pushed and jump and confirm held
+// leaves nothing behind: the next frame reads the idle keyboard, the race
+// is not paused, and the arrow keys take over.
+TEST_F(Playthrough, PadPulledOutMidRaceFallsBackToTheKeys)
+{
+    ChooseCourse();
+    RunUntilStateLeaves(STATE_INTRO, 200);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    Pad(1, PAD_EAST);
+    for (int k = 0; k < 20; k++)
+        Frame();
+    EXPECT_EQ(-20, loop.tilt.x);
+    EXPECT_EQ(-32, loop.tilt.y);
+    PadState gone = {};
+    gone.stickX = 1;                 // what the pad last said, now detached
+    gone.buttons = PAD_SOUTH | PAD_EAST;
+    PadSetForTests(&gone);
+    for (int k = 0; k < 5; k++) {
+        Frame();
+        EXPECT_EQ(0, loop.tilt.x);
+        EXPECT_EQ(10, loop.tilt.y);
+        EXPECT_EQ(0, loop.tilt.z);
+        EXPECT_EQ(0, loop.tilt.button);
+    }
+    EXPECT_EQ(STATE_RACE, game.state);
+    scriptedKeys[KEY_LEFT] = true;
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    EXPECT_EQ(STATE_GOAL, game.state);
+}
+
+// A slower run sets the first ghost; a faster one replaces it on disk; a run
+// on the same course replays it frame for frame; a slower one keeps it.
+TEST_F(Playthrough, GhostKeepsTheBestRun)
+{
+    uint32_t slow = RaceWithGhost(this, 30, false);
+    std::string first = ReadFile(dir + "ghost/course0.gho");
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(slow / 16 + 1, ghost.replay.frameCount);
+
+    uint32_t fast = RaceWithGhost(this, 0, false);
+    ASSERT_LT(fast, slow);
+    std::string second = ReadFile(dir + "ghost/course0.gho");
+    EXPECT_TRUE(first != second);
+    EXPECT_EQ(fast, ghost.replay.timeMs);
+
+    // Read back from the file, not the run kept in memory.
+    ghost.loadedCourse = -1;
+    EXPECT_EQ(fast, RaceWithGhost(this, 0, true));
+    EXPECT_TRUE(second == ReadFile(dir + "ghost/course0.gho"));   // a tie keeps the file
+    RaceWithGhost(this, 20, false);
+    EXPECT_TRUE(second == ReadFile(dir + "ghost/course0.gho"));
+    EXPECT_EQ(fast, ghost.replay.timeMs);
+}
+
+// Damaged, truncated, foreign-version and changed-course ghosts are ignored.
+TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
+{
+    RaceWithGhost(this, 0, false);
+    std::string good = ReadFile(dir + "ghost/course0.gho");
+    ASSERT_GT(good.size(), 40u);
+    uint64_t hash = ghost.replay.courseHash;
+    GhostRun run = {};
+    std::vector<GhostPose> frames(GHOST_MAX_FRAMES);
+    run.frames = frames.data();
+    ASSERT_EQ(1, LoadGhostFile(0, hash, &run));
+    EXPECT_EQ(0, LoadGhostFile(0, hash + 1, &run));          // the course changed
+    EXPECT_EQ(0, LoadGhostFile(1, hash, &run));              // no such file
+
+    std::string bad = good;
+    bad[60] ^= 1;                                            // a flipped bit
+    WriteText(dir + "ghost/course0.gho", bad);
+    EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+    WriteText(dir + "ghost/course0.gho", good.substr(0, good.size() - 9));
+    EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+    bad = good;
+    bad[4] = 2;                                              // version 2, checksum made good
+    uint32_t crc = Crc32(bad.data(), bad.size() - 4);
+    for (int i = 0; i < 4; i++) bad[bad.size() - 4 + i] = char(crc >> (8 * i));
+    WriteText(dir + "ghost/course0.gho", bad);
+    EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+}

@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include "app/game.h"
+#include "app/loop.h"
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "platform/files.h"
+#include "platform/sys.h"
 #include "support/data_files.h"
 
 namespace {
@@ -21,6 +23,7 @@ protected:
         DataFilesTest::SetUp();
         game = {};
         loop = {};
+        saveReports = {};
     }
     void TearDown() override
     {
@@ -103,28 +106,73 @@ TEST_F(SaveFilesTest, OptionsRoundTrip)
     for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
 }
 
-// A save that cannot replace the file fails quietly: old file untouched, memory keeps the new time.
-TEST_F(SaveFilesTest, FailedSaveKeepsOldFileAndMemory)
+// A save that cannot replace the file shows no box and goes on: old file untouched, memory keeps
+// the new time, and standard error gets one line per file per run with the path and the reason.
+// (A folder where the save should be stops the write even for root, unlike a read-only folder.)
+TEST_F(SaveFilesTest, FailedSaveKeepsOldFileAndMemoryAndSaysSoOnce)
 {
     MakeCourses(1);
     ASSERT_EQ(mkdir("record.sav", 0755), 0);   // nothing can be renamed over a folder
+    ASSERT_EQ(mkdir("config.sav", 0755), 0);
+    testing::internal::CaptureStderr();
     FinishRace(0, 1234);
     EXPECT_EQ(courseList.courses[0].bestTimeMs, 1234u);
     EXPECT_EQ(SaveBestTimes(), 0);
+    EXPECT_EQ(SaveOptions(), 0);
+    EXPECT_EQ(SaveOptions(), 0);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "Kestrune: cannot save " + dir + "record.sav: Is a directory (the game goes on, but this is not kept)\n"
+                    "Kestrune: cannot save " + dir + "config.sav: Is a directory (the game goes on, but this is not kept)\n");
     EXPECT_FALSE(FileExists("record.sav.tmp"));
+    EXPECT_FALSE(FileExists("config.sav.tmp"));
     struct stat info;
     ASSERT_EQ(stat("record.sav", &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_TRUE(shownMessages.empty());
 }
 
-// In a read-only program folder both saves fail and the old files stay as they were.
-TEST_F(SaveFilesTest, ReadOnlyFolder)
+// One copy of the game per folder: while the lock beside the saves is held a second is refused
+// with a line naming the lock; once released the next copy gets it.
+TEST_F(SaveFilesTest, SecondCopyIsRefusedWhileTheLockIsHeld)
 {
-    WriteBytes("config.sav", "old");
+    std::string lock = dir + kInstanceLockName;
+    int other = SysLockFile(lock.c_str());
+    ASSERT_GE(other, 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(TakeInstanceLock(), 0);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("already running"), std::string::npos) << said;
+    EXPECT_NE(said.find(lock), std::string::npos) << said;
+    SysUnlockFile(other);
+    EXPECT_EQ(TakeInstanceLock(), 1);
+    EXPECT_EQ(SysLockFile(lock.c_str()), -1);
+    ReleaseInstanceLock();
+    other = SysLockFile(lock.c_str());
+    EXPECT_GE(other, 0);
+    SysUnlockFile(other);
+}
+
+// An unwritable program folder: both saves fail, each says so, nothing lands in another folder
+// and old files stay as they were. (A file in place of the folder stops even root; a read-only
+// folder stops other users.)
+TEST_F(SaveFilesTest, UnwritableFolder)
+{
     MakeCourses(1);
+    WriteBytes("blocker", "x");
+    SysSetProgramDirectoryForTests((dir + "blocker/").c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveOptions(), 0);
+    EXPECT_EQ(SaveBestTimes(), 0);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(dir + "blocker/config.sav: Not a directory"), std::string::npos) << said;
+    EXPECT_NE(said.find(dir + "blocker/record.sav: Not a directory"), std::string::npos) << said;
+    EXPECT_FALSE(FileExists("config.sav"));   // not in the current folder instead
+    EXPECT_FALSE(FileExists("record.sav"));
+    SysSetProgramDirectoryForTests(dir.c_str());
+
+    WriteBytes("config.sav", "old");
     ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
-    if (access(dir.c_str(), W_OK) == 0) GTEST_SKIP() << "running as root: permissions do not stop writes";
+    if (access(dir.c_str(), W_OK) == 0) return;   // root: permissions do not stop writes
     EXPECT_EQ(SaveOptions(), 0);
     EXPECT_EQ(SaveBestTimes(), 0);
     EXPECT_EQ(ReadBytes("config.sav"), "old");

@@ -9,12 +9,12 @@ $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
     build-essential cmake pkg-config \
     libsdl2-dev libepoxy-dev libglm-dev \
-    libassimp-dev libstb-dev \
+    libstb-dev \
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic \
     libhidapi-dev libbullet-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libgl1-mesa-dri libegl1 libegl-mesa0 libgles2 \
-    xvfb xauth
+    xvfb xauth desktop-file-utils
 
 # Access to the sensor board for the logged-in user (harmless without udev).
 bash "$(dirname "$0")/install-udev-rule.sh"

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,6 +137,7 @@ int WriteAll(int fd, const void* data, size_t size)
     while (size > 0) {
         ssize_t written = write(fd, at, size);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
         if (written <= 0) return 0;
         at += written;
         size -= (size_t)written;
@@ -185,7 +187,41 @@ int SysReplaceFile(const char* name, const void* data, size_t size)
     int ok = WriteAll(fd, data, size) && fsync(fd) == 0;
     if (close(fd) != 0) ok = 0;
     if (ok && rename(temp, path) != 0) ok = 0;
-    if (!ok) { unlink(temp); return 0; }
+    if (!ok) {
+        int reason = errno;   // callers report why; the clean-up must not change it
+        unlink(temp);
+        errno = reason;
+        return 0;
+    }
     SyncFolderOf(path);
     return 1;
+}
+
+int SysMakeFolder(const char* name)
+{
+    char path[4096];
+    if (!name || !WritePath(name, path, sizeof path)) return 0;
+    if (mkdir(path, 0755) == 0) return 1;
+    struct stat info;
+    return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int SysLockFile(const char* name)
+{
+    char path[4096];
+    if (!name || !WritePath(name, path, sizeof path)) return -2;
+    int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file left by a run with other rights may still be readable.
+    if (fd < 0) fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -2;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    int reason = errno;
+    close(fd);
+    errno = reason;
+    return reason == EWOULDBLOCK ? -1 : -2;
+}
+
+void SysUnlockFile(int handle)
+{
+    if (handle >= 0) close(handle);
 }

@@ -71,10 +71,17 @@ int SetCellHeight(GlyphFace* g, int cellHeight, int weight, GlyphFontMetrics* me
     long ascent = 0, descent = 0;
     FaceExtent(g->face, &ascent, &descent);
     if (ascent + descent <= 0 || cellHeight <= 0) return 0;
+    // The cell height asked for is the Windows line extent: the em is that
+    // height scaled by units_per_EM / (winAscent + winDescent), asked for as
+    // a nominal size (24.17 ppem for a 26-pixel cell of the shipped face).
     double ppem = static_cast<double>(cellHeight) * g->face->units_per_EM / (ascent + descent);
-    if (FT_Set_Char_Size(g->face, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72))
+    const FT_Long size = static_cast<FT_Long>(std::lround(ppem * 64));
+    FT_Size_RequestRec request = {FT_SIZE_REQUEST_TYPE_NOMINAL, size, size, 0, 0};
+    if (FT_Request_Size(g->face, &request))
         return 0;
-    if (weight > 400) g->embolden = static_cast<FT_Pos>(std::lround(ppem * 64 / 24.0 * (weight - 400) / 300.0));
+    // Like the Windows rasteriser, thicken only from semibold up; a medium
+    // weight of a face that has no medium cut draws as regular.
+    if (weight >= 600) g->embolden = static_cast<FT_Pos>(std::lround(ppem * 64 / 24.0 * (weight - 400) / 300.0));
     if (metrics) {
         metrics->ascent = static_cast<int>(std::lround(static_cast<double>(cellHeight) * ascent / (ascent + descent)));
         metrics->descent = cellHeight - metrics->ascent;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <csignal>
 #include <sched.h>
 #include <unistd.h>
 
@@ -30,6 +31,15 @@ struct SysCommon {
     char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
 };
 SysCommon sys;
+
+// Set by the signal handler, taken by SysPeekMessage: the only thing a
+// handler may safely do is store a flag.
+volatile sig_atomic_t stopSignalled;
+
+void OnStopSignal(int)
+{
+    stopSignalled = 1;
+}
 
 uint32_t MonotonicMilliseconds()
 {
@@ -113,8 +123,24 @@ void SysPostMessage(SysMessageKind kind, int param)
     sys.queueCount++;
 }
 
+void SysCatchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    // Restart interrupted reads and writes: the flag is looked at between passes.
+    action.sa_flags = SA_RESTART;
+    const int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    for (int signal : stopSignals)
+        sigaction(signal, &action, nullptr);
+}
+
 int SysPeekMessage(SysMessage* msg)
 {
+    if (stopSignalled) {
+        stopSignalled = 0;
+        SysPostMessage(SYS_MSG_CLOSE, 0);
+    }
     if (sys.queueCount == 0)
         SysBackendPollEvents();
     if (sys.queueCount == 0)

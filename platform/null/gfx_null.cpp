@@ -19,6 +19,7 @@ namespace {
 struct NullGfx {
     int live;                    // textures and buffers not yet released
     int states[GFX_STATE_COUNT]; // what GfxGetState reports back
+    uint32_t draws;              // draw calls since GfxInit, for the benchmarks
 };
 NullGfx gfx;
 
@@ -110,9 +111,11 @@ void GfxReleaseBuffer(GfxBuffer* buffer)
 }
 
 void GfxClear(uint32_t, float) {}
-void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) {}
-void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) {}
+void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) { ++gfx.draws; }
+void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
+void GfxDrawQuadFans(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
 void GfxPresent() {}
 
 int  GfxReadBackBuffer(uint8_t*) { return 0; }
 int  GfxLiveObjects() { return gfx.live; }
+uint32_t GfxDrawCalls() { return gfx.draws; }

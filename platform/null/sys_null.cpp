@@ -5,6 +5,7 @@
 
 namespace {
 int windowOpen;   // SysCreateWindow was called
+int fullscreen;   // SysToggleFullscreen was called an odd number of times
 }
 
 int SysCreateWindow(const char*, int, int)
@@ -13,8 +14,10 @@ int SysCreateWindow(const char*, int, int)
     return 1;
 }
 
-void SysDestroyWindow() { windowOpen = 0; }
+void SysDestroyWindow() { windowOpen = 0; fullscreen = 0; }
 int  SysHasWindow() { return windowOpen; }
+void SysToggleFullscreen() { fullscreen = windowOpen ? !fullscreen : 0; }
+int  SysIsFullscreen() { return windowOpen && fullscreen; }
 
 // No GL here: the null graphics device draws nothing.
 int  SysCreateGLContext() { return 0; }

@@ -61,10 +61,15 @@ struct GlDevice {
     GfxMaterial material;                  // current material
     GfxTexture* texture;                   // stage 0, null when none
     int         live;                      // textures and buffers not yet released
+    uint32_t    draws;                     // draw calls since GfxInit
+    GLuint      fanIndices;                // 0 1 2 3 restart 4 5 6 7 restart ...
+    uint32_t    fanQuads;                  // quads fanIndices covers
 };
 GlDevice gl;
 
 typedef float Mat4[4][4];
+
+const uint32_t kRestartIndex = 0xFFFFFFFFu;
 
 // Row-vector product: a then b.
 void Multiply(const Mat4 a, const Mat4 b, Mat4 out)
@@ -210,6 +215,8 @@ void GfxShutdown()
         glDeleteVertexArrays(1, &gl.vao);
     if (gl.stream)
         glDeleteBuffers(1, &gl.stream);
+    if (gl.fanIndices)
+        glDeleteBuffers(1, &gl.fanIndices);
     if (gl.fbo)
         glDeleteFramebuffers(1, &gl.fbo);
     if (gl.colour)
@@ -511,6 +518,7 @@ void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indi
     glDrawElements(GL_TRIANGLES, 3 * triangleCount,
                    indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * indexSize));
+    ++gl.draws;
 }
 
 void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount)
@@ -522,6 +530,43 @@ void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleC
     glBufferData(GL_ARRAY_BUFFER, count * VertexSize(format), vertices, GL_STREAM_DRAW);
     UseFormat(format);
     glDrawArrays(GL_TRIANGLE_FAN, 0, count);
+    ++gl.draws;
+}
+
+// Fans split by the restart index: the driver cuts them into triangles just as
+// it does separate fan draws, so edges on pixel centres fall the same way.
+static void EnsureFanIndices(uint32_t quadCount)
+{
+    if (quadCount <= gl.fanQuads)
+        return;
+    uint32_t quads = gl.fanQuads ? gl.fanQuads : 256;
+    while (quads < quadCount)
+        quads *= 2;
+    std::vector<uint32_t> indices(static_cast<size_t>(quads) * 5);
+    for (uint32_t q = 0; q < quads; ++q)
+        for (uint32_t k = 0; k < 5; ++k)
+            indices[q * 5 + k] = k < 4 ? q * 4 + k : kRestartIndex;
+    if (!gl.fanIndices)
+        glGenBuffers(1, &gl.fanIndices);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gl.fanIndices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * 4, indices.data(), GL_STATIC_DRAW);
+    gl.fanQuads = quads;
+}
+
+void GfxDrawQuadFans(GfxVertexFormat format, const void* vertices, uint32_t quadCount)
+{
+    if (!gl.ready || !vertices || quadCount == 0 || quadCount > (1u << 26))
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, gl.stream);
+    glBufferData(GL_ARRAY_BUFFER, 4 * quadCount * VertexSize(format), vertices, GL_STREAM_DRAW);
+    UseFormat(format);
+    EnsureFanIndices(quadCount);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gl.fanIndices);
+    glEnable(GL_PRIMITIVE_RESTART);
+    glPrimitiveRestartIndex(kRestartIndex);
+    glDrawElements(GL_TRIANGLE_FAN, 5 * quadCount - 1, GL_UNSIGNED_INT, nullptr);
+    glDisable(GL_PRIMITIVE_RESTART);
+    ++gl.draws;
 }
 
 // ---------------------------------------------------------------------------
@@ -569,3 +614,4 @@ int GfxReadBackBuffer(uint8_t* rgba)
 }
 
 int GfxLiveObjects() { return gl.live; }
+uint32_t GfxDrawCalls() { return gl.draws; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/sdl/pad_sdl.h"
 #include "platform/sys_backend.h"
 
 namespace {
@@ -20,6 +21,7 @@ const SDL_Scancode keyScancodes[KEY_COUNT] = {
     SDL_SCANCODE_LSHIFT, SDL_SCANCODE_X, SDL_SCANCODE_Z, SDL_SCANCODE_SPACE,
     SDL_SCANCODE_F1, SDL_SCANCODE_F2, SDL_SCANCODE_F3, SDL_SCANCODE_F4,
     SDL_SCANCODE_F5, SDL_SCANCODE_F6,
+    SDL_SCANCODE_F7, SDL_SCANCODE_F8, SDL_SCANCODE_F9,
 };
 
 bool VideoIsHeadless()
@@ -28,7 +30,45 @@ bool VideoIsHeadless()
     return !driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0;
 }
 
+// F11, or Alt+Enter, as a fresh press.
+bool IsFullscreenKey(const SDL_Event& event)
+{
+    if (event.type != SDL_KEYDOWN || event.key.repeat)
+        return false;
+    SDL_Scancode code = event.key.keysym.scancode;
+    bool enter = code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER;
+    return code == SDL_SCANCODE_F11 || (enter && (event.key.keysym.mod & KMOD_ALT));
+}
+
+// The window's size before fullscreen: not every video driver gives it back
+// by itself when fullscreen ends.
+struct WindowedSize {
+    int width, height;    // client size last seen in the window, 0 before any
+};
+WindowedSize windowed;
+
 }  // namespace
+
+// Desktop fullscreen keeps the screen's own mode, so switching is instant and
+// the present step letterboxes the 4:3 picture into whatever size results.
+void SysToggleFullscreen()
+{
+    if (!sdl.window)
+        return;
+    bool full = SysIsFullscreen() == 0;
+    if (full)
+        SDL_GetWindowSize(sdl.window, &windowed.width, &windowed.height);
+    if (SDL_SetWindowFullscreen(sdl.window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        return;
+    if (!full && windowed.width > 0)
+        SDL_SetWindowSize(sdl.window, windowed.width, windowed.height);
+    SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+}
+
+int SysIsFullscreen()
+{
+    return sdl.window && (SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_FULLSCREEN) ? 1 : 0;
+}
 
 int SysCreateWindow(const char* captionUtf8, int width, int height)
 {
@@ -39,6 +79,7 @@ int SysCreateWindow(const char* captionUtf8, int width, int height)
             return 0;
         }
         sdl.videoReady = true;
+        PadSdlStart();
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -59,8 +100,10 @@ void SysDestroyWindow()
     if (sdl.window)
         SDL_DestroyWindow(sdl.window);
     sdl.window = nullptr;
-    if (sdl.videoReady)
+    if (sdl.videoReady) {
+        PadSdlStop();
         SDL_Quit();
+    }
     sdl.videoReady = false;
 }
 
@@ -126,6 +169,8 @@ void SysBackendPollEvents()
             SysPostMessage(SYS_MSG_CLOSE, 0);
             return;  // hand the close to the loop before anything else
         }
+        if (IsFullscreenKey(event))
+            SysToggleFullscreen();
     }
 }
 

@@ -1,9 +1,11 @@
 #include "support/physics_support.h"
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 #include "app/game.h"
+#include "render/course.h"
 
 TerrainGrid MakeFlatGrid(int nx, int nz, float gridSize)
 {
@@ -134,4 +136,82 @@ void CopyUtf8ToUtf16(char16_t* dest, size_t capacity, const std::string& text)
     for (; n + 1 < capacity && n < text.size(); n++)
         dest[n] = (char16_t)(unsigned char)text[n];    // tests use ASCII paths
     dest[n] = 0;
+}
+
+std::string WriteCubeMesh(const std::string& name, const std::vector<const char*>& colours)
+{
+    static const int quads[6][4] = {{0, 2, 6, 4}, {1, 3, 7, 5}, {0, 1, 5, 4},
+                                    {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 5, 7, 6}};
+    std::string x = "xof 0303txt 0032\nMesh Cube {\n 8;\n";
+    for (int k = 0; k < 8; k++) {
+        char line[80];
+        snprintf(line, sizeof line, " %d.0;%d.0;%d.0;%s\n", (k & 1) ? 1 : -1, (k & 2) ? 1 : -1,
+                 (k & 4) ? 1 : -1, k < 7 ? "," : ";");
+        x += line;
+    }
+    x += " 24;\n";
+    for (int q = 0; q < 6; q++) {
+        const int* v = quads[q];
+        char line[160];
+        snprintf(line, sizeof line, " 3;%d,%d,%d;, 3;%d,%d,%d;, 3;%d,%d,%d;, 3;%d,%d,%d;%s\n", v[0],
+                 v[1], v[2], v[0], v[2], v[3], v[0], v[2], v[1], v[0], v[3], v[2],
+                 q < 5 ? "," : ";");
+        x += line;
+    }
+    x += " MeshMaterialList {\n  " + std::to_string(colours.size()) + ";\n  24;\n  ";
+    for (int f = 0; f < 24; f++)
+        x += f < 23 ? "0,\n  " : "0;;\n";
+    for (const char* c : colours)
+        x += std::string("  Material {\n   ") + c + ";1.0;;\n   0.0;\n   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n  }\n";
+    x += " }\n}\n";
+    std::string path = TempDir() + "/" + name;
+    FILE* f = fopen(path.c_str(), "wb");
+    if (f) {
+        fwrite(x.data(), 1, x.size(), f);
+        fclose(f);
+    }
+    return path;
+}
+
+// Black in the middle, rising toward the edges, so the ball stays on.
+static std::string BowlPicture(int side)
+{
+    std::vector<int> grey(side * side);
+    for (int y = 0; y < side; y++) {
+        for (int x = 0; x < side; x++) {
+            float dx = (x - side / 2.0f) / side, dy = (y - side / 2.0f) / side;
+            grey[y * side + x] = (int)std::fmin(255.0f, 700.0f * (dx * dx + dy * dy));
+        }
+    }
+    return WriteGreyBmp("bowl" + std::to_string(side) + ".bmp", side, side, grey);
+}
+
+void InstallBowlCourse(std::vector<TestCourse>* courses, int side, int obstacles)
+{
+    game = {};
+    loop = {};
+    SetBallType(3, 1, 0.5f);
+    game.settings.gravity[0] = 1;
+    std::string path = BowlPicture(side);
+    courses->assign(1, TestCourse{});
+    CourseDef& def = (*courses)[0].def;
+    CopyUtf8ToUtf16(def.HEIGHT_MAP, 260, path);
+    CopyUtf8ToUtf16(def.FIELD_TEXTURE, 260, path);
+    def.MAP_HEIGHT = 4;
+    def.GRID_SIZE = 4;
+    def.START[0] = 0.5f; def.START[1] = 1; def.START[2] = 0.5f;
+    def.GOAL[0] = 0.9f; def.GOAL[1] = 0.9f; def.GOAL[2] = 0.95f; def.GOAL[3] = 0.95f;
+    (*courses)[0].obstacles.resize(obstacles);
+    for (int k = 0; k < obstacles; k++) {
+        ObstacleDef& o = (*courses)[0].obstacles[k];
+        o.shape = k % 3;
+        o.size[0] = 3; o.size[1] = 3; o.size[2] = 3;
+        o.position[0] = 0.2f + 0.6f * (k % 5) / 4;
+        o.position[1] = 2;
+        o.position[2] = 0.2f + 0.6f * (k / 5) / 3;
+        o.weight = k % 2 ? 2.0f : 0.0f;     // half of them fall and roll
+    }
+    InstallCourses(courses);
+    CreatePhysicsWorld();
+    LoadCourse(0);
 }

@@ -30,3 +30,13 @@ std::string WriteGreyBmp(const std::string& name, int w, int h, const std::vecto
 std::string WriteBmpRaw(const std::string& name, const std::vector<unsigned char>& bytes);
 std::string TempDir();
 void CopyUtf8ToUtf16(char16_t* dest, size_t capacity, const std::string& text);
+
+// A cube mesh file (-1 ... 1, faces of both windings, no normals) in
+// TempDir with one material per diffuse colour "r;g;b"; its path. Without
+// normals it shows each material's ambient share only: flat colours.
+std::string WriteCubeMesh(const std::string& name, const std::vector<const char*>& colours);
+
+// The benchmarks' course, made current and loaded into a new physics world:
+// a side x side bowl (4 units a step, MAP_HEIGHT 4), the ball in the middle
+// and `obstacles` boxes, spheres and pillars in rows, half of them movable.
+void InstallBowlCourse(std::vector<TestCourse>* courses, int side, int obstacles);

@@ -6,6 +6,9 @@
 int WriteSprites(const std::string& gameDir);    // sprite.ini and image/
 int WriteSettings(const std::string& gameDir);   // def.ini and mesh/
 int WriteCourses(const std::string& gameDir);    // course.ini and field/
+// The launcher icon as an icon theme lays it out: 64x64/apps/kestrune.png
+// and 256x256/apps/kestrune.png below iconDir.
+int WriteIcons(const std::string& iconDir);
 
 // Text encodings the game's text reader accepts.
 std::string Utf16leWithBom(const std::string& utf8);

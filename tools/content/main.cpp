@@ -1,6 +1,7 @@
 // kestrune-content: writes the game's data set (settings, course list,
 // sprite sheets, meshes, height maps, textures and course texts) into the
-// folder given on the command line. The output depends on nothing but this
+// folder given on the command line, and with a second folder the launcher
+// icons into it. The output depends on nothing but this
 // program and the installed font, so every build writes the same files.
 #include <cstdio>
 #include <cstring>
@@ -47,8 +48,8 @@ std::string Cp932(const std::string& utf8)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: kestrune-content GAME_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        fprintf(stderr, "usage: kestrune-content GAME_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     std::string dir = argv[1];
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
     }
     if (!WriteSprites(dir) || !WriteSettings(dir) || !WriteCourses(dir)) {
         fprintf(stderr, "kestrune-content: writing the data set into %s failed\n", dir.c_str());
+        return 1;
+    }
+    if (argc == 3 && (!MakeFolder(argv[2]) || !WriteIcons(argv[2]))) {
+        fprintf(stderr, "kestrune-content: writing the icons into %s failed\n", argv[2]);
         return 1;
     }
     return 0;

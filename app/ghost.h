@@ -1,0 +1,34 @@
+// The ghost ball: every run is recorded frame by frame, the run that sets a
+// course's best time is kept as that course's ghost, and the ghost replays
+// beside the player with the race clock. It is only ever drawn: it never
+// touches the physics or the timing of the player's run.
+#pragma once
+#include <cstdint>
+
+#include "data/ghost_file.h"
+#include "render/xmath.h"
+
+struct Ghost {
+    GhostRun replay;         // the course's best run; frameCount 0 = none
+    GhostRun recording;      // the run under way
+    int loadedCourse;        // course whose ghost file replay reflects; -1 none
+    bool overflowed;         // the run outlasted the buffer: it keeps no ghost
+};
+extern Ghost ghost;
+
+void InitGhost();            // both frame buffers, once at start-up
+void FreeGhost();
+
+// Called by the loop after each frame's state logic with the state the frame
+// ran in and the course's best time before it: loads the course's ghost in
+// Intro, records in Countdown, Race and Miss, keeps a run that set a new
+// best time.
+void UpdateGhost(int frameState, uint32_t bestBefore);
+
+// The replay's world matrix (rotation and position, unscaled) at the race
+// clock; false when there is nothing to show.
+bool GhostMatrixNow(Matrix* out);
+
+// Pose <-> row-vector world matrix (rotation rows 0..2, position row 3).
+void PoseFromMatrix(const Matrix& m, GhostPose* pose);
+void MatrixFromPose(const GhostPose& pose, Matrix* m);

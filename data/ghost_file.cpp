@@ -1,0 +1,212 @@
+#include "data/ghost_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "data/course_list.h"
+#include "data/text_reader.h"
+#include "platform/files.h"
+#include "platform/sys.h"
+
+namespace {
+
+const char kMagic[4] = {'K', 'G', 'H', 'O'};
+const uint32_t kVersion = 1;
+const size_t kHeaderBytes = 4 + 4 + 4 + 8 + 4 + 4;
+const size_t kPoseBytes = 7 * 4;
+
+// --- little-endian writing and reading -------------------------------------
+
+void Put32(unsigned char* at, uint32_t v)
+{
+    for (int i = 0; i < 4; i++) at[i] = (unsigned char)(v >> (8 * i));
+}
+
+uint32_t Get32(const unsigned char* at)
+{
+    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+}
+
+void PutFloat(unsigned char* at, float f)
+{
+    uint32_t bits;
+    memcpy(&bits, &f, 4);
+    Put32(at, bits);
+}
+
+float GetFloat(const unsigned char* at)
+{
+    uint32_t bits = Get32(at);
+    float f;
+    memcpy(&f, &bits, 4);
+    return f;
+}
+
+// --- course hash: 64-bit FNV-1a ---------------------------------------------
+
+struct Fnv {
+    uint64_t value = 1469598103934665603ull;
+    void Add(const void* data, size_t size)
+    {
+        const unsigned char* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; i++) value = (value ^ p[i]) * 1099511628211ull;
+    }
+    void AddFloats(const float* f, int count) { Add(f, sizeof(float) * size_t(count)); }
+    void AddText(const char16_t* text) { Add(text, TextLength(text) * sizeof(char16_t)); }
+};
+
+void HashFile(Fnv* fnv, const char16_t* name)
+{
+    char path[1024];
+    Utf16ToUtf8(name, path, sizeof path);
+    FILE* file = SysOpenFile(path, "rb");
+    if (!file) return;
+    unsigned char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) fnv->Add(buffer, got);
+    fclose(file);
+}
+
+void HashObstacles(Fnv* fnv, const CourseDef& c)
+{
+    for (const ObstacleDef* o = c.firstObstacle; o; o = o->next) {
+        fnv->Add(&o->shape, sizeof o->shape);
+        fnv->AddFloats(o->size, 3);
+        fnv->AddFloats(o->position, 3);
+        fnv->AddFloats(o->rotation, 3);
+        fnv->AddFloats(&o->weight, 1);
+        fnv->Add(&o->material, sizeof o->material);
+    }
+}
+
+// --- reading ----------------------------------------------------------------
+
+void Complain(const char* path, const char* why)
+{
+    fprintf(stderr, "Kestrune: ghost %s ignored: %s\n", path, why);
+}
+
+// Checks the header and the checksum; the reason when the bytes are unusable.
+const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course, uint64_t hash)
+{
+    if (size < kHeaderBytes + 4 || memcmp(bytes, kMagic, 4) != 0) return "not a ghost file";
+    if (Get32(bytes + size - 4) != Crc32(bytes, size - 4)) return "damaged (checksum)";
+    if (Get32(bytes + 4) != kVersion) return "made by another version of the game";
+    uint32_t frames = Get32(bytes + 20);
+    if (frames == 0 || frames > GHOST_MAX_FRAMES || size != kHeaderBytes + frames * kPoseBytes + 4)
+        return "damaged (frame count)";
+    uint64_t fileHash = uint64_t(Get32(bytes + 12)) | uint64_t(Get32(bytes + 16)) << 32;
+    if (int32_t(Get32(bytes + 8)) != course || fileHash != hash) return "the course has changed";
+    return nullptr;
+}
+
+void DecodeGhost(const unsigned char* bytes, int course, uint64_t hash, GhostRun* run)
+{
+    run->course = course;
+    run->courseHash = hash;
+    run->frameCount = Get32(bytes + 20);
+    run->timeMs = Get32(bytes + 24);
+    const unsigned char* at = bytes + kHeaderBytes;
+    for (uint32_t i = 0; i < run->frameCount; i++, at += kPoseBytes) {
+        GhostPose& pose = run->frames[i];
+        for (int k = 0; k < 3; k++) pose.position[k] = GetFloat(at + 4 * k);
+        for (int k = 0; k < 4; k++) pose.rotation[k] = GetFloat(at + 12 + 4 * k);
+    }
+}
+
+unsigned char* ReadWholeFile(FILE* file, size_t* size)
+{
+    const size_t limit = kHeaderBytes + size_t(GHOST_MAX_FRAMES) * kPoseBytes + 4;
+    unsigned char* bytes = static_cast<unsigned char*>(malloc(limit + 1));
+    if (!bytes) return nullptr;
+    *size = fread(bytes, 1, limit + 1, file);   // one byte more shows an oversized file
+    return bytes;
+}
+
+}  // namespace
+
+uint32_t Crc32(const void* data, size_t size)
+{
+    static uint32_t table[256];
+    if (!table[1])
+        for (uint32_t n = 0; n < 256; n++) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; k++) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+    uint32_t crc = 0xFFFFFFFFu;
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; i++) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+uint64_t CourseHash(int course)
+{
+    if (course < 0 || course >= courseList.courseCount || !courseList.courses) return 0;
+    const CourseDef& c = courseList.courses[course];
+    Fnv fnv;
+    fnv.AddText(c.FIELD_NAME);
+    fnv.AddText(c.HEIGHT_MAP);
+    fnv.AddFloats(&c.MAP_HEIGHT, 1);
+    fnv.AddFloats(&c.GRID_SIZE, 1);
+    fnv.AddFloats(c.START, 3);
+    fnv.AddFloats(c.GOAL, 4);
+    HashObstacles(&fnv, c);
+    SysMakeProgramDirectoryCurrent();
+    HashFile(&fnv, c.HEIGHT_MAP);
+    return fnv.value;
+}
+
+void GhostFileName(int course, char* out, size_t outSize)
+{
+    snprintf(out, outSize, "ghost/course%d.gho", course);
+}
+
+int SaveGhostFile(const GhostRun& run)
+{
+    if (run.frameCount == 0 || run.frameCount > GHOST_MAX_FRAMES) return 0;
+    size_t size = kHeaderBytes + size_t(run.frameCount) * kPoseBytes + 4;
+    unsigned char* bytes = static_cast<unsigned char*>(malloc(size));
+    if (!bytes) return 0;
+    memcpy(bytes, kMagic, 4);
+    Put32(bytes + 4, kVersion);
+    Put32(bytes + 8, uint32_t(run.course));
+    Put32(bytes + 12, uint32_t(run.courseHash));
+    Put32(bytes + 16, uint32_t(run.courseHash >> 32));
+    Put32(bytes + 20, run.frameCount);
+    Put32(bytes + 24, run.timeMs);
+    unsigned char* at = bytes + kHeaderBytes;
+    for (uint32_t i = 0; i < run.frameCount; i++, at += kPoseBytes) {
+        for (int k = 0; k < 3; k++) PutFloat(at + 4 * k, run.frames[i].position[k]);
+        for (int k = 0; k < 4; k++) PutFloat(at + 12 + 4 * k, run.frames[i].rotation[k]);
+    }
+    Put32(bytes + size - 4, Crc32(bytes, size - 4));
+    char name[64];
+    GhostFileName(run.course, name, sizeof name);
+    SysMakeProgramDirectoryCurrent();
+    int ok = SysMakeFolder("ghost") && SysReplaceFile(name, bytes, size);
+    free(bytes);
+    if (!ok) fprintf(stderr, "Kestrune: could not write %s%s\n", SysProgramDirectory(), name);
+    return ok;
+}
+
+int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
+{
+    char name[64];
+    GhostFileName(course, name, sizeof name);
+    SysMakeProgramDirectoryCurrent();
+    FILE* file = SysOpenFile(name, "rb");
+    if (!file) return 0;
+    size_t size = 0;
+    unsigned char* bytes = ReadWholeFile(file, &size);
+    fclose(file);
+    if (!bytes) return 0;
+    const char* problem = CheckGhostBytes(bytes, size, course, courseHash);
+    if (problem)
+        Complain(name, problem);
+    else
+        DecodeGhost(bytes, course, courseHash, run);
+    free(bytes);
+    return problem == nullptr;
+}

@@ -1,0 +1,69 @@
+#include "render/ghost_view.h"
+
+#include "app/game.h"
+#include "app/ghost.h"
+#include "data/extras.h"
+#include "data/settings.h"
+#include "physics/physics.h"
+#include "render/device.h"
+#include "render/sprites.h"
+
+namespace {
+
+const float kGhostOpacity = 0.4f;
+const uint32_t kDotColour = 0x90FFFFFF;   // faint white, under the red ball dot
+
+bool GhostVisible(Matrix* at)
+{
+    if (!extras.ghostShown || game.state < STATE_COUNTDOWN || game.state > STATE_GOAL_MENU)
+        return false;
+    return GhostMatrixNow(at);
+}
+
+// The ball's own material, made translucent; a material index past the
+// mesh's list takes the last one there is.
+Material GhostMaterial(const ShapeMesh& shape, Texture** texture)
+{
+    uint32_t index = uint32_t(game.settings.ballTypeSel);
+    if (index >= shape.materialCount) index = shape.materialCount - 1;
+    Material m = shape.materials[index];
+    m.diffuse[3] = kGhostOpacity;
+    *texture = shape.textures ? shape.textures[index] : nullptr;
+    return m;
+}
+
+}  // namespace
+
+void DrawGhost()
+{
+    Matrix pose;
+    const ShapeMesh& shape = shapeMeshes[SHAPE_SPHERE];
+    if (!shape.mesh || shape.materialCount == 0 || !GhostVisible(&pose))
+        return;
+    float size = SelectedBallType().size;
+    Matrix scale, world;
+    MatrixScaling(&scale, size, size, size);
+    MatrixMultiply(&world, &scale, &pose);
+    Texture* texture = nullptr;
+    Material material = GhostMaterial(shape, &texture);
+    SetTransform(TS_WORLD, &world);
+    SetMaterial(&material);
+    SetTexture(texture);
+    DrawMeshSubset(shape.mesh, 0);
+    SetTexture(nullptr);
+}
+
+void QueueGhostDot()
+{
+    Matrix pose;
+    if (!GhostVisible(&pose))
+        return;
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    float w = float(grid.NX) * grid.GRID_SIZE;
+    float h = float(grid.NZ) * grid.GRID_SIZE;
+    float left = 628.0f - w / 4.0f;
+    float top = 468.0f - h / 4.0f;
+    float x = left + (w / 2.0f - pose.m[3][0]) / 4.0f;
+    float y = top + (pose.m[3][2] + h / 2.0f) / 4.0f;
+    DrawSprite(9, 0, kDotColour, 0.0f, DEPTH_SPRITE, 0, x, y, 10.0f, 10.0f);
+}

@@ -1,0 +1,168 @@
+// The 2D elements over a run: the plates of intro, countdown, miss and goal,
+// the goal veil and record badge, the course map and the time panel. Each
+// operation recomputes its sprites from the loop's counters every frame.
+#include "render/hud.h"
+
+#include "app/game.h"
+#include "data/course_list.h"
+#include "physics/physics.h"
+#include "platform/sys.h"
+#include "render/course.h"
+#include "render/sprites.h"
+#include "sensor/board.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum HudSheet {
+    SHEET_PLATES = 5,        // 0 intro, 1 miss, 2 goal
+    SHEET_MAP_ICONS = 9,     // 0 ball, 1 goal
+    SHEET_COUNTDOWN = 12,    // one cell per step
+    SHEET_TIME_GLYPHS = 13,  // 0..9 digits, 10 and 11 separators, 12 blank
+    SHEET_HUD_LABELS = 14,   // 1: the best-time row's label
+    SHEET_RECORD_BADGE = 15
+};
+
+const float kPi = 3.1415925f;      // the single-precision value the animations were tuned with
+const uint32_t kWhite = 0xFFFFFFFF;
+// Past 99:59.999 the tens-of-minutes place would ask for a cell that is not
+// a digit, so longer times show as that.
+const uint32_t kLongestShownMs = 99 * 60000 + 59 * 1000 + 999;
+
+int lastCountdownStep = -1;        // step whose cues were last raised; kept across races
+
+const CourseDef* CurrentCourseDef()
+{
+    if (!courseList.courses || game.currentCourse < 0 || game.currentCourse >= courseList.courseCount)
+        return nullptr;
+    return &courseList.courses[game.currentCourse];
+}
+
+uint32_t PlateColour(float q)
+{
+    const uint32_t alpha = 255u - static_cast<uint32_t>(std::floor(255.0f * q));
+    return alpha << 24 | 0xFFFFFFu;
+}
+
+// A plate that settles from (1 + 8q) times its size, spinning and fading in.
+void QueueSettlingPlate(uint32_t cell, float q, float turns)
+{
+    const float grow = 1.0f + 8.0f * q;
+    DrawSprite(SHEET_PLATES, cell, PlateColour(q), turns * kPi * q, DEPTH_SPRITE, 0,
+               320, 114, 448 * grow, 96 * grow);
+}
+
+// Progress of a slide-in plate: 0 once it rests at the centre.
+float SlideProgress(int frames, float period)
+{
+    return std::max(static_cast<float>(frames) / period - 0.8f, 0.0f);
+}
+
+// The board's part of the countdown: a sound when a new step shows, and one
+// more lamp lit per step.
+void SignalCountdownStep(int step)
+{
+    static const int kLamps[4] = {1, 3, 7, 15};
+    if (step != lastCountdownStep) {
+        RaiseCue(step == 3 ? CueGo : CueCount);
+        lastCountdownStep = step;
+    }
+    SetLedPattern(kLamps[step]);
+}
+
+void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero)
+{
+    static const float kX[9] = {488, 504, 520, 536, 552, 568, 584, 600, 616};
+    const uint32_t t = std::min(timeMs, kLongestShownMs);
+    const uint32_t m = t / 60000, s = t / 1000 % 60, f = t % 1000;
+    uint32_t cells[9] = {m / 10, m % 10, 11, s / 10, s % 10, 10, f / 100, f / 10 % 10, f % 10};
+    if (blankWhenZero && timeMs == 0)
+        for (uint32_t& c : cells)
+            if (c < 10)
+                c = 12;
+    for (int i = 0; i < 9; ++i)
+        DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i], y, 16, 24);
+}
+
+}  // namespace
+
+void QueueIntroOverlay()
+{
+    QueueSettlingPlate(0, static_cast<float>(loop.introFrames) / 180.0f, 10.0f);
+}
+
+void QueueCountdownOverlay()
+{
+    const int step = std::min(std::max(loop.countdownStep, 0), 3);
+    SignalCountdownStep(step);
+    const float q = SlideProgress(loop.countdownFrames, 60.0f);
+    DrawSprite(SHEET_COUNTDOWN, static_cast<uint32_t>(step), kWhite, 0, DEPTH_SPRITE, 0,
+               320 + 6400 * q, 210, 192, 96);
+}
+
+void QueueMissOverlay()
+{
+    const float q = SlideProgress(loop.missFrames, 120.0f);
+    DrawSprite(SHEET_PLATES, 1, kWhite, 0, DEPTH_SPRITE, 0, 320 + 6400 * q, 114, 448, 96);
+}
+
+void QueueGoalOverlay()
+{
+    const float q = std::max(static_cast<float>(loop.goalFrames) / 120.0f - 0.5f, 0.0f);
+    QueueSettlingPlate(2, q, 20.0f);
+    if (q != 0)
+        return;
+    // The veil darkens the resting scene behind the result menu.
+    const float v = static_cast<float>(loop.goalFrames) / 60.0f;
+    const uint32_t alpha = 128u - static_cast<uint32_t>(std::floor(128.0f * v));
+    DrawSprite(-1, 0, alpha << 24, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+}
+
+void QueueRecordBadge()
+{
+    const CourseDef* course = CurrentCourseDef();
+    if (!course || course->bestTimeMs != loop.raceTimeMs || (SysMilliseconds() & 256))
+        return;
+    DrawSprite(SHEET_RECORD_BADGE, 0, kWhite, 0, DEPTH_SPRITE, 0, 577, 75, 110, 30);
+}
+
+void QueueCourseMap()
+{
+    const CourseDef* course = CurrentCourseDef();
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    if (!course)
+        return;
+    const float W = static_cast<float>(grid.NX) * course->GRID_SIZE;
+    const float H = static_cast<float>(grid.NZ) * course->GRID_SIZE;
+    if (!(W > 0 && H > 0))
+        return;
+    // A quarter-scale map in the bottom-right corner, picture upright.
+    const float Lx = 628 - W / 4, Ty = 468 - H / 4;
+    const uint32_t tint = 0xC0FFFFFF;
+    const SpriteVertex map[4] = {{628, 468, 0, 1, tint, 1, 1}, {Lx, 468, 0, 1, tint, 0, 1},
+                                 {Lx, Ty, 0, 1, tint, 0, 0}, {628, Ty, 0, 1, tint, 1, 0}};
+    QueueQuad(GetCourseGraphics().fieldTexture, map, DEPTH_PANEL);
+
+    const uint32_t t = SysMilliseconds();
+    const uint32_t k = static_cast<uint32_t>(
+        static_cast<int>(std::floor(128.0f * std::sin(kPi * static_cast<float>(t % 1000) / 1000.0f))) + 127);
+    const float px = ballMatrix.m[3][0], pz = ballMatrix.m[3][2];
+    DrawSprite(SHEET_MAP_ICONS, 0, 0xFF000000u + k * 65536u, 0, DEPTH_SPRITE, 0,
+               W * (1 - (px / W + 0.5f)) * 0.25f + Lx, H * (pz / H + 0.5f) * 0.25f + Ty, 12, 12);
+    const float x0 = course->GOAL[0], z0 = course->GOAL[1], x1 = course->GOAL[2], z1 = course->GOAL[3];
+    const float gx = Lx + (x0 + x1) / 2 * W / 4, gz = Ty + (z0 + z1) / 2 * H / 4;
+    DrawSprite(-1, 0, 0xC0000000u + k * 256u, 0, DEPTH_SPRITE, 0, gx, gz,
+               (x1 - x0) * W / 4, (z1 - z0) * H / 4);
+    DrawSprite(SHEET_MAP_ICONS, 1, 0xFF000000u + k * 256u, 0, DEPTH_SPRITE, 0, gx + 9, gz - 9, 18, 18);
+}
+
+void QueueTimePanel()
+{
+    DrawSprite(SHEET_HUD_LABELS, 1, 0xE0FFFFFF, 0, DEPTH_SPRITE, 0, 438, 24, 80, 24);
+    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 515, 36, 234, 48);
+    const CourseDef* course = CurrentCourseDef();
+    QueueTimeRow(course ? course->bestTimeMs : 0, 24, 0xFFFFFF00, true);
+    QueueTimeRow(loop.raceTimeMs, 48, kWhite, false);
+}

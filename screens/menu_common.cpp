@@ -1,0 +1,45 @@
+// What every menu screen shares: the tilt and button latches, the cursor
+// pulse and the white background.
+#include <cmath>
+
+#include "render/sprites.h"
+#include "screens/screens_local.h"
+#include "sensor/board.h"
+
+MenuLatches menuLatches;
+
+namespace {
+
+// Back inside +-3 re-arms an axis; the return itself ticks the board and
+// darkens the lamps that showed the move.
+void RearmAxis(float value, int* latch)
+{
+    if (std::fabs(value) >= 3)
+        return;
+    if (*latch) {
+        SetLedPattern(0);
+        RaiseCue(CueTick);
+    }
+    *latch = 0;
+}
+
+}  // namespace
+
+void RearmTilt(const TiltVector& tilt)
+{
+    RearmAxis(tilt.x, &menuLatches.xLatch);
+    RearmAxis(tilt.z, &menuLatches.zLatch);
+    if (!tilt.button)
+        menuLatches.confirmLatch = 0;
+}
+
+void DrawWhiteBackground()
+{
+    DrawSprite(SHEET_NONE, 0, 0xFFFFFFFF, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+}
+
+float CursorPulse(int counter, float side)
+{
+    int phase = ((counter % 30) + 30) % 30;
+    return std::sin(phase / 30.0f * kPi) * side / 7;
+}

@@ -1,0 +1,206 @@
+// The options screen: ball type, gravity, camera pitch and camera distance,
+// three presets each. Forward/back moves between the rows, the button opens
+// a row for editing (left/right change its value) and closes it again; the
+// last row leaves, saving the four choices to "config.sav".
+#include "data/save_files.h"
+#include "platform/sys.h"
+#include "render/sprites.h"
+#include "screens/screens.h"
+#include "screens/screens_local.h"
+#include "sensor/board.h"
+
+namespace {
+
+enum OptionsPhase {
+    OPTIONS_MENU = 0,
+    OPTIONS_LEAVING = 2
+};
+
+struct OptionsScreen {
+    int phase;          // OptionsPhase
+    int row;            // selected row, 0..4 (4 leaves)
+    int editing;        // 1 while the row's value is being changed
+    int frameCounter;   // +1 every frame: heading and cursor pulse
+    int holdCounter;    // frames a held tilt waits; while leaving, the heading's exit
+    int xLatch;         // a left/right move was taken; cleared back inside +-3
+    int zLatch;         // the same for forward/back
+    int buttonLatch;    // set by every confirm and on entry; cleared with the button up
+    MenuPanel panel;
+};
+OptionsScreen options;
+
+const int kRows = 5;
+const int kLeaveRow = 4;
+const int kHeadingFrames = 25;
+const int kHoldFrames = 30;
+
+int* SettingOfRow(int row)
+{
+    GameSettings& s = game.settings;
+    int32_t* settings[4] = {&s.ballTypeSel, &s.gravitySel, &s.cameraPitchSel, &s.cameraLengthSel};
+    return settings[row];
+}
+
+// The heading's letters rest at 288 + 64 i; as `at` goes from 1 towards 0
+// they lie further right and turn more.
+void DrawHeading(float at)
+{
+    for (int i = 0; i < 3; i++) {
+        float o = 64.0f * i;
+        float x = o * 2 * (1 - at) + o + (672 - 384 * at);
+        float angle = -(i + 8) * at * 2 * kPi;
+        DrawSprite(SHEET_OPTIONS_HEADING, i, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+    }
+}
+
+void Heading(int n)
+{
+    if (options.phase == OPTIONS_LEAVING) {
+        DrawHeading(options.holdCounter / float(kHeadingFrames));
+        if (options.holdCounter > 0)
+            options.holdCounter--;
+        return;
+    }
+    float c = n / float(kHeadingFrames);
+    DrawHeading(c > 1 ? 1 : c);
+}
+
+// Each axis re-arms back inside +-3 with a tick; the lamps stay as they are.
+void Rearm(const TiltVector& tilt)
+{
+    if (!tilt.button)
+        options.buttonLatch = 0;
+    if (tilt.x > -3 && tilt.x < 3) {
+        if (options.xLatch)
+            RaiseCue(CueTick);
+        options.xLatch = 0;
+    }
+    if (tilt.z > -3 && tilt.z < 3) {
+        if (options.zLatch)
+            RaiseCue(CueTick);
+        options.zLatch = 0;
+    }
+}
+
+void DrawRow(int r, float pulse)
+{
+    float y = 216 + 32.0f * r;
+    DrawSprite(SHEET_OPTION_ROWS, r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
+    bool edited = options.editing && r == options.row;
+    if (r == options.row) {
+        float side = options.editing ? 32 : 32 - pulse;
+        DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, y, side, side);
+    }
+    if (r == kLeaveRow)
+        return;
+    for (int i = 0; i < 3; i++)
+        DrawSprite(SHEET_OPTION_VALUES, 3 * r + i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 321 + 112.0f * i, y, 80, 32);
+    // The value being edited flickers with bit 3 of the clock.
+    if (edited && !(SysMilliseconds() & 8))
+        return;
+    float side = edited ? 32 - pulse : 32;
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 265 + 112.0f * *SettingOfRow(r), y, side, side);
+}
+
+void Confirm()
+{
+    RaiseCue(CueConfirm);
+    options.buttonLatch = 1;
+}
+
+// Left lowers the value, right raises it, wrapping among the three presets.
+void EditRow(const TiltVector& tilt)
+{
+    if (!options.xLatch) {
+        int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
+        SetLedPattern(by < 0 ? 3 : by > 0 ? 12 : 0);
+        if (by != 0) {
+            int* value = SettingOfRow(options.row);
+            *value = (*value + by + 3) % 3;
+            options.xLatch = 1;
+            RaiseCue(CueClick);
+        }
+    }
+    if (!options.buttonLatch && tilt.button) {
+        options.editing = 0;
+        Confirm();
+    }
+}
+
+// A held tilt moves again once the hold has run out; a return to neutral
+// re-arms at once.
+void ChooseRow(const TiltVector& tilt)
+{
+    if (options.holdCounter > 0)
+        options.holdCounter--;
+    if (options.holdCounter == 0 || !options.zLatch) {
+        int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
+        SetLedPattern(by > 0 ? 6 : by < 0 ? 9 : 0);
+        if (by != 0) {
+            options.row = (options.row + by + kRows) % kRows;
+            options.holdCounter = kHoldFrames;
+            options.zLatch = 1;
+            RaiseCue(CueClick);
+        }
+    }
+    if (!options.buttonLatch && tilt.button) {
+        if (options.row == kLeaveRow) {
+            options.phase = OPTIONS_LEAVING;
+            options.holdCounter = kHeadingFrames;
+            options.panel.phase = PANEL_CLOSING;
+        } else {
+            options.editing = 1;
+        }
+        Confirm();
+    }
+}
+
+void Menu(const TiltVector& tilt, int n)
+{
+    UpdateMenuPanel(&options.panel);
+    if (options.panel.phase == PANEL_OPEN) {
+        float pulse = CursorPulse(n, 32);
+        for (int r = 0; r < kRows; r++)
+            DrawRow(r, pulse);
+        if (options.editing)
+            EditRow(tilt);
+        else
+            ChooseRow(tilt);
+    }
+    DrawMenuPanel(&options.panel);
+}
+
+// A config.sav that cannot be written leaves the choices in effect for this
+// run; the screen returns to the title either way.
+void Leaving()
+{
+    UpdateMenuPanel(&options.panel);
+    DrawMenuPanel(&options.panel);
+    if (options.panel.phase != PANEL_CLOSED)
+        return;
+    SaveOptions();
+    game.state = STATE_TITLE;
+    ResetTitle();
+}
+
+}  // namespace
+
+void ResetOptions()
+{
+    options = OptionsScreen{};
+    options.phase = OPTIONS_MENU;
+    options.buttonLatch = 1;   // the press that chose this screen opens no row
+    InitMenuPanel(&options.panel, 55, 192, 585, 368, 8, 12);
+}
+
+void UpdateOptions(const TiltVector& tilt)
+{
+    int n = ++options.frameCounter;
+    DrawWhiteBackground();
+    Heading(n);
+    Rearm(tilt);
+    if (options.phase == OPTIONS_LEAVING)
+        Leaving();
+    else
+        Menu(tilt, n);
+}

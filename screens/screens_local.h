@@ -1,0 +1,38 @@
+// What the menus of the screens share: the tilt and button latches of the
+// race menus and course select, the frame counter that drives every cursor's
+// pulse, and the small drawing helpers they all use.
+#pragma once
+#include "app/game.h"
+
+struct MenuLatches {
+    int frameCounter;   // +1 every menu frame; the cursor pulse (title, race menus, course select)
+    int zLatch;         // a forward/back move was taken; cleared back inside +-3
+    int xLatch;         // the same for left/right
+    int confirmLatch;   // set when a menu opens; cleared on a frame with the button up
+};
+extern MenuLatches menuLatches;
+
+// Start of every menu frame: a tilt back inside +-3 re-arms its axis (with a
+// tick and the lamps off), a released button re-arms the confirm.
+void RearmTilt(const TiltVector& tilt);
+
+// The sheets the screens draw from.
+enum ScreenSheet {
+    SHEET_NONE = -1,            // plain colour
+    SHEET_OPTIONS_HEADING = 0,  // three letters, 64 x 64
+    SHEET_TITLE_ENTRIES = 4,    // course select, options, exit
+    SHEET_CURSOR = 6,           // frame 1: the pulsing cursor
+    SHEET_RACE_MENU = 11,       // resume, retry, course select, title
+    SHEET_OPTION_ROWS = 16,     // the five row labels
+    SHEET_OPTION_VALUES = 17,   // three preset names per row
+    SHEET_TITLE_TOP = 18,       // upper row of title letters
+    SHEET_TITLE_BOTTOM = 19     // lower row
+};
+
+const float kPi = 3.14159265f;
+
+// The white quad behind a whole screen.
+void DrawWhiteBackground();
+// How much a cursor of side `side` shrinks at menu frame `counter`: a
+// sine pulse over 30 frames, at most a seventh of the side.
+float CursorPulse(int counter, float side);

@@ -1,0 +1,172 @@
+// Whole drawn frames on the real device (run headless with
+// SDL_VIDEODRIVER=offscreen): the scene of the 128 x 128 test course, and a
+// Race frame of the loop on every shipped course with shadows on. Each frame
+// ends with a read-back so the time includes the rasteriser finishing it;
+// ReadBackOnly is that read-back alone. CPU times are the whole process's,
+// the rasteriser's threads included.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/loop.h"
+#include "data/course_list.h"
+#include "data/settings.h"
+#include "physics/physics.h"
+#include "platform/sys.h"
+#include "render/camera.h"
+#include "render/course.h"
+#include "render/device.h"
+#include "render/scene.h"
+#include "support/gfx_window.h"
+#include "support/physics_support.h"
+#include "support/scripted_input.h"
+
+namespace {
+
+std::vector<TestCourse> courses;
+
+// CPU seconds so far of this process's main thread and of its busiest
+// rasteriser thread ("llvmpipe-N"). Their sum bounds a frame's time on an
+// otherwise idle machine: the main thread transforms and bins, then the
+// rasteriser threads shade, in parallel with each other.
+struct ThreadTimes {
+    double main, raster;
+};
+
+double TaskSeconds(const std::string& statPath, std::string* name)
+{
+    std::ifstream in(statPath);
+    std::string line;
+    std::getline(in, line);
+    size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos)
+        return 0;
+    *name = line.substr(open + 1, close - open - 1);
+    std::istringstream rest(line.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int k = 3; k <= 15 && rest >> field; k++) {
+        if (k == 14) utime = std::stoull(field);
+        if (k == 15) stime = std::stoull(field);
+    }
+    return double(utime + stime) / sysconf(_SC_CLK_TCK);
+}
+
+ThreadTimes ReadThreadTimes()
+{
+    ThreadTimes t = {0, 0};
+    std::string self = std::to_string(getpid());
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        double seconds = TaskSeconds(task.path().string() + "/stat", &name);
+        if (task.path().filename() == self)
+            t.main = seconds;
+        else if (name.rfind("llvmpipe", 0) == 0 && seconds > t.raster)
+            t.raster = seconds;
+    }
+    return t;
+}
+
+void ReportThreads(benchmark::State& state, const ThreadTimes& before)
+{
+    ThreadTimes after = ReadThreadTimes();
+    double frames = double(state.iterations());
+    state.counters["main_ms"] = (after.main - before.main) * 1000 / frames;
+    state.counters["raster_ms"] = (after.raster - before.raster) * 1000 / frames;
+}
+std::vector<uint8_t> pixels(640 * 480 * 4);
+
+void ReadBackOnly(benchmark::State& state)
+{
+    OpenTestDevice();
+    for (auto _ : state) {
+        BeginScene();
+        ReadBackBuffer(pixels.data());
+    }
+}
+BENCHMARK(ReadBackOnly)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+void DrawnSceneFrame(benchmark::State& state)
+{
+    OpenTestDevice();
+    std::string cube = WriteCubeMesh("bench_cube.x", {"1.0;0.0;0.0", "0.0;1.0;0.0"});
+    char16_t name[260];
+    CopyUtf8ToUtf16(name, 260, cube);
+    for (ShapeMesh& shape : shapeMeshes)
+        LoadShapeMesh(name, &shape);
+    InstallBowlCourse(&courses, 128, 20);
+    for (int k = 0; k < 120; k++)
+        StepPhysicsWorld();
+    game.settings.cameraLength[0] = 96;
+    game.settings.cameraPitch[0] = 0.8377580642700195f;
+    game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
+    ThreadTimes before = ReadThreadTimes();
+    for (auto _ : state) {
+        SyncCourseTransforms();
+        SetRaceCamera();
+        BeginScene();
+        DrawTerrain();
+        DrawBallAndObstacles();
+        DrawShadows();
+        DrawGoalMarker();
+        PresentScene();
+        ReadBackBuffer(pixels.data());
+    }
+    ReportThreads(state, before);
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& shape : shapeMeshes)
+        ReleaseShapeMesh(&shape);
+    courseList = {};
+}
+BENCHMARK(DrawnSceneFrame)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// One loop frame in Race (step, steering, camera, the four passes, present)
+// on shipped course `range(0)`, with the shipped settings plus shadows.
+void ShippedRaceFrame(benchmark::State& state)
+{
+    OpenTestDevice();
+    InstallScriptedInput(nullptr, nullptr);
+    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
+    SysMakeProgramDirectoryCurrent();
+    game = {};
+    loop = {};
+    if (!LoadCourseList() || state.range(0) >= courseList.courseCount) {
+        state.SkipWithError("no such shipped course");
+        FreeCourseList();
+        return;
+    }
+    CreatePhysicsWorld();
+    int index = static_cast<int>(state.range(0));
+    LoadCourse(index);
+    game.settings.renderFlags |= DRAWSHADOW;
+    uint32_t now = 1000;
+    ThreadTimes before = ReadThreadTimes();
+    for (auto _ : state) {
+        game.state = STATE_RACE;
+        RunFrame(now += 16);
+        ReadBackBuffer(pixels.data());
+        if (IsBallFallen()) {
+            state.PauseTiming();
+            LoadCourse(index);
+            state.ResumeTiming();
+        }
+    }
+    ReportThreads(state, before);
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& shape : shapeMeshes)
+        ReleaseShapeMesh(&shape);
+    FreeCourseList();
+    SysSetProgramDirectoryForTests(nullptr);
+    SysSetHooks(nullptr);
+}
+BENCHMARK(ShippedRaceFrame)->DenseRange(0, 5)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,127 @@
+// Course text: the title line with and without a record, the description's
+// capacity and line ends, the missing-document message, and the glyph boxes
+// and font metrics the course-select layout relies on.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/course_list.h"
+#include "platform/gfx.h"
+#include "render/course_text.h"
+#include "support/data_files.h"
+
+namespace {
+
+class CourseTextTest : public DataFilesTest {
+protected:
+    void SetUp() override
+    {
+        DataFilesTest::SetUp();
+        liveBefore = GfxLiveObjects();
+        course = {};
+        const std::u16string name = u"AB";
+        std::copy(name.begin(), name.end(), course.FIELD_NAME);
+    }
+    void TearDown() override
+    {
+        ReleaseCourseText();
+        EXPECT_EQ(courseText.titleGlyphCount, 0);
+        EXPECT_EQ(courseText.docGlyphs, nullptr);
+        EXPECT_EQ(GfxLiveObjects(), liveBefore) << "a glyph texture was not released";
+        DataFilesTest::TearDown();
+    }
+    void SetDocument(const std::u16string& path)
+    {
+        std::copy(path.begin(), path.end(), course.DOCUMENT);
+        course.DOCUMENT[path.size()] = 0;
+    }
+    static std::u16string Units(const Glyph* glyphs, int count)
+    {
+        std::u16string text;
+        for (int i = 0; i < count; ++i)
+            text += char16_t(glyphs[i].character);
+        return text;
+    }
+    std::u16string Title() const { return Units(courseText.titleGlyphs, courseText.titleGlyphCount); }
+    std::u16string Doc() const { return Units(courseText.docGlyphs, courseText.docGlyphCount); }
+    int liveBefore = 0;
+    CourseDef course;
+};
+
+}  // namespace
+
+// No record gives ten glyphs; records are unpadded minutes, seconds, ms. A
+// missing description shows its path and leaves the title standing.
+TEST_F(CourseTextTest, TitleLinesAndMissingDocument)
+{
+    SetDocument(u"text\\none.txt");
+    LoadCourseText(course);
+    EXPECT_EQ(Title(), u"AB  (記録なし)");
+    EXPECT_EQ(courseText.titleGlyphCount, 10);
+    EXPECT_EQ(courseText.docGlyphCount, 0);
+    EXPECT_EQ(shownMessages, (std::vector<std::string>{"コースの説明文ファイルが見つかりません\n'text\\none.txt'"}));
+
+    course.bestTimeMs = 83456;
+    LoadCourseText(course);
+    EXPECT_EQ(Title(), u"AB  (記録時間:1分23秒456)");
+    course.bestTimeMs = 5007;
+    LoadCourseText(course);
+    EXPECT_EQ(Title(), u"AB  (記録時間:0分5秒7)");
+    EXPECT_EQ(courseText.titleMetrics.height, 26);
+    EXPECT_EQ(courseText.titleMetrics.ascent, 21);
+    EXPECT_EQ(courseText.titleMetrics.descent, 5);
+}
+
+// A 100-byte narrow file gives at most 50 characters; CR LF lines keep their
+// CR as a blank glyph that takes no room, and lose the LF.
+TEST_F(CourseTextTest, DescriptionCapacityAndLineEnds)
+{
+    std::string narrow;
+    for (int i = 0; i < 10; ++i)
+        narrow += "abcdefghi\n";
+    WriteBytes("doc.txt", narrow);
+    SetDocument(u"doc.txt");
+    LoadCourseText(course);
+    ASSERT_LE(courseText.docGlyphCount, 50);
+    EXPECT_GE(courseText.docGlyphCount, 45);
+    EXPECT_EQ(Doc().substr(0, 45), u"abcdefghiabcdefghiabcdefghiabcdefghiabcdefghi");
+    EXPECT_EQ(courseText.docMetrics.height, 18);
+    EXPECT_EQ(courseText.docMetrics.ascent, 15);
+    EXPECT_EQ(courseText.docMetrics.descent, 3);
+
+    WriteUtf16File("wide.txt", u"one\r\ntwo\r\n");
+    SetDocument(u"wide.txt");
+    LoadCourseText(course);
+    EXPECT_EQ(Doc(), u"one\rtwo\r");
+    const Glyph& cr = courseText.docGlyphs[3];
+    EXPECT_EQ(cr.advanceX, 0);
+    EXPECT_EQ(cr.blackBoxX, 1u);
+    EXPECT_EQ(cr.width, 4);
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+// A space is a 1 x 1 ink box with its advance; an inked glyph's texture is
+// its ink box widened to a multiple of 4.
+TEST_F(CourseTextTest, GlyphBoxes)
+{
+    int count = 0;
+    TextMetrics metrics = {};
+    Glyph* glyphs = MakeGlyphs(u"A 漢", 26, &count, &metrics);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(glyphs[1].blackBoxX, 1u);
+    EXPECT_EQ(glyphs[1].blackBoxY, 1u);
+    EXPECT_GT(glyphs[1].advanceX, 0);
+    EXPECT_EQ(glyphs[1].width, 4);
+    EXPECT_EQ(glyphs[1].height, 1);
+    for (int i : {0, 2}) {
+        const Glyph& g = glyphs[i];
+        EXPECT_EQ(g.width, float((g.blackBoxX + 3) / 4 * 4));
+        EXPECT_EQ(g.height, float(g.blackBoxY));
+        EXPECT_GT(g.blackBoxX, 4u);
+        EXPECT_GT(g.originY, 0);
+    }
+    EXPECT_EQ(glyphs[2].advanceX, 24) << "a full-width character is one em of 24.17 ppem";
+    FreeGlyphs(glyphs, count);
+    EXPECT_EQ(MakeGlyphs(u"", 18, &count, &metrics), nullptr);
+    EXPECT_EQ(count, 0);
+}
