@@ -1,10 +1,10 @@
 // Every shipped course can be finished through the real loop, from the title
 // with keys only: start-up reads the shipped files, the menus and course
-// select are driven like a player would, and a driver holding arrow keys
-// races each course to its goal within three minutes of race time.
+// select are driven like a player would, and the autopilot, holding arrow
+// keys along the route course.ini gives it, races each course to its goal
+// within three minutes of race time.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,12 +13,11 @@
 #include "app/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
-#include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/terrain.h"
 #include "screens/course_select.h"
 #include "screens/screens.h"
 #include "support/scripted_input.h"
+#include "tools/autopilot/autopilot.h"
 
 namespace fs = std::filesystem;
 
@@ -28,62 +27,11 @@ int messages;
 
 void CountBox(const char*) { messages++; }
 
-// Waypoints as map fractions (x from the picture's left, z from its top),
-// one route per shipped course in list order.
-const std::vector<std::vector<float>> kRoutes = {
-    {0.62f, 0.7f, 0.38f, 0.45f, 0.55f, 0.25f, 0.5f, 0.1f},
-    {0.5f, 0.1f},
-    {0.5f, 0.08f},
-    {0.5f, 0.08f},
-    {0.62f, 0.82f, 0.7f, 0.68f, 0.3f, 0.64f, 0.3f, 0.5f, 0.7f, 0.46f, 0.7f, 0.34f, 0.56f, 0.24f, 0.5f, 0.09f},
-    {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f},
-};
-
-// Holds the arrow keys whose tilt points closest to the wanted push. LEFT
-// gives +x, RIGHT -x, UP -z, DOWN +z; two keys give the diagonals.
-void HoldArrowsToward(float wantX, float wantZ)
-{
-    ReleaseScriptedKeys();
-    float len = std::hypot(wantX, wantZ);
-    if (len < 1.0f)
-        return;
-    const float angle = std::atan2(wantZ, wantX);
-    const int octant = int(std::lround(angle / (3.14159265f / 4))) & 7;   // 0 = +x
-    static const bool left[8] = {true, true, false, false, false, false, false, true};
-    static const bool right[8] = {false, false, false, true, true, true, false, false};
-    static const bool down[8] = {false, true, true, true, false, false, false, false};
-    static const bool up[8] = {false, false, false, false, false, true, true, true};
-    scriptedKeys[KEY_LEFT] = left[octant];
-    scriptedKeys[KEY_RIGHT] = right[octant];
-    scriptedKeys[KEY_DOWN] = down[octant];
-    scriptedKeys[KEY_UP] = up[octant];
-}
-
 void Frame()
 {
     scriptedClockMs += 16;
     SampleInput();
     RunFrame(scriptedClockMs);
-}
-
-// Steers toward the route's next waypoint at a modest speed.
-void Steer(const std::vector<float>& route, size_t* next)
-{
-    const CourseDef& c = courseList.courses[game.currentCourse];
-    const TerrainGrid& grid = CurrentTerrainGrid();
-    float w = grid.NX * c.GRID_SIZE, h = grid.NZ * c.GRID_SIZE;
-    float bx = ballMatrix.m[3][0], bz = ballMatrix.m[3][2];
-    float tx = w * (1 - route[*next]) - w / 2, tz = h * route[*next + 1] - h / 2;
-    if (std::hypot(tx - bx, tz - bz) < 10 && *next + 2 < route.size()) {
-        *next += 2;
-        tx = w * (1 - route[*next]) - w / 2;
-        tz = h * route[*next + 1] - h / 2;
-    }
-    Vec3 v = {};
-    GetBallVelocity(&v);
-    float dx = tx - bx, dz = tz - bz, d = std::max(std::hypot(dx, dz), 1e-3f);
-    float speed = std::min(22.0f, d);
-    HoldArrowsToward(dx / d * speed - v.x, dz / d * speed - v.z);
 }
 
 uint32_t RecordOnDisk(const fs::path& dir, int index)
@@ -172,20 +120,15 @@ void SelectCourse(int index)
     ASSERT_TRUE(WaitForState(STATE_INTRO, 200));
 }
 
-// Races from the intro to the goal menu; the Race frames, or -1 without a goal.
-int RaceToGoalMenu(const std::vector<float>& route)
+// Races from the intro to the goal menu with the autopilot steering by the
+// route course.ini gives; the Race frames, or -1 without a goal.
+int RaceToGoalMenu(const AutopilotRoute& route)
 {
     if (!WaitForState(STATE_RACE, 180 + 240 + 10))
         return -1;
-    size_t next = 0;
-    int raceFrames = 0;
-    while (game.state == STATE_RACE && raceFrames < 180 * 60) {
-        Steer(route, &next);
-        Frame();
-        raceFrames++;
-    }
-    ReleaseScriptedKeys();
-    if (game.state != STATE_GOAL || !WaitForState(STATE_GOAL_MENU, 200))
+    AutopilotInput input = {scriptedKeys, &scriptedClockMs};
+    int raceFrames = DriveRaceWithAutopilot(route, input);
+    if (raceFrames < 0 || !WaitForState(STATE_GOAL_MENU, 200))
         return -1;
     return raceFrames;
 }
@@ -213,12 +156,18 @@ TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
     ChooseOnTitle(0);
     ASSERT_TRUE(WaitForState(STATE_COURSE_SELECT, 60));
 
+    ASSERT_EQ(courseList.courseCount, 12);
+    std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
     const int last = courseList.courseCount - 1;
     for (int k = 0; k <= last; k++) {
+        EXPECT_FALSE(routes[k].points.empty()) << "course " << k << " gives the autopilot no route";
+        // The ball the route was made for (the options screen's choice,
+        // which a course load takes up).
+        game.settings.ballTypeSel = routes[k].ballType;
         SelectCourse(k);
         if (HasFatalFailure())
             break;
-        int frames = RaceToGoalMenu(kRoutes[k]);
+        int frames = RaceToGoalMenu(routes[k]);
         ASSERT_GT(frames, 0) << "course " << k << " was not finished";
         EXPECT_EQ(game.currentCourse, k);
         EXPECT_EQ(loop.raceTimeMs, uint32_t(frames) * 16u) << "course " << k;

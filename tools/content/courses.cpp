@@ -53,6 +53,8 @@ struct Course {
     float startX, startZ;
     float goal[4];           // x0, z0, x1, z1
     std::vector<Obstacle> obstacles;
+    std::vector<float> route;  // the autopilot's way to the goal, x, z pairs
+    int ballType;              // the ball type the autopilot races with
 };
 
 // ---------------------------------------------------------------- helpers
@@ -228,29 +230,135 @@ Zone FinalZone(float fx, float fz)
     return d < 0.045f ? RIM : SCREE;
 }
 
+
+// ---------------------------------------------------------------- course 6: rockfall slope
+
+float RockHeight(float fx, float fz)
+{
+    float climb = 22 * (1 - Smooth(0.12f, 0.92f, fz));             // the goal deck is the top
+    float valley = 2.5f * (1 - Smooth(0.04f, 0.3f, std::fabs(fx - 0.5f)));
+    return 6 + climb - valley + Rim(fx, fz, 0.07f, 12);
+}
+
+Zone RockZone(float fx, float fz)
+{
+    if (InRim(fx, fz, 0.07f)) return RIM;
+    if (fz < 0.13f) return STONE;
+    return std::fabs(fx - 0.5f) < 0.12f ? SCREE : GRASS;
+}
+
+// ---------------------------------------------------------------- course 7: hopping terraces
+
+float HopHeight(float fx, float fz)
+{
+    return 6 + 0.4f * std::sin(fx * 30) * std::sin(fz * 24) + Rim(fx, fz, 0.07f, 12);
+}
+
+Zone HopZone(float fx, float fz)
+{
+    if (InRim(fx, fz, 0.07f)) return RIM;
+    return std::fmod(fz * 10, 1.0f) < 0.5f ? GRASS : SAND;
+}
+
+// ---------------------------------------------------------------- course 8: long road
+
+const std::vector<float> kLongRoad = {0.5f, 0.95f, 0.2f, 0.86f, 0.18f, 0.62f, 0.8f, 0.56f,
+                                      0.82f, 0.32f, 0.3f, 0.26f, 0.5f, 0.07f};
+
+float LongHeight(float fx, float fz)
+{
+    float d = PathDistance(kLongRoad, fx, fz, 1.0f);
+    float banks = 6 * Smooth(0.045f, 0.075f, d);                  // hedges keep the ball on the road
+    return 6 + 4 * fz + banks + Rim(fx, fz, 0.03f, 12);
+}
+
+Zone LongZone(float fx, float fz)
+{
+    if (InRim(fx, fz, 0.03f)) return RIM;
+    float d = PathDistance(kLongRoad, fx, fz, 1.0f);
+    return d < 0.045f ? PATH : d < 0.06f ? SAND : GRASS;
+}
+
+// ---------------------------------------------------------------- course 9: narrow ledges
+
+const std::vector<float> kLedges = {0.5f, 0.92f, 0.25f, 0.75f, 0.7f, 0.55f, 0.3f, 0.35f, 0.5f, 0.12f};
+
+// Distance to the ledge, with a round landing at every bend.
+float LedgeDistance(float fx, float fz)
+{
+    float d = PathDistance(kLedges, fx, fz, 1.0f) - 0.03f;
+    for (size_t i = 0; i + 1 < kLedges.size(); i += 2)
+        d = std::min(d, std::hypot(fx - kLedges[i], fz - kLedges[i + 1]) - 0.06f);
+    return d;
+}
+
+float LedgeHeight(float fx, float fz)
+{
+    float floor = 4 * Smooth(0.0f, 0.2f, std::min({fx, 1 - fx, fz, 1 - fz}));
+    return std::max(floor, 30 - std::clamp(LedgeDistance(fx, fz) * 400, 0.0f, 30.0f));
+}
+
+Zone LedgeZone(float fx, float fz)
+{
+    float d = LedgeDistance(fx, fz);
+    return d < -0.004f ? STONE : d < 0.02f ? RIM : SCREE;
+}
+
+// ---------------------------------------------------------------- course 10: crowded bowl
+
+float CrowdHeight(float fx, float fz)
+{
+    float plateau = 30 + 10 * fz;
+    float r = std::hypot(fx - 0.5f, fz - 0.5f) / 0.38f;
+    return std::min(plateau, 3 + 36 * r * r) + Rim(fx, fz, 0.05f, 10);
+}
+
+Zone CrowdZone(float fx, float fz)
+{
+    if (InRim(fx, fz, 0.05f)) return RIM;
+    float r = std::hypot(fx - 0.5f, fz - 0.5f) / 0.38f;
+    if (3 + 36 * r * r > 30 + 10 * fz) return GRASS;
+    return r < 0.4f ? SAND : STONE;
+}
+
+// ---------------------------------------------------------------- course 11: toppling hall
+
+float HallHeight(float fx, float fz)
+{
+    float walls = 14 * Smooth(0.3f, 0.36f, std::fabs(fx - 0.5f));
+    return 4 + 6 * fz + walls + Rim(fx, fz, 0.05f, 6, true, false, true);
+}
+
+Zone HallZone(float fx, float fz)
+{
+    if (std::fabs(fx - 0.5f) > 0.31f || InRim(fx, fz, 0.05f)) return RIM;
+    bool joint = std::fmod(fz * 30, 1.0f) < 0.05f;
+    return joint ? SCREE : STONE;
+}
+
 std::vector<Course> Courses()
 {
     std::vector<Course> c;
     c.push_back({"map0", "はじめての道",
                  "まずはここから。ボードをかたむけて(またはカーソルキーで)ボールを転がし、"
                  "道にそって奥のゴールをめざそう。まわりは土手でかこまれているので、落ちる心配はない。",
-                 true, true, 96, 128, 3.0f, 2.5f, FirstHeight, FirstZone, 0.5f, 0.9f, {0.4f, 0.05f, 0.6f, 0.15f}, {}});
+                 true, true, 96, 128, 3.0f, 2.5f, FirstHeight, FirstZone, 0.5f, 0.9f, {0.4f, 0.05f, 0.6f, 0.15f}, {}, {0.62f, 0.7f, 0.38f, 0.45f, 0.55f, 0.25f, 0.5f, 0.1f}, 0});
     c.push_back({"map1", "さかみちの丘",
                  "のぼって、くだって、またのぼる。下り坂で勢いをつければ、次の上り坂も楽にこえられる。"
                  "谷底は左にかたむいているので注意。",
-                 false, true, 96, 128, 3.0f, 4.5f, SlopeHeight, SlopeZone, 0.5f, 0.9f, {0.35f, 0.06f, 0.65f, 0.16f}, {}});
+                 false, true, 96, 128, 3.0f, 4.5f, SlopeHeight, SlopeZone, 0.5f, 0.9f, {0.35f, 0.06f, 0.65f, 0.16f}, {}, {0.5f, 0.1f}, 0});
     c.push_back({"bridge", "ほそい橋",
                  "谷にかかる一本橋。橋から落ちたらコースアウトだ。まんなかの盛り上がった板はすべりやすい。"
                  "あわてず、まっすぐ進もう。",
-                 true, false, 10, 128, 3.3f, 3.5f, BridgeHeight, BridgeZone, 0.5f, 0.91f, {0.05f, 0.04f, 0.95f, 0.12f}, {}});
+                 true, false, 10, 128, 3.3f, 3.5f, BridgeHeight, BridgeZone, 0.5f, 0.91f, {0.05f, 0.04f, 0.95f, 0.12f}, {}, {0.5f, 0.08f}, 0});
     c.push_back({"bowl", "すりばちの谷",
                  "大きなすりばちを一気にかけおり、その勢いで向こう側へかけあがれ。"
                  "勢いが足りないと谷底へ逆もどり。ゴールは奥の台地の上。",
-                 false, false, 128, 128, 3.0f, 6.0f, BowlHeight, BowlZone, 0.5f, 0.93f, {0.4f, 0.05f, 0.6f, 0.12f}, {}});
+                 false, false, 128, 128, 3.0f, 6.0f, BowlHeight, BowlZone, 0.5f, 0.93f, {0.4f, 0.05f, 0.6f, 0.12f}, {}, {0.5f, 0.08f}, 0});
     Course garden{"garden", "しょうがいぶつの庭",
                   "石のかべ、木箱、大きな玉、柱がならぶ庭。木箱や玉はおして動かせるし、柱はぶつかると倒れる。"
                   "すきまをぬってゴールへ。",
-                  true, true, 112, 128, 3.0f, 2.5f, GardenHeight, GardenZone, 0.5f, 0.92f, {0.4f, 0.05f, 0.6f, 0.13f}, {}};
+                  true, true, 112, 128, 3.0f, 2.5f, GardenHeight, GardenZone, 0.5f, 0.92f, {0.4f, 0.05f, 0.6f, 0.13f}, {}, {0.62f, 0.82f, 0.7f, 0.68f, 0.3f, 0.64f, 0.3f, 0.5f, 0.7f, 0.46f, 0.7f, 0.34f, 0.56f, 0.24f, 0.5f, 0.09f}, 0};
     const Obstacle gardenObstacles[] = {
         {"BOX", {60, 5, 4}, 0.3f, 0.75f, 5, {0, 0, 0}, 0, 1},        // stone walls: a slalom
         {"BOX", {60, 5, 4}, 0.7f, 0.58f, 5, {0, 0, 0}, 0, 1},
@@ -271,7 +379,7 @@ std::vector<Course> Courses()
     Course final{"final", "さいごの試練",
                  "けわしい尾根をジグザグにわたる最終コース。道をはずれると谷へまっさかさま。"
                  "曲がり角の前でしっかり減速しよう。柱をよけて、尾根の先のゴールへ。",
-                 false, false, 128, 128, 3.0f, 5.0f, FinalHeight, FinalZone, 0.5f, 0.92f, {0.42f, 0.05f, 0.58f, 0.17f}, {}};
+                 false, false, 128, 128, 3.0f, 5.0f, FinalHeight, FinalZone, 0.5f, 0.92f, {0.42f, 0.05f, 0.58f, 0.17f}, {}, {0.24f, 0.76f, 0.74f, 0.56f, 0.28f, 0.36f, 0.5f, 0.11f}, 0};
     const Obstacle finalObstacles[] = {
         {"PILLAR", {2.5f, 6, 0}, 0.52f, 0.655f, 6, {90, 0, 0}, 0, 0},
         {"PILLAR", {2.5f, 6, 0}, 0.47f, 0.45f, 6, {90, 0, 0}, 0, 0},
@@ -279,6 +387,84 @@ std::vector<Course> Courses()
     };
     final.obstacles = std::vector<Obstacle>(std::begin(finalObstacles), std::end(finalObstacles));
     c.push_back(final);
+    // The harder six: weighted obstacles start to fall, roll or topple the
+    // moment the race begins (they rest in the air until then).
+    Course rock{"rockfall", "落石の坂道",
+                "長い上り坂の上から、大きな岩がつぎつぎと転がり落ちてくる。"
+                "谷の中央は岩の通り道。左右にかわしながら坂の上のゴールをめざせ。",
+                true, true, 96, 128, 3.0f, 5.0f, RockHeight, RockZone, 0.5f, 0.92f, {0.4f, 0.04f, 0.6f, 0.12f}, {},
+                {0.32f, 0.72f, 0.68f, 0.5f, 0.32f, 0.3f, 0.5f, 0.08f}, 0};
+    rock.obstacles = {
+        {"SPHERE", {5, 5, 5}, 0.5f, 0.3f, 8, {0, 0, 0}, 3.0f, 3},
+        {"SPHERE", {4, 4, 4}, 0.42f, 0.22f, 10, {0, 0, 0}, 2.0f, 3},
+        {"SPHERE", {4, 4, 4}, 0.58f, 0.4f, 6, {0, 0, 0}, 2.0f, 4},
+        {"SPHERE", {6, 6, 6}, 0.5f, 0.16f, 8, {0, 0, 0}, 4.0f, 3},
+        {"BOX", {3, 3, 3}, 0.45f, 0.52f, 12, {20, 30, 10}, 0.8f, 0},
+        {"BOX", {3, 3, 3}, 0.62f, 0.62f, 12, {0, 45, 30}, 0.8f, 2},
+    };
+    c.push_back(rock);
+    Course hop{"hop", "はずむ玉の段々",
+               "かるくてよくはずむ玉(二番目の玉)のためのコース。低いかべが道をふさいでいる。"
+               "Zキーで跳んでかべをこえよう。重い玉では手ごわいぞ。",
+               false, true, 96, 128, 3.0f, 3.0f, HopHeight, HopZone, 0.5f, 0.92f, {0.35f, 0.05f, 0.65f, 0.13f}, {},
+               {0.5f, 0.6f, 0.5f, 0.09f}, 1};
+    hop.obstacles = {
+        {"BOX", {150, 1.25f, 2}, 0.5f, 0.74f, 1.25f, {0, 0, 0}, 0, 1},
+        {"BOX", {150, 1.25f, 2}, 0.5f, 0.54f, 1.25f, {0, 0, 0}, 0, 1},
+        {"BOX", {150, 1.25f, 2}, 0.5f, 0.34f, 1.25f, {0, 0, 0}, 0, 1},
+        {"SPHERE", {3, 3, 3}, 0.3f, 0.64f, 6, {0, 0, 0}, 0.5f, 4},
+        {"SPHERE", {3, 3, 3}, 0.7f, 0.44f, 6, {0, 0, 0}, 0.5f, 4},
+    };
+    c.push_back(hop);
+    Course longRoad{"longroad", "はるかな道のり",
+                    "土手にかこまれた長い長い一本道。曲がり角はゆっくり、直線は思いきり。"
+                    "道に落ちてくる木箱や転がる玉にも気をつけよう。",
+                    true, false, 190, 190, 3.0f, 4.0f, LongHeight, LongZone, 0.5f, 0.95f, {0.42f, 0.03f, 0.58f, 0.1f}, {},
+                    {0.2f, 0.86f, 0.18f, 0.62f, 0.8f, 0.56f, 0.82f, 0.32f, 0.3f, 0.26f, 0.5f, 0.06f}, 0};
+    longRoad.obstacles = {
+        {"BOX", {3, 3, 3}, 0.19f, 0.74f, 14, {0, 30, 0}, 0.6f, 0},
+        {"BOX", {3, 3, 3}, 0.5f, 0.59f, 14, {15, 0, 20}, 0.6f, 2},
+        {"SPHERE", {4, 4, 4}, 0.81f, 0.44f, 8, {0, 0, 0}, 1.5f, 3},
+        {"PILLAR", {2, 8, 0}, 0.55f, 0.29f, 8, {85, 0, 0}, 1.0f, 0},
+    };
+    c.push_back(longRoad);
+    Course ledges{"ledges", "細い岩棚",
+                  "谷の上にのびる細い岩棚。足場はボール二つ分ほどしかない。"
+                  "曲がり角の広場で向きを変えよう。落ちたらもう上がれない。",
+                  false, false, 128, 128, 3.0f, 5.0f, LedgeHeight, LedgeZone, 0.5f, 0.92f, {0.44f, 0.07f, 0.56f, 0.16f}, {},
+                  {0.5f, 0.92f, 0.25f, 0.75f, 0.7f, 0.55f, 0.3f, 0.35f, 0.5f, 0.11f}, 0};
+    c.push_back(ledges);
+    Course crowd{"crowd", "障害物のすりばち",
+                 "すりばちの底には大きな玉がごろごろ、斜面には木箱がすべり落ちてくる。"
+                 "ぶつからないように谷底をかけぬけ、向こうの台地へ。",
+                 true, true, 128, 128, 3.0f, 6.0f, CrowdHeight, CrowdZone, 0.5f, 0.93f, {0.4f, 0.04f, 0.6f, 0.11f}, {},
+                 {0.5f, 0.07f}, 0};
+    crowd.obstacles = {
+        {"SPHERE", {5, 5, 5}, 0.4f, 0.5f, 6, {0, 0, 0}, 2.0f, 3},
+        {"SPHERE", {5, 5, 5}, 0.6f, 0.46f, 6, {0, 0, 0}, 2.0f, 4},
+        {"SPHERE", {3, 3, 3}, 0.52f, 0.58f, 4, {0, 0, 0}, 0.5f, 4},
+        {"BOX", {4, 4, 4}, 0.3f, 0.35f, 6, {0, 20, 0}, 1.0f, 0},
+        {"BOX", {4, 4, 4}, 0.7f, 0.65f, 6, {0, -20, 0}, 1.0f, 2},
+        {"PILLAR", {3, 8, 0}, 0.4f, 0.12f, 8, {90, 0, 0}, 0, 1},
+        {"PILLAR", {3, 8, 0}, 0.6f, 0.12f, 8, {90, 0, 0}, 0, 1},
+    };
+    c.push_back(crowd);
+    Course hall{"hall", "たおれる柱の回廊",
+                "かたむいた柱が立ちならぶ回廊。スタートと同時に柱がいっせいに倒れてくる。"
+                "倒れた柱をのりこえ、積まれた木箱をくずして進め。",
+                false, true, 80, 128, 3.0f, 4.0f, HallHeight, HallZone, 0.5f, 0.92f, {0.36f, 0.06f, 0.64f, 0.14f}, {},
+                {0.42f, 0.62f, 0.58f, 0.4f, 0.5f, 0.1f}, 0};
+    hall.obstacles = {
+        {"PILLAR", {2, 12, 0}, 0.3f, 0.7f, 12, {80, 0, 0}, 1.0f, 0},
+        {"PILLAR", {2, 12, 0}, 0.7f, 0.66f, 12, {80, 0, 0}, 1.0f, 2},
+        {"PILLAR", {2, 12, 0}, 0.5f, 0.5f, 12, {100, 0, 0}, 1.0f, 0},
+        {"PILLAR", {2, 12, 0}, 0.32f, 0.32f, 12, {80, 20, 0}, 1.0f, 2},
+        {"PILLAR", {2, 12, 0}, 0.68f, 0.3f, 12, {80, -20, 0}, 1.0f, 0},
+        {"BOX", {3, 3, 3}, 0.5f, 0.22f, 3, {0, 0, 0}, 0.4f, 0},
+        {"BOX", {3, 3, 3}, 0.5f, 0.22f, 9.2f, {0, 15, 0}, 0.4f, 2},
+        {"BOX", {3, 3, 3}, 0.58f, 0.2f, 3, {0, 0, 0}, 0.4f, 0},
+    };
+    c.push_back(hall);
     return c;
 }
 
@@ -352,7 +538,10 @@ Color Overlay(const Course& c, Color base, float fx, float fz)
 
 Image FieldTexture(const Course& c)
 {
-    int tw = std::min(512, c.w * 4), th = std::min(512, c.h * 4);
+    // Power-of-two sides: older cards draw others slowly or not at all.
+    int tw = 1, th = 1;
+    while (tw < std::min(512, c.w * 4)) tw *= 2;
+    while (th < std::min(512, c.h * 4)) th *= 2;
     Image img = MakeImage(tw, th);
     float cellX = WorldW(c) / tw, cellZ = WorldH(c) / th;
     const int nx = c.w + 1, nz = c.h + 1;
@@ -436,6 +625,14 @@ std::string CourseSection(int index, const Course& c)
     snprintf(line, sizeof line, "START:[%.4f,%.4f,%.4f] GOAL:[%.3f][%.3f][%.3f][%.3f]\r\n", c.startX, startY,
              c.startZ, c.goal[0], c.goal[1], c.goal[2], c.goal[3]);
     s += line;
+    if (!c.route.empty()) {
+        s += "# AUTOPILOT: BALL:[" + std::to_string(c.ballType) + "] ROUTE:";
+        for (size_t k = 0; k + 1 < c.route.size(); k += 2) {
+            snprintf(line, sizeof line, "[%g,%g]", c.route[k], c.route[k + 1]);
+            s += line;
+        }
+        s += "\r\n";
+    }
     for (const Obstacle& o : c.obstacles) {
         float y = (c.height(o.fx, o.fz) + o.lift) / c.mapHeight;
         snprintf(line, sizeof line, "OBJECT:[%s][%g,%g,%g][%.4f,%.4f,%.4f][%g,%g,%g][%g][%d]\r\n", o.shape, o.size[0],

@@ -1,0 +1,55 @@
+# Runs kestrune-check on copies of the shipped folder with broken setting
+# files dropped in, and compares its exit code and report with what each
+# folder must give. Called by ctest with CHECKER, GAME, CASES and WORK set.
+
+function(expect_report folder play code)
+  execute_process(COMMAND ${CHECKER} ${WORK}/${folder} ${play}
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  message("${out}")
+  if(NOT rc EQUAL ${code})
+    message(FATAL_ERROR "${folder}: exit code ${rc}, expected ${code}")
+  endif()
+  foreach(line IN LISTS ARGN)
+    string(FIND "${out}" "${line}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${folder}: the report lacks \"${line}\"")
+    endif()
+  endforeach()
+endfunction()
+
+function(make_case folder)
+  file(REMOVE_RECURSE ${WORK}/${folder})
+  file(COPY ${GAME}/ DESTINATION ${WORK}/${folder} PATTERN "*.sav" EXCLUDE)
+  file(COPY ${CASES}/${folder}/ DESTINATION ${WORK}/${folder})
+endfunction()
+
+make_case(broken)
+string(REPEAT "description " 700 long)
+file(WRITE ${WORK}/broken/field/big.txt "${long}")
+expect_report(broken "" 2
+  "sprite.ini:1: warning: 19 sheets loaded"
+  "sprite.ini:3: error: テクスチャファイルの読み込みに失敗しました。 ファイル名：'image\\nothere.png' ("
+  "sprite.ini:14: warning: sheet 11 has 2 cells, but the screens draw cell 3"
+  "sprite.ini:22: warning: this empty line ends the file"
+  "def.ini:3: error: Xファイルの読み込みに失敗しました ("
+  "def.ini:4: warning: ball type 1 is drawn with sphere material 1, but the mesh has 1"
+  "def.ini:4: warning: ball type 2 is drawn with sphere material 2, but the mesh has 1"
+  "course.ini:1: warning: course 1: no FIELD_NUM:[1] section"
+  "course.ini:4: warning: course 0: the description is 8400 bytes"
+  "course.ini:4: warning: course 0: the field texture is 500 x 48"
+  "course.ini:6: warning: course 0: GOAL is empty or inverted"
+  "course.ini:6: warning: course 0: START lies inside the obstacle of line 8"
+  "course.ini:7: error: error in 7line. 指定された形状が不明です。 ("
+  "course.ini:9: warning: course 0: material 9 is beyond the 1 materials"
+  "course.ini:12: error: course 2: the height map 'field\\nothere.bmp' cannot be opened"
+  "course.ini:13: warning: course 2: GOAL edges must lie between 0 and 1"
+  "course.ini:14: error: error in 14line. 指定されたフィールド番号が大きすぎます。 ("
+  "course.ini:18: warning: course 3: START x and z must lie between 0 and 1"
+  "course.ini:18: warning: course 3: START lies above no terrain"
+  "5 errors, 14 warnings")
+
+# A course whose goal no ball can reach is reported by --play, and only that.
+make_case(unreachable)
+expect_report(unreachable --play 1
+  "course.ini:3: warning: course 0: not finished within 3:00.000 (autopilot, ball type 0, straight for the goal)"
+  "0 errors, 1 warning")

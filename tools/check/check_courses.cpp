@@ -1,0 +1,302 @@
+// course.ini: the list is read and every course loaded with the game's own
+// code; each message goes to the line of the key that caused it, and what
+// the game accepts but plays badly is warned about.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "tools/check/check.h"
+#include "app/game.h"
+#include "data/course_list.h"
+#include "data/settings.h"
+#include "data/text_reader.h"
+#include "physics/physics.h"
+#include "platform/files.h"
+#include "platform/image.h"
+#include "render/course.h"
+#include "render/terrain.h"
+
+namespace {
+
+const char* const kFile = "course.ini";
+const char* const kShapeNames[3] = {"BOX", "SPHERE", "PILLAR"};
+
+// The lines of course.ini that fill each course, found as the loader does.
+struct Sections {
+    int totalLine;                       // the FIELD_TOTAL line, 0 = none
+    std::vector<int> numLine;            // FIELD_NUM line per course, 0 = none
+    std::vector<std::vector<int>> lines; // lines that fill each course
+};
+
+int FieldNumber(const std::u16string& text)
+{
+    const char16_t* at = FindText(text.c_str(), u"FIELD_NUM:");
+    if (!at) return -1;
+    char16_t value[VALUE_CHARS];
+    GetBracketValue(value, at);
+    int n = ParseInt(value);
+    return n < 0 || n >= courseList.courseCount ? courseList.courseCount - 1 : n;
+}
+
+Sections FindSections(const TextLines& text)
+{
+    Sections s = {0, std::vector<int>(courseList.courseCount), std::vector<std::vector<int>>(courseList.courseCount)};
+    int current = 0;
+    for (size_t n = 0; n < text.lines.size(); n++) {
+        std::u16string line = Uncommented(text.lines[n]);
+        if (!s.totalLine) {
+            if (FindText(line.c_str(), u"FIELD_TOTAL:")) s.totalLine = int(n) + 1;
+            continue;
+        }
+        if (current >= courseList.courseCount) break;
+        int field = FieldNumber(line);
+        if (field >= 0) {
+            current = field;
+            s.numLine[current] = int(n) + 1;
+        }
+        s.lines[current].push_back(int(n) + 1);
+    }
+    return s;
+}
+
+// The last line of a course holding the key (later lines win), else its
+// FIELD_NUM line.
+int KeyLine(const TextLines& text, const Sections& s, int course, const char16_t* key)
+{
+    int found = s.numLine[course];
+    for (int n : s.lines[course])
+        if (FindText(Uncommented(text.lines[n - 1]).c_str(), key)) found = n;
+    return found;
+}
+
+std::vector<int> ObjectLines(const TextLines& text, const Sections& s, int course)
+{
+    std::vector<int> out;
+    for (int n : s.lines[course])
+        if (FindText(Uncommented(text.lines[n - 1]).c_str(), u"OBJECT:")) out.push_back(n);
+    return out;
+}
+
+std::string Path(const char16_t* name)
+{
+    return Utf8(name);
+}
+
+std::string CourseName(int i)
+{
+    return "course " + std::to_string(i);
+}
+
+void Warn(int line, int course, const std::string& text)
+{
+    Report(kFile, line, SEVERITY_WARNING, CourseName(course) + ": " + text);
+}
+
+// --- the list's own lines ---------------------------------------------------------
+
+void ReportListMessages(const std::vector<std::string>& messages)
+{
+    for (const std::string& m : messages) {
+        int line = 0;
+        if (sscanf(m.c_str(), "error in %dline.", &line) == 1) Report(kFile, line, SEVERITY_ERROR, GameMessage(m));
+        else if (m.find("course.ini") != std::string::npos) Report(kFile, 0, SEVERITY_ERROR, GameMessage(m));
+        // def.ini's messages are reported by its own check.
+    }
+}
+
+bool Outside01(float v) { return !(v >= 0 && v <= 1); }
+
+void CheckPoints(const TextLines& text, const Sections& s, int i)
+{
+    const CourseDef& c = courseList.courses[i];
+    int startLine = KeyLine(text, s, i, u"START:"), goalLine = KeyLine(text, s, i, u"GOAL:");
+    if (Outside01(c.START[0]) || Outside01(c.START[2]))
+        Warn(startLine, i, "START x and z must lie between 0 and 1 (map fractions)");
+    bool goalOutside = false;
+    for (float g : c.GOAL) goalOutside = goalOutside || Outside01(g);
+    if (goalOutside) Warn(goalLine, i, "GOAL edges must lie between 0 and 1 (map fractions)");
+    if (!(c.GOAL[0] < c.GOAL[2]) || !(c.GOAL[1] < c.GOAL[3]))
+        Warn(goalLine, i, "GOAL is empty or inverted: it is [x from][z from][x to][z to] with from below to, so no ball can reach it");
+}
+
+bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+void CheckFiles(const TextLines& text, const Sections& s, int i)
+{
+    const CourseDef& c = courseList.courses[i];
+    char path[2048];
+    int docLine = KeyLine(text, s, i, u"DOCUMENT:");
+    if (!SysResolvePath(Path(c.DOCUMENT).c_str(), path, sizeof path)) {
+        Warn(docLine, i, "the description '" + Path(c.DOCUMENT) + "' cannot be found; course select shows none");
+    } else if (FILE* f = fopen(path, "rb")) {
+        fseek(f, 0, SEEK_END);
+        long bytes = ftell(f);
+        fclose(f);
+        if (bytes > 8192)
+            Warn(docLine, i, "the description is " + std::to_string(bytes) + " bytes; over 8192 the game shows none");
+    }
+    Image image = {};
+    if (SysLoadImage(Path(c.FIELD_TEXTURE).c_str(), &image)) {
+        if (!PowerOfTwo(image.width) || !PowerOfTwo(image.height))
+            Warn(KeyLine(text, s, i, u"FIELD_TEXTURE:"), i,
+                 "the field texture is " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                     "; sides that are not powers of two are slow or blurred on older cards");
+        SysFreeImage(&image);
+    }
+    HeightMap map = {};
+    if (ReadHeightMap(Path(c.HEIGHT_MAP).c_str(), &map) == HEIGHTMAP_OK) {
+        if (map.width > 255 || map.height > 255)
+            Warn(KeyLine(text, s, i, u"HEIGHT_MAP:"), i,
+                 "the height map is " + std::to_string(map.width) + " x " + std::to_string(map.height) +
+                     "; above 255 x 255 the terrain is slow to draw");
+        FreeHeightMap(&map);
+    }
+    TakeMessages();   // the course load has reported these already
+}
+
+void CheckMaterials(const TextLines& text, const Sections& s, int i)
+{
+    std::vector<int> lines = ObjectLines(text, s, i);
+    size_t k = 0;
+    for (const ObstacleDef* o = courseList.courses[i].firstObstacle; o; o = o->next, k++) {
+        const ShapeMesh& mesh = shapeMeshes[o->shape];
+        if (!mesh.mesh || (o->material >= 0 && uint32_t(o->material) < mesh.materialCount)) continue;
+        Warn(k < lines.size() ? lines[k] : s.numLine[i], i,
+             "material " + std::to_string(o->material) + " is beyond the " + std::to_string(mesh.materialCount) +
+                 " materials of the " + kShapeNames[o->shape] + " mesh def.ini names");
+    }
+}
+
+// --- the loaded course --------------------------------------------------------------
+
+float LargestBall()
+{
+    float r = 0;
+    for (const BallType& b : game.settings.ballTypes) r = std::max(r, b.size);
+    return r;
+}
+
+// Distance from a world point to obstacle body `index`, in its own frame.
+float DistanceToBody(const ObstacleDef& o, int index, const Vec3& p)
+{
+    Matrix m;
+    GetBodyMatrix(&m, index);
+    float d[3] = {p.x - m.m[3][0], p.y - m.m[3][1], p.z - m.m[3][2]};
+    float local[3];
+    for (int r = 0; r < 3; r++) {
+        float len = std::sqrt(m.m[r][0] * m.m[r][0] + m.m[r][1] * m.m[r][1] + m.m[r][2] * m.m[r][2]);
+        local[r] = (d[0] * m.m[r][0] + d[1] * m.m[r][1] + d[2] * m.m[r][2]) / std::max(len, 1e-6f);
+    }
+    if (o.shape == SHAPE_SPHERE) return std::hypot(local[0], local[1], local[2]) - o.size[0];
+    if (o.shape == SHAPE_PILLAR) {
+        float radial = std::max(std::hypot(local[0], local[1]) - o.size[0], 0.0f);
+        return std::hypot(radial, std::max(std::fabs(local[2]) - o.size[1], 0.0f));
+    }
+    float out[3];
+    for (int a = 0; a < 3; a++) out[a] = std::max(std::fabs(local[a]) - o.size[a], 0.0f);
+    return std::hypot(out[0], out[1], out[2]);
+}
+
+// Terrain height under world x, z; false where no terrain lies below.
+bool GroundHeight(const TerrainGrid& g, float x, float z, float* y)
+{
+    if (!g.positions || g.NX < 2 || g.NZ < 2) return false;
+    const GridPoint* p = g.positions;
+    float fi = (x - p[0].x) / (p[1].x - p[0].x), fj = (z - p[0].z) / (p[g.NX].z - p[0].z);
+    if (!(fi >= 0 && fj >= 0 && fi <= g.NX - 1 && fj <= g.NZ - 1)) return false;
+    int i = std::min(int(fi), g.NX - 2), j = std::min(int(fj), g.NZ - 2);
+    float u = fi - i, v = fj - j;
+    auto h = [&](int a, int b) { return p[(j + b) * g.NX + i + a].y; };
+    *y = (h(0, 0) * (1 - u) + h(1, 0) * u) * (1 - v) + (h(0, 1) * (1 - u) + h(1, 1) * u) * v;
+    return true;
+}
+
+void CheckStart(const TextLines& text, const Sections& s, int i)
+{
+    int line = KeyLine(text, s, i, u"START:");
+    Matrix ball;
+    GetBodyMatrix(&ball, 1);
+    Vec3 p = {ball.m[3][0], ball.m[3][1], ball.m[3][2]};
+    float ground = 0, r = LargestBall();
+    if (!GroundHeight(CurrentTerrainGrid(), p.x, p.z, &ground))
+        Warn(line, i, "START lies above no terrain: the ball falls off at once");
+    else if (p.y - r < ground - 0.5f)
+        Warn(line, i, "START is below the ground there: the ball starts inside the terrain");
+    int k = 0;
+    std::vector<int> objects = ObjectLines(text, s, i);
+    for (const ObstacleDef* o = courseList.courses[i].firstObstacle; o; o = o->next, k++)
+        if (DistanceToBody(*o, 2 + k, p) < r)
+            Warn(line, i, "START lies inside the obstacle of line " +
+                              std::to_string(size_t(k) < objects.size() ? objects[k] : 0));
+}
+
+bool Empty(const Sections& s, int i)
+{
+    return !s.numLine[i] && !courseList.courses[i].HEIGHT_MAP[0];
+}
+
+// One line for a run of empty courses, however long (FIELD_TOTAL may be huge).
+void ReportEmptyRun(const Sections& s, int* i)
+{
+    int first = *i;
+    while (*i + 1 < courseList.courseCount && Empty(s, *i + 1)) ++*i;
+    if (first == *i)
+        Warn(s.totalLine, first, "no FIELD_NUM:[" + std::to_string(first) + "] section fills it: it is an empty course");
+    else
+        Report(kFile, s.totalLine, SEVERITY_WARNING,
+               "courses " + std::to_string(first) + " to " + std::to_string(*i) +
+                   ": no FIELD_NUM section fills them: they are empty courses");
+}
+
+// Loads the course as the game does and puts each message on the key line
+// whose file it names.
+void LoadAndCheck(const TextLines& text, const Sections& s, int i)
+{
+    const CourseDef& c = courseList.courses[i];
+    char path[2048];
+    bool loaded = LoadCourse(i);
+    for (const std::string& m : TakeMessages()) {
+        int line = s.numLine[i];
+        if (m.find("'" + Path(c.FIELD_TEXTURE) + "'") != std::string::npos) line = KeyLine(text, s, i, u"FIELD_TEXTURE:");
+        else if (m.find("'" + Path(c.HEIGHT_MAP) + "'") != std::string::npos) line = KeyLine(text, s, i, u"HEIGHT_MAP:");
+        Report(kFile, line, SEVERITY_ERROR, CourseName(i) + ": " + GameMessage(m));
+    }
+    // A height map that cannot be opened fails the load without a word.
+    if (!loaded && !SysResolvePath(Path(c.HEIGHT_MAP).c_str(), path, sizeof path))
+        Report(kFile, KeyLine(text, s, i, u"HEIGHT_MAP:"), SEVERITY_ERROR,
+               CourseName(i) + ": the height map '" + Path(c.HEIGHT_MAP) + "' cannot be opened; the course cannot be raced");
+    if (!loaded) return;
+    CheckStart(text, s, i);
+}
+
+}  // namespace
+
+void CheckCourses()
+{
+    TextLines text = ReadLines(kFile);
+    LoadCourseList();
+    std::vector<std::string> messages = TakeMessages();
+    ReportListMessages(messages);
+    if (!text.opened) return;
+    Sections s = FindSections(text);
+    if (!s.totalLine) Report(kFile, 0, SEVERITY_WARNING, "no FIELD_TOTAL:[n] line: the game has no courses");
+    if (text.endedAt)
+        Report(kFile, text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
+    CreatePhysicsWorld();
+    for (int i = 0; i < courseList.courseCount; i++) {
+        if (Empty(s, i)) {
+            ReportEmptyRun(s, &i);
+            continue;
+        }
+        LoadAndCheck(text, s, i);
+        CheckPoints(text, s, i);
+        CheckMaterials(text, s, i);
+        CheckFiles(text, s, i);
+    }
+    ClearCourseBodies();
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& mesh : shapeMeshes) ReleaseShapeMesh(&mesh);
+    FreeCourseList();
+}

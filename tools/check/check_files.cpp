@@ -1,0 +1,144 @@
+// sprite.ini and def.ini: the game's loaders run, and each message they show
+// is put on the line that caused it.
+#include <cstdio>
+#include <string>
+
+#include "tools/check/check.h"
+#include "app/game.h"
+#include "data/settings.h"
+#include "data/sprite_sheets.h"
+#include "data/text_reader.h"
+
+namespace {
+
+// The last cell each sheet's screens draw (running cell numbers included),
+// by sheet number; -1 where no screen draws the sheet.
+const int kLastCell[] = {1, 1, 4, 6, 2, 2, 1, 1, 0, 1, -1, 3, 3, 12, 1, 0, 4, 11, 5, 5};
+const int kSheetsDrawn = sizeof kLastCell / sizeof kLastCell[0];
+
+std::u16string SheetName(const std::u16string& line)
+{
+    std::u16string text = Uncommented(line);
+    const char16_t* at = FindText(text.c_str(), u"TEXTURE:");
+    if (!at) return u"";
+    char16_t name[VALUE_CHARS];
+    GetNameValue(name, at);
+    return name;
+}
+
+// Line of each TEXTURE entry the loader reads, in file order.
+std::vector<int> TextureLines(const TextLines& text)
+{
+    std::vector<int> lines;
+    for (size_t n = 1; n < text.lines.size(); n++)
+        if (FindText(Uncommented(text.lines[n]).c_str(), u"TEXTURE:")) lines.push_back(int(n) + 1);
+    return lines;
+}
+
+// The sheet picture a message names ("ファイル名：'name'").
+std::string NamedFile(const std::string& message)
+{
+    size_t open = message.find('\'');
+    size_t close = message.rfind('\'');
+    return open != std::string::npos && close > open ? message.substr(open + 1, close - open - 1) : "";
+}
+
+void CheckSheetCells(const std::vector<int>& sheetLines)
+{
+    for (int k = 0; k < sheetCount && k < kSheetsDrawn && k < int(sheetLines.size()); k++) {
+        int cells = sheets[k].columns * sheets[k].rows;
+        if (kLastCell[k] >= cells)
+            Report("sprite.ini", sheetLines[k], SEVERITY_WARNING,
+                   "sheet " + std::to_string(k) + " has " + std::to_string(cells) + " cells, but the screens draw cell " +
+                       std::to_string(kLastCell[k]));
+    }
+}
+
+}  // namespace
+
+void CheckSprites()
+{
+    TextLines text = ReadLines("sprite.ini");
+    LoadSpriteSheets();
+    std::vector<std::string> messages = TakeMessages();
+    if (!text.opened) {
+        for (const std::string& m : messages) Report("sprite.ini", 0, SEVERITY_ERROR, GameMessage(m));
+        return;
+    }
+    std::vector<int> lines = TextureLines(text);
+    // A failed picture takes no sheet number: drop its line from the list.
+    for (const std::string& m : messages) {
+        std::string name = NamedFile(m);
+        int line = 0;
+        for (size_t k = 0; k < lines.size() && !line; k++)
+            if (Utf8(SheetName(text.lines[lines[k] - 1])) == name) {
+                line = lines[k];
+                lines.erase(lines.begin() + long(k));
+            }
+        Report("sprite.ini", line, SEVERITY_ERROR, GameMessage(m));
+    }
+    if (text.lines.empty() || !FindText(Uncommented(text.lines[0]).c_str(), u"PLANE_NUM:"))
+        Report("sprite.ini", 1, SEVERITY_WARNING, "the first line holds no PLANE_NUM:[n], so no sheet is read");
+    else if (sheetCount < kSheetsDrawn)
+        Report("sprite.ini", 1, SEVERITY_WARNING,
+               std::to_string(sheetCount) + " sheets loaded; the screens draw sheets 0 to " +
+                   std::to_string(kSheetsDrawn - 1));
+    if (text.endedAt)
+        Report("sprite.ini", text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
+    CheckSheetCells(lines);
+    ReleaseSpriteSheets();
+}
+
+namespace {
+
+const char16_t* const kMeshKeys[3] = {u"BOX_MESH:", u"SPHERE_MESH:", u"PILLAR_MESH:"};
+const char* const kMeshKeyNames[3] = {"BOX_MESH", "SPHERE_MESH", "PILLAR_MESH"};
+
+// Loads a line's mesh again on its own, so its messages belong to the line.
+void CheckMeshLine(const std::u16string& line, int lineNumber, int shape, uint32_t* materials)
+{
+    const char16_t* at = FindText(line.c_str(), kMeshKeys[shape]);
+    if (!at) return;
+    char16_t name[VALUE_CHARS];
+    GetNameValue(name, at);
+    ShapeMesh mesh = {};
+    LoadShapeMesh(name, &mesh);
+    for (const std::string& m : TakeMessages()) Report("def.ini", lineNumber, SEVERITY_ERROR, GameMessage(m));
+    *materials = mesh.mesh ? mesh.materialCount : 0;
+    ReleaseShapeMesh(&mesh);
+}
+
+// Ball type i is drawn with the sphere mesh's material i.
+void CheckBallMaterials(int sphereLine, uint32_t sphereMaterials)
+{
+    if (!sphereLine || !sphereMaterials) return;
+    for (uint32_t type = sphereMaterials; type < 3; type++)
+        Report("def.ini", sphereLine, SEVERITY_WARNING,
+               "ball type " + std::to_string(type) + " is drawn with sphere material " + std::to_string(type) +
+                   ", but the mesh has " + std::to_string(sphereMaterials));
+}
+
+}  // namespace
+
+void CheckSettings()
+{
+    TextLines text = ReadLines("def.ini");
+    if (!text.opened) {
+        Report("def.ini", 0, SEVERITY_ERROR, GameMessage("初期設定ファイル'def.ini'が読み込めませんでした。"));
+        return;
+    }
+    int keyLine[3] = {};
+    uint32_t materials[3] = {};
+    for (size_t n = 0; n < text.lines.size(); n++)
+        for (int shape = 0; shape < 3; shape++)
+            if (FindText(text.lines[n].c_str(), kMeshKeys[shape])) {
+                keyLine[shape] = int(n) + 1;
+                CheckMeshLine(text.lines[n], int(n) + 1, shape, &materials[shape]);
+            }
+    for (int shape = 0; shape < 3; shape++)
+        if (!keyLine[shape])
+            Report("def.ini", 0, SEVERITY_WARNING, std::string("no ") + kMeshKeyNames[shape] + " line: that shape is not drawn");
+    CheckBallMaterials(keyLine[SHAPE_SPHERE], materials[SHAPE_SPHERE]);
+    if (text.endedAt)
+        Report("def.ini", text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
+}
