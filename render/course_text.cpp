@@ -1,6 +1,8 @@
-// Text to texture: every character becomes its own small white texture whose
+// Text to texture: every character becomes a small white picture whose
 // alpha is the glyph's coverage, with the metrics the course-select layout
-// places it by. Made once per course shown, never per frame.
+// places it by. The pictures of one string are packed into one texture, so a
+// description of hundreds of characters is drawn in one go. Made once per
+// course shown, never per frame.
 #include "render/course_text.h"
 
 #include "data/course_list.h"
@@ -10,6 +12,7 @@
 #include "render/device.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -40,30 +43,49 @@ bool IsBlankUnit(char16_t unit)
     return unit < 0x20 || unit == 0x7F || (unit >= 0xD800 && unit <= 0xDFFF);
 }
 
-// White texture, alpha from coverage, outer ring clear, rows padded to w.
-Texture* MakeGlyphTexture(const GlyphImage& image, uint32_t w, uint32_t h)
+const uint32_t kAtlasWidth = 512;
+const uint32_t kCellGap = 2;   // keeps neighbours apart in the smaller mip levels
+
+// A glyph's picture before packing: its coverage and where its cell goes.
+struct GlyphCell {
+    GlyphImage image;
+    uint32_t w, h;       // cell size
+    uint32_t x, y;       // cell position in the atlas
+};
+
+// The rasteriser's box is tight around the ink; one clear pixel on each side
+// lets the cell's clear outer ring fall on no stroke (a long vowel mark is a
+// single row of ink).
+void PadImage(GlyphImage* image)
 {
-    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 0xFF);
-    for (uint32_t r = 0; r < h; ++r)
-        for (uint32_t k = 0; k < w; ++k) {
-            const bool ring = r == 0 || k == 0 || r == h - 1 || k == w - 1;
-            const bool ink = image.coverage && k < image.blackBoxX && r < image.blackBoxY;
-            const uint8_t source = ink ? image.coverage[r * image.blackBoxX + k] : 0;
-            rgba[(static_cast<size_t>(r) * w + k) * 4 + 3] = ring ? 0 : CoverageAlpha(source);
-        }
-    return CreateTextureFromPixels(rgba.data(), static_cast<int>(w), static_cast<int>(h));
+    const uint32_t w = image->blackBoxX + 2, h = image->blackBoxY + 2;
+    uint8_t* padded = static_cast<uint8_t*>(calloc(size_t(w) * h, 1));
+    if (!padded)
+        return;
+    for (uint32_t r = 0; r < image->blackBoxY; ++r)
+        memcpy(padded + (r + 1) * w + 1, image->coverage + size_t(r) * image->blackBoxX, image->blackBoxX);
+    GlyphFreeImage(image);
+    image->coverage = padded;
+    image->blackBoxX = w;
+    image->blackBoxY = h;
+    image->originX -= 1;
+    image->originY += 1;
 }
 
-void MakeGlyph(GlyphFace* face, char16_t unit, Glyph* glyph)
+void MakeGlyph(GlyphFace* face, char16_t unit, Glyph* glyph, GlyphCell* cell)
 {
-    GlyphImage image = {};
+    GlyphImage& image = cell->image;
+    image = {};
     glyph->character = unit;
     const bool rendered = face && !IsBlankUnit(unit) && GlyphRender(face, unit, &image);
     // No ink (a space) still has a 1 x 1 ink box and its advance, so the
     // layout advances over it rather than skipping it.
-    if (image.blackBoxX == 0 || image.blackBoxY == 0) {
+    if (image.blackBoxX == 0 || image.blackBoxY == 0 || !image.coverage) {
+        GlyphFreeImage(&image);
         image.blackBoxX = 1;
         image.blackBoxY = 1;
+    } else {
+        PadImage(&image);
     }
     glyph->blackBoxX = image.blackBoxX;
     glyph->blackBoxY = image.blackBoxY;
@@ -71,12 +93,61 @@ void MakeGlyph(GlyphFace* face, char16_t unit, Glyph* glyph)
     glyph->originY = image.originY;
     glyph->advanceX = rendered ? image.advanceX : 0;
     glyph->advanceY = rendered ? image.advanceY : 0;
-    const uint32_t w = (image.blackBoxX + 3) & ~3u, h = image.blackBoxY;
-    glyph->texture = MakeGlyphTexture(image, w, h);
-    // A picture that cannot be made leaves an empty glyph the layout skips.
-    glyph->width = glyph->texture ? static_cast<float>(w) : 0.0f;
-    glyph->height = glyph->texture ? static_cast<float>(h) : 0.0f;
-    GlyphFreeImage(&image);
+    cell->w = (image.blackBoxX + 3) & ~3u;
+    cell->h = image.blackBoxY;
+}
+
+// Shelves left to right, top to bottom; the atlas height that results.
+uint32_t PackCells(std::vector<GlyphCell>& cells)
+{
+    uint32_t x = 0, y = 0, shelf = 0;
+    for (GlyphCell& c : cells) {
+        if (x + c.w > kAtlasWidth) {
+            x = 0;
+            y += shelf + kCellGap;
+            shelf = 0;
+        }
+        c.x = x;
+        c.y = y;
+        x += c.w + kCellGap;
+        shelf = c.h > shelf ? c.h : shelf;
+    }
+    return y + shelf;
+}
+
+// White, alpha from coverage, each cell's outer ring clear.
+void PaintCell(const GlyphCell& c, uint8_t* rgba)
+{
+    for (uint32_t r = 0; r < c.h; ++r)
+        for (uint32_t k = 0; k < c.w; ++k) {
+            const bool ring = r == 0 || k == 0 || r == c.h - 1 || k == c.w - 1;
+            const bool ink = c.image.coverage && k < c.image.blackBoxX && r < c.image.blackBoxY;
+            const uint8_t source = ink ? c.image.coverage[r * c.image.blackBoxX + k] : 0;
+            rgba[((size_t(c.y) + r) * kAtlasWidth + c.x + k) * 4 + 3] = ring ? 0 : CoverageAlpha(source);
+        }
+}
+
+// One texture for the whole string; a string whose texture cannot be made
+// leaves empty glyphs the layout skips.
+void MakeAtlas(Glyph* glyphs, std::vector<GlyphCell>& cells)
+{
+    const uint32_t height = PackCells(cells);
+    std::vector<uint8_t> rgba;
+    rgba.assign(size_t(kAtlasWidth) * height * 4, 0xFF);
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0;
+    for (const GlyphCell& c : cells) PaintCell(c, rgba.data());
+    Texture* atlas = height ? CreateTextureFromPixels(rgba.data(), int(kAtlasWidth), int(height)) : nullptr;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const GlyphCell& c = cells[i];
+        Glyph& g = glyphs[i];
+        g.texture = atlas;
+        g.width = atlas ? float(c.w) : 0.0f;
+        g.height = atlas ? float(c.h) : 0.0f;
+        g.u0 = float(c.x) / float(kAtlasWidth);
+        g.u1 = float(c.x + c.w) / float(kAtlasWidth);
+        g.v0 = float(c.y) / float(height);
+        g.v1 = float(c.y + c.h) / float(height);
+    }
 }
 
 size_t UnitCount(const char16_t* text)
@@ -163,8 +234,12 @@ Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics*
     *count = 0;
     Glyph* glyphs = n ? new (std::nothrow) Glyph[n]() : nullptr;
     if (glyphs) {
+        std::vector<GlyphCell> cells(n);
         for (size_t i = 0; i < n; ++i)
-            MakeGlyph(face, text[i], &glyphs[i]);
+            MakeGlyph(face, text[i], &glyphs[i], &cells[i]);
+        MakeAtlas(glyphs, cells);
+        for (GlyphCell& c : cells)
+            GlyphFreeImage(&c.image);
         *count = static_cast<int>(n);
     }
     GlyphCloseFace(face);
@@ -175,8 +250,9 @@ void FreeGlyphs(Glyph* glyphs, int count)
 {
     if (!glyphs)
         return;
-    for (int i = 0; i < count; ++i)
-        ReleaseTexture(glyphs[i].texture);
+    // The glyphs share their string's texture.
+    if (count > 0 && glyphs[0].texture)
+        ReleaseTexture(glyphs[0].texture);
     delete[] glyphs;
 }
 

@@ -7,10 +7,13 @@
 struct Texture;
 struct CourseDef;
 
+// The glyphs of one string share one texture, each in its own cell, so a
+// whole line of text is one draw.
 struct Glyph {
-    Texture* texture;        // the character's picture; null when it has no ink box
-    float width;             // texture width: ink box width rounded up to a multiple of 4
-    float height;            // texture height: ink box height
+    Texture* texture;        // the string's picture; null when it could not be made
+    float width;             // cell width: ink box width rounded up to a multiple of 4
+    float height;            // cell height: ink box height
+    float u0, v0, u1, v1;    // the cell in the texture
     uint32_t blackBoxX;      // ink box width
     uint32_t blackBoxY;      // ink box height
     int32_t originX;         // ink box's left edge relative to the pen
@@ -27,7 +30,9 @@ struct TextMetrics {
 };
 
 // One glyph per UTF-16 unit of the zero-terminated text, in order (new[];
-// free with FreeGlyphs). Null with *count 0 for an empty text.
+// free with FreeGlyphs, which also releases their shared texture). Null with
+// *count 0 for an empty text. Each ink box has a clear one-pixel margin, so
+// the cell's clear outer ring never cuts into a stroke.
 Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics);
 void   FreeGlyphs(Glyph* glyphs, int count);
 

@@ -68,10 +68,10 @@ void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t col
         return;
     float right = left + g.width * scale, bottom = top + g.height * scale;
     SpriteVertex v[4] = {
-        {right, bottom, 0, 1, colour, 1, 1},
-        {left, bottom, 0, 1, colour, 0, 1},
-        {left, top, 0, 1, colour, 0, 0},
-        {right, top, 0, 1, colour, 1, 0},
+        {right, bottom, 0, 1, colour, g.u1, g.v1},
+        {left, bottom, 0, 1, colour, g.u0, g.v1},
+        {left, top, 0, 1, colour, g.u0, g.v0},
+        {right, top, 0, 1, colour, g.u1, g.v0},
     };
     QueueQuad(g.texture, v, DEPTH_SPRITE);
 }

@@ -17,12 +17,15 @@
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "data/settings.h"
+#include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/camera.h"
 #include "render/course.h"
 #include "render/device.h"
+#include "render/preview.h"
 #include "render/scene.h"
+#include "screens/screens.h"
 #include "support/gfx_window.h"
 #include "support/physics_support.h"
 #include "support/scripted_input.h"
@@ -170,3 +173,48 @@ void ShippedRaceFrame(benchmark::State& state)
 BENCHMARK(ShippedRaceFrame)->DenseRange(0, 11)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// One loop frame of course select at rest on shipped course `range(0)`, its
+// whole description typed out: 2D panels, one quad per glyph, the preview.
+void ShippedCourseSelectFrame(benchmark::State& state)
+{
+    OpenTestDevice();
+    InstallScriptedInput(nullptr, nullptr);
+    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
+    SysMakeProgramDirectoryCurrent();
+    game = {};
+    loop = {};
+    if (!LoadSpriteSheets() || !LoadCourseList() || state.range(0) >= courseList.courseCount) {
+        state.SkipWithError("no shipped game");
+        FreeCourseList();
+        return;
+    }
+    CreatePhysicsWorld();
+    LoadCourse(0);
+    uint32_t now = 1000;
+    game.state = STATE_COURSE_SELECT;
+    ResetCourseSelect();
+    scriptedKeys[KEY_RIGHT] = true;                  // slide to the course asked for
+    for (int k = 0; k < 60 * int(state.range(0)) + 60; k++)
+        RunFrame(now += 16);
+    scriptedKeys[KEY_RIGHT] = false;
+    for (int k = 0; k < 2000; k++)                    // the text types out
+        RunFrame(now += 16);
+    ThreadTimes before = ReadThreadTimes();
+    for (auto _ : state) {
+        RunFrame(now += 16);
+        ReadBackBuffer(pixels.data());
+    }
+    ReportThreads(state, before);
+    ReleaseCoursePreview();
+    ReleaseCourseText();
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& shape : shapeMeshes)
+        ReleaseShapeMesh(&shape);
+    ReleaseSpriteSheets();
+    FreeCourseList();
+    SysSetProgramDirectoryForTests(nullptr);
+    SysSetHooks(nullptr);
+}
+BENCHMARK(ShippedCourseSelectFrame)->Arg(0)->Arg(8)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
