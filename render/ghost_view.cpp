@@ -6,6 +6,7 @@
 #include "data/settings.h"
 #include "physics/physics.h"
 #include "render/device.h"
+#include "render/scene.h"
 #include "render/sprites.h"
 
 namespace {
@@ -20,12 +21,10 @@ bool GhostVisible(Matrix* at)
     return GhostMatrixNow(at);
 }
 
-// The ball's own material, made translucent; a material index past the
-// mesh's list takes the last one there is.
+// The ball's own material, made translucent.
 Material GhostMaterial(const ShapeMesh& shape, Texture** texture)
 {
-    uint32_t index = uint32_t(game.settings.ballTypeSel);
-    if (index >= shape.materialCount) index = shape.materialCount - 1;
+    uint32_t index = ShapeMaterialIndex(shape, game.settings.ballTypeSel);
     Material m = shape.materials[index];
     m.diffuse[3] = kGhostOpacity;
     *texture = shape.textures ? shape.textures[index] : nullptr;

@@ -6,6 +6,7 @@
 #include "render/preview.h"
 #include "render/preview_local.h"
 #include "render/course.h"
+#include "render/scene.h"
 #include "render/sprites.h"
 #include "app/game.h"
 #include "data/settings.h"
@@ -134,30 +135,6 @@ void DrawTerrainModel(const Matrix& world)
                          (uint32_t)preview.triangleCount);
 }
 
-// A material index past the mesh's lists (a typo in course.ini) takes the
-// last material there is instead of reading past the lists.
-void DrawShape(const ShapeMesh& shape, int material, const Matrix& world)
-{
-    if (!shape.mesh || shape.materialCount == 0)
-        return;
-    uint32_t entry = material < 0 ? 0 : (uint32_t)material;
-    if (entry >= shape.materialCount)
-        entry = shape.materialCount - 1;
-    SetTransform(TS_WORLD, &world);
-    SetMaterial(&shape.materials[entry]);
-    SetTexture(shape.textures ? shape.textures[entry] : nullptr);
-    DrawMeshSubset(shape.mesh, 0);
-}
-
-void ShapeScaling(const ObstacleDef& o, Matrix* out)
-{
-    switch (o.shape) {
-    case SHAPE_SPHERE: MatrixScaling(out, o.size[0], o.size[0], o.size[0]); break;
-    case SHAPE_PILLAR: MatrixScaling(out, o.size[0], o.size[0], o.size[1]); break;
-    default: MatrixScaling(out, o.size[0], o.size[1], o.size[2]); break;
-    }
-}
-
 void DrawPreviewObjects(const Matrix& pw, float wx, float wz)
 {
     const CourseDef& c = preview.course;
@@ -173,7 +150,7 @@ void DrawPreviewObjects(const Matrix& pw, float wx, float wz)
         if (o->shape < SHAPE_BOX || o->shape > SHAPE_PILLAR)
             continue;
         Matrix turn;
-        ShapeScaling(*o, &scale);
+        ObstacleScaling(&scale, *o);
         MatrixRotationYawPitchRoll(&turn, o->rotation[1], o->rotation[0], o->rotation[2]);
         MatrixTranslation(&move, (0.5f - o->position[0]) * wx, o->position[1] * c.MAP_HEIGHT,
                           (o->position[2] - 0.5f) * wz);

@@ -27,38 +27,6 @@ const CourseDef* CurrentCourseDef()
     return &courseList.courses[index];
 }
 
-// A course file may name a material the mesh file does not have, and the
-// ball type a material of the sphere mesh that is missing: the last one
-// there is dresses the object then, so a typo still shows the obstacle.
-uint32_t MaterialIndex(const ShapeMesh& shape, int32_t wanted)
-{
-    if (wanted <= 0)
-        return 0;
-    uint32_t index = static_cast<uint32_t>(wanted);
-    return index < shape.materialCount ? index : shape.materialCount - 1;
-}
-
-void DrawShape(const ShapeMesh& shape, int32_t material, const Matrix& world)
-{
-    if (!shape.mesh || shape.materialCount == 0)
-        return;
-    uint32_t k = MaterialIndex(shape, material);
-    SetTransform(TS_WORLD, &world);
-    SetMaterial(&shape.materials[k]);
-    SetTexture(shape.textures ? shape.textures[k] : nullptr);
-    DrawMeshSubset(shape.mesh, 0);
-}
-
-// Sizes are half-extents; the pillar's axis is the mesh's z axis.
-void ObstacleScaling(Matrix* out, const ObstacleDef& o)
-{
-    switch (o.shape) {
-    case SHAPE_SPHERE: MatrixScaling(out, o.size[0], o.size[0], o.size[0]); break;
-    case SHAPE_PILLAR: MatrixScaling(out, o.size[0], o.size[0], o.size[1]); break;
-    default:           MatrixScaling(out, o.size[0], o.size[1], o.size[2]); break;
-    }
-}
-
 const ShapeMesh& ShapeMeshOf(int32_t shape)
 {
     return shapeMeshes[shape == SHAPE_SPHERE ? SHAPE_SPHERE
@@ -103,6 +71,38 @@ void DrawShadow(const Matrix& world, int selfIndex, Mesh* primitive, Material* m
 }
 
 }  // namespace
+
+// A course file may name a material the mesh file does not have, and the
+// ball type a material of the sphere mesh that is missing: the last one
+// there is dresses the object then, so a typo still shows the obstacle.
+uint32_t ShapeMaterialIndex(const ShapeMesh& shape, int32_t wanted)
+{
+    if (wanted <= 0)
+        return 0;
+    uint32_t index = static_cast<uint32_t>(wanted);
+    return index < shape.materialCount ? index : shape.materialCount - 1;
+}
+
+void DrawShape(const ShapeMesh& shape, int32_t material, const Matrix& world)
+{
+    if (!shape.mesh || shape.materialCount == 0)
+        return;
+    uint32_t k = ShapeMaterialIndex(shape, material);
+    SetTransform(TS_WORLD, &world);
+    SetMaterial(&shape.materials[k]);
+    SetTexture(shape.textures ? shape.textures[k] : nullptr);
+    DrawMeshSubset(shape.mesh, 0);
+}
+
+// Sizes are half-extents; the pillar's axis is the mesh's z axis.
+void ObstacleScaling(Matrix* out, const ObstacleDef& o)
+{
+    switch (o.shape) {
+    case SHAPE_SPHERE: MatrixScaling(out, o.size[0], o.size[0], o.size[0]); break;
+    case SHAPE_PILLAR: MatrixScaling(out, o.size[0], o.size[0], o.size[1]); break;
+    default:           MatrixScaling(out, o.size[0], o.size[1], o.size[2]); break;
+    }
+}
 
 void DrawTerrain()
 {
