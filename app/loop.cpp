@@ -397,6 +397,7 @@ int StartUp()
     AudioOpen();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
+    StartCourseSelectAtFirst();
     ResetTitle();
     return 1;
 }

@@ -336,3 +336,11 @@ void UpdateCourseSelect(const TiltVector& tilt)
     }
     QueuePanels();
 }
+
+// The course shown is kept from one visit to the next, but not from one game
+// to the next.
+void StartCourseSelectAtFirst()
+{
+    selectScreen = CourseSelect{};
+    selectScreen.dialogPanel.phase = PANEL_CLOSED;
+}

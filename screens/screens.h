@@ -8,6 +8,7 @@ void UpdateTitle(const TiltVector& tilt);
 void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
 void ResetCourseSelect();
+void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
 
 // Race flow.
