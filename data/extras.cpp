@@ -2,10 +2,16 @@
 
 #include <cstdio>
 
+#include "data/little_endian.h"
+#include "data/save_files.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
-Extras extras = {1, 0, 1};
+namespace {
+const Extras kDefaultExtras = {1, 0, 1};   // lamps shown, sound on, ghost shown
+}
+
+Extras extras = kDefaultExtras;
 
 namespace {
 
@@ -16,24 +22,21 @@ const int kExtraCount = int(sizeof extraFields / sizeof extraFields[0]);
 
 void LoadExtras()
 {
-    extras = Extras{1, 0, 1};
+    extras = kDefaultExtras;
     SysMakeProgramDirectoryCurrent();
     FILE* file = SysOpenFile("extras.sav", "rb");
     if (!file)
         return;
-    unsigned char bytes[4];
-    for (int i = 0; i < kExtraCount && fread(bytes, 4, 1, file) == 1; i++)
-        extras.*extraFields[i] = (bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24) != 0;
+    uint32_t values[kExtraCount];
+    int read = ReadLittleEndianWords(file, values, kExtraCount);
     fclose(file);
+    for (int i = 0; i < read; i++)
+        extras.*extraFields[i] = values[i] != 0;
 }
 
 int SaveExtras()
 {
     unsigned char bytes[kExtraCount * 4];
-    for (int i = 0; i < kExtraCount; i++) {
-        uint32_t value = uint32_t(extras.*extraFields[i]);
-        for (int b = 0; b < 4; b++) bytes[4 * i + b] = (unsigned char)(value >> (8 * b));
-    }
-    SysMakeProgramDirectoryCurrent();
-    return SysReplaceFile("extras.sav", bytes, sizeof bytes);
+    for (int i = 0; i < kExtraCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*extraFields[i]));
+    return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "data/course_list.h"
+#include "data/little_endian.h"
+#include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
 #include "platform/sys.h"
@@ -18,26 +20,16 @@ const size_t kPoseBytes = 7 * 4;
 
 // --- little-endian writing and reading -------------------------------------
 
-void Put32(unsigned char* at, uint32_t v)
-{
-    for (int i = 0; i < 4; i++) at[i] = (unsigned char)(v >> (8 * i));
-}
-
-uint32_t Get32(const unsigned char* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
 void PutFloat(unsigned char* at, float f)
 {
     uint32_t bits;
     memcpy(&bits, &f, 4);
-    Put32(at, bits);
+    PutLittleEndian(at, bits);
 }
 
 float GetFloat(const unsigned char* at)
 {
-    uint32_t bits = Get32(at);
+    uint32_t bits = GetLittleEndian(at);
     float f;
     memcpy(&f, &bits, 4);
     return f;
@@ -91,13 +83,13 @@ void Complain(const char* path, const char* why)
 const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course, uint64_t hash)
 {
     if (size < kHeaderBytes + 4 || memcmp(bytes, kMagic, 4) != 0) return "not a ghost file";
-    if (Get32(bytes + size - 4) != Crc32(bytes, size - 4)) return "damaged (checksum)";
-    if (Get32(bytes + 4) != kVersion) return "made by another version of the game";
-    uint32_t frames = Get32(bytes + 20);
+    if (GetLittleEndian(bytes + size - 4) != Crc32(bytes, size - 4)) return "damaged (checksum)";
+    if (GetLittleEndian(bytes + 4) != kVersion) return "made by another version of the game";
+    uint32_t frames = GetLittleEndian(bytes + 20);
     if (frames == 0 || frames > GHOST_MAX_FRAMES || size != kHeaderBytes + frames * kPoseBytes + 4)
         return "damaged (frame count)";
-    uint64_t fileHash = uint64_t(Get32(bytes + 12)) | uint64_t(Get32(bytes + 16)) << 32;
-    if (int32_t(Get32(bytes + 8)) != course || fileHash != hash) return "the course has changed";
+    uint64_t fileHash = uint64_t(GetLittleEndian(bytes + 12)) | uint64_t(GetLittleEndian(bytes + 16)) << 32;
+    if (int32_t(GetLittleEndian(bytes + 8)) != course || fileHash != hash) return "the course has changed";
     return nullptr;
 }
 
@@ -105,8 +97,8 @@ void DecodeGhost(const unsigned char* bytes, int course, uint64_t hash, GhostRun
 {
     run->course = course;
     run->courseHash = hash;
-    run->frameCount = Get32(bytes + 20);
-    run->timeMs = Get32(bytes + 24);
+    run->frameCount = GetLittleEndian(bytes + 20);
+    run->timeMs = GetLittleEndian(bytes + 24);
     const unsigned char* at = bytes + kHeaderBytes;
     for (uint32_t i = 0; i < run->frameCount; i++, at += kPoseBytes) {
         GhostPose& pose = run->frames[i];
@@ -170,24 +162,24 @@ int SaveGhostFile(const GhostRun& run)
     unsigned char* bytes = static_cast<unsigned char*>(malloc(size));
     if (!bytes) return 0;
     memcpy(bytes, kMagic, 4);
-    Put32(bytes + 4, kVersion);
-    Put32(bytes + 8, uint32_t(run.course));
-    Put32(bytes + 12, uint32_t(run.courseHash));
-    Put32(bytes + 16, uint32_t(run.courseHash >> 32));
-    Put32(bytes + 20, run.frameCount);
-    Put32(bytes + 24, run.timeMs);
+    PutLittleEndian(bytes + 4, kVersion);
+    PutLittleEndian(bytes + 8, uint32_t(run.course));
+    PutLittleEndian(bytes + 12, uint32_t(run.courseHash));
+    PutLittleEndian(bytes + 16, uint32_t(run.courseHash >> 32));
+    PutLittleEndian(bytes + 20, run.frameCount);
+    PutLittleEndian(bytes + 24, run.timeMs);
     unsigned char* at = bytes + kHeaderBytes;
     for (uint32_t i = 0; i < run.frameCount; i++, at += kPoseBytes) {
         for (int k = 0; k < 3; k++) PutFloat(at + 4 * k, run.frames[i].position[k]);
         for (int k = 0; k < 4; k++) PutFloat(at + 12 + 4 * k, run.frames[i].rotation[k]);
     }
-    Put32(bytes + size - 4, Crc32(bytes, size - 4));
+    PutLittleEndian(bytes + size - 4, Crc32(bytes, size - 4));
     char name[64];
     GhostFileName(run.course, name, sizeof name);
     SysMakeProgramDirectoryCurrent();
-    int ok = SysMakeFolder("ghost") && SysReplaceFile(name, bytes, size);
+    SysMakeFolder("ghost");   // when it cannot be made, the write says why
+    int ok = WriteSaveFile(name, bytes, size, &saveReports.ghostReported);
     free(bytes);
-    if (!ok) fprintf(stderr, "Kestrune: could not write %s%s\n", SysProgramDirectory(), name);
     return ok;
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/game.h"
 #include "data/course_list.h"
+#include "data/little_endian.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
@@ -19,30 +20,13 @@ SaveReports saveReports;
 
 namespace {
 
-void PutLittleEndian(unsigned char* at, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) at[i] = (unsigned char)(value >> (8 * i));
-}
-
-uint32_t GetLittleEndian(const unsigned char* at)
-{
-    return (uint32_t)at[0] | ((uint32_t)at[1] << 8) | ((uint32_t)at[2] << 16) | ((uint32_t)at[3] << 24);
-}
-
-// Reads up to `count` whole values; a value cut short by the end is not used.
-int ReadValues(FILE* file, uint32_t* values, int count)
-{
-    int read = 0;
-    unsigned char bytes[4];
-    while (read < count && fread(bytes, 4, 1, file) == 1) values[read++] = GetLittleEndian(bytes);
-    return read;
-}
-
 int32_t ClampChoice(uint32_t value)
 {
     int32_t choice = (int32_t)value;
     return choice < 0 ? 0 : choice > 2 ? 2 : choice;
 }
+
+}  // namespace
 
 // Replaces `name` in the program folder; on failure tells standard error
 // once per run (`reported` remembers it) with the path and the reason.
@@ -62,15 +46,13 @@ int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reporte
     return 0;
 }
 
-}  // namespace
-
 void LoadOptions()
 {
     SysMakeProgramDirectoryCurrent();
     FILE* file = SysOpenFile("config.sav", "rb");
     if (!file) return;
     uint32_t values[4];
-    int read = ReadValues(file, values, 4);
+    int read = ReadLittleEndianWords(file, values, 4);
     fclose(file);
     int32_t* choices[4] = {&game.settings.ballTypeSel, &game.settings.gravitySel,
                            &game.settings.cameraPitchSel, &game.settings.cameraLengthSel};

@@ -4,13 +4,21 @@
 // the old file whole and the values in memory, and puts one line with the
 // path and the reason on standard error, once per file per run.
 #pragma once
+#include <cstddef>
 
 // Which files have had their failure reported this run.
 struct SaveReports {
     int configReported;   // "config.sav" could not be written, and it was said
     int recordReported;   // the same for "record.sav"
+    int extrasReported;   // "extras.sav"
+    int ghostReported;    // any file in "ghost/"
 };
 extern SaveReports saveReports;
+
+// Replaces `name` (relative to the program folder) with `size` bytes, whole
+// or not at all; on failure tells standard error once per run (`reported`
+// remembers it) with the path and the reason. 1 written.
+int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reported);
 
 // Restores ballTypeSel, gravitySel, cameraPitchSel, cameraLengthSel from
 // "config.sav" (as many as the file holds, each clamped to 0..2). Part of

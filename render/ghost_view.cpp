@@ -4,8 +4,8 @@
 #include "app/ghost.h"
 #include "data/extras.h"
 #include "data/settings.h"
-#include "physics/physics.h"
 #include "render/device.h"
+#include "render/hud.h"
 #include "render/scene.h"
 #include "render/sprites.h"
 
@@ -13,6 +13,7 @@ namespace {
 
 const float kGhostOpacity = 0.4f;
 const uint32_t kDotColour = 0x90FFFFFF;   // faint white, under the red ball dot
+const int32_t kMapIconSheet = 9;          // the course map's ball and goal icons
 
 bool GhostVisible(Matrix* at)
 {
@@ -57,12 +58,8 @@ void QueueGhostDot()
     Matrix pose;
     if (!GhostVisible(&pose))
         return;
-    const TerrainGrid& grid = CurrentTerrainGrid();
-    float w = float(grid.NX) * grid.GRID_SIZE;
-    float h = float(grid.NZ) * grid.GRID_SIZE;
-    float left = 628.0f - w / 4.0f;
-    float top = 468.0f - h / 4.0f;
-    float x = left + (w / 2.0f - pose.m[3][0]) / 4.0f;
-    float y = top + (pose.m[3][2] + h / 2.0f) / 4.0f;
-    DrawSprite(9, 0, kDotColour, 0.0f, DEPTH_SPRITE, 0, x, y, 10.0f, 10.0f);
+    float x, y;
+    if (!CourseMapPoint(pose.m[3][0], pose.m[3][2], &x, &y))
+        return;
+    DrawSprite(kMapIconSheet, 0, kDotColour, 0.0f, DEPTH_SPRITE, 0, x, y, 10.0f, 10.0f);
 }

@@ -128,18 +128,53 @@ void QueueRecordBadge()
     DrawSprite(SHEET_RECORD_BADGE, 0, kWhite, 0, DEPTH_SPRITE, 0, 577, 75, 110, 30);
 }
 
+namespace {
+
+// The course map: a quarter-scale picture of the W x H world whose lower
+// right corner is (628, 468), its upper left (Lx, Ty). False without a course.
+struct CourseMapRect {
+    float W, H, Lx, Ty;
+};
+
+bool GetCourseMapRect(const CourseDef** course, CourseMapRect* r)
+{
+    *course = CurrentCourseDef();
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    if (!*course)
+        return false;
+    r->W = static_cast<float>(grid.NX) * (*course)->GRID_SIZE;
+    r->H = static_cast<float>(grid.NZ) * (*course)->GRID_SIZE;
+    r->Lx = 628 - r->W / 4;
+    r->Ty = 468 - r->H / 4;
+    return r->W > 0 && r->H > 0;
+}
+
+void MapPoint(const CourseMapRect& r, float x, float z, float* sx, float* sy)
+{
+    *sx = r.W * (1 - (x / r.W + 0.5f)) * 0.25f + r.Lx;
+    *sy = r.H * (z / r.H + 0.5f) * 0.25f + r.Ty;
+}
+
+}  // namespace
+
+bool CourseMapPoint(float x, float z, float* sx, float* sy)
+{
+    const CourseDef* course;
+    CourseMapRect r;
+    if (!GetCourseMapRect(&course, &r))
+        return false;
+    MapPoint(r, x, z, sx, sy);
+    return true;
+}
+
 void QueueCourseMap()
 {
-    const CourseDef* course = CurrentCourseDef();
-    const TerrainGrid& grid = CurrentTerrainGrid();
-    if (!course)
-        return;
-    const float W = static_cast<float>(grid.NX) * course->GRID_SIZE;
-    const float H = static_cast<float>(grid.NZ) * course->GRID_SIZE;
-    if (!(W > 0 && H > 0))
+    const CourseDef* course;
+    CourseMapRect r;
+    if (!GetCourseMapRect(&course, &r))
         return;
     // A quarter-scale map in the bottom-right corner, picture upright.
-    const float Lx = 628 - W / 4, Ty = 468 - H / 4;
+    const float W = r.W, H = r.H, Lx = r.Lx, Ty = r.Ty;
     const uint32_t tint = 0xC0FFFFFF;
     const SpriteVertex map[4] = {{628, 468, 0, 1, tint, 1, 1}, {Lx, 468, 0, 1, tint, 0, 1},
                                  {Lx, Ty, 0, 1, tint, 0, 0}, {628, Ty, 0, 1, tint, 1, 0}};
@@ -148,9 +183,9 @@ void QueueCourseMap()
     const uint32_t t = SysMilliseconds();
     const uint32_t k = static_cast<uint32_t>(
         static_cast<int>(std::floor(128.0f * std::sin(kPi * static_cast<float>(t % 1000) / 1000.0f))) + 127);
-    const float px = ballMatrix.m[3][0], pz = ballMatrix.m[3][2];
-    DrawSprite(SHEET_MAP_ICONS, 0, 0xFF000000u + k * 65536u, 0, DEPTH_SPRITE, 0,
-               W * (1 - (px / W + 0.5f)) * 0.25f + Lx, H * (pz / H + 0.5f) * 0.25f + Ty, 12, 12);
+    float bx, by;
+    MapPoint(r, ballMatrix.m[3][0], ballMatrix.m[3][2], &bx, &by);
+    DrawSprite(SHEET_MAP_ICONS, 0, 0xFF000000u + k * 65536u, 0, DEPTH_SPRITE, 0, bx, by, 12, 12);
     const float x0 = course->GOAL[0], z0 = course->GOAL[1], x1 = course->GOAL[2], z1 = course->GOAL[3];
     const float gx = Lx + (x0 + x1) / 2 * W / 4, gz = Ty + (z0 + z1) / 2 * H / 4;
     DrawSprite(-1, 0, 0xC0000000u + k * 256u, 0, DEPTH_SPRITE, 0, gx, gz,
