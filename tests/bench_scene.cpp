@@ -20,15 +20,7 @@ std::vector<TestCourse> courses;
 void SceneFrame(benchmark::State& state)
 {
     InitRenderer();
-    std::string cube = WriteCubeMesh("bench_cube.x", {"1.0;0.0;0.0", "0.0;1.0;0.0"});
-    char16_t name[260];
-    CopyUtf8ToUtf16(name, 260, cube);
-    for (ShapeMesh& shape : shapeMeshes)
-        LoadShapeMesh(name, &shape);
-    InstallBowlCourse(&courses, 128, 20);
-    // Let the movable obstacles settle, so the rays meet a course at rest.
-    for (int k = 0; k < 120; k++)
-        StepPhysicsWorld();
+    InstallBenchmarkScene(&courses);
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
     for (auto _ : state) {
         SyncCourseTransforms();
@@ -40,10 +32,8 @@ void SceneFrame(benchmark::State& state)
         DrawGoalMarker();
         PresentScene();
     }
-    ReleaseCourseGraphics();
-    DestroyPhysicsWorld();
+    ReleaseBenchmarkScene();
     ReleaseRenderer();
-    courseList = {};
 }
 BENCHMARK(SceneFrame)->Unit(benchmark::kMicrosecond);
 

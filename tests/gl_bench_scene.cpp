@@ -98,14 +98,7 @@ BENCHMARK(ReadBackOnly)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 void DrawnSceneFrame(benchmark::State& state)
 {
     OpenTestDevice();
-    std::string cube = WriteCubeMesh("bench_cube.x", {"1.0;0.0;0.0", "0.0;1.0;0.0"});
-    char16_t name[260];
-    CopyUtf8ToUtf16(name, 260, cube);
-    for (ShapeMesh& shape : shapeMeshes)
-        LoadShapeMesh(name, &shape);
-    InstallBowlCourse(&courses, 128, 20);
-    for (int k = 0; k < 120; k++)
-        StepPhysicsWorld();
+    InstallBenchmarkScene(&courses);
     game.settings.cameraLength[0] = 96;
     game.settings.cameraPitch[0] = 0.8377580642700195f;
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
@@ -122,17 +115,14 @@ void DrawnSceneFrame(benchmark::State& state)
         ReadBackBuffer(pixels.data());
     }
     ReportThreads(state, before);
-    ReleaseCourseGraphics();
-    DestroyPhysicsWorld();
-    for (ShapeMesh& shape : shapeMeshes)
-        ReleaseShapeMesh(&shape);
-    courseList = {};
+    ReleaseBenchmarkScene();
 }
 BENCHMARK(DrawnSceneFrame)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
-// One loop frame in Race (step, steering, camera, the four passes, present)
-// on shipped course `range(0)`, with the shipped settings plus shadows.
-void ShippedRaceFrame(benchmark::State& state)
+// The shipped game folder read as at start-up (sprite sheets, settings,
+// meshes, course list) with a physics world; false (the benchmark skipped)
+// when there is no such course as range(0).
+bool OpenShippedGame(benchmark::State& state)
 {
     OpenTestDevice();
     InstallScriptedInput(nullptr, nullptr);
@@ -140,12 +130,34 @@ void ShippedRaceFrame(benchmark::State& state)
     SysMakeProgramDirectoryCurrent();
     game = {};
     loop = {};
-    if (!LoadCourseList() || state.range(0) >= courseList.courseCount) {
+    if (!LoadSpriteSheets() || !LoadCourseList() || state.range(0) >= courseList.courseCount) {
         state.SkipWithError("no such shipped course");
+        ReleaseSpriteSheets();
         FreeCourseList();
-        return;
+        return false;
     }
     CreatePhysicsWorld();
+    return true;
+}
+
+void CloseShippedGame()
+{
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& shape : shapeMeshes)
+        ReleaseShapeMesh(&shape);
+    ReleaseSpriteSheets();
+    FreeCourseList();
+    SysSetProgramDirectoryForTests(nullptr);
+    SysSetHooks(nullptr);
+}
+
+// One loop frame in Race (step, steering, camera, the four passes, present)
+// on shipped course `range(0)`, with the shipped settings plus shadows.
+void ShippedRaceFrame(benchmark::State& state)
+{
+    if (!OpenShippedGame(state))
+        return;
     int index = static_cast<int>(state.range(0));
     LoadCourse(index);
     game.settings.renderFlags |= DRAWSHADOW;
@@ -162,34 +174,17 @@ void ShippedRaceFrame(benchmark::State& state)
         }
     }
     ReportThreads(state, before);
-    ReleaseCourseGraphics();
-    DestroyPhysicsWorld();
-    for (ShapeMesh& shape : shapeMeshes)
-        ReleaseShapeMesh(&shape);
-    FreeCourseList();
-    SysSetProgramDirectoryForTests(nullptr);
-    SysSetHooks(nullptr);
+    CloseShippedGame();
 }
 BENCHMARK(ShippedRaceFrame)->DenseRange(0, 11)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
-}  // namespace
 
 // One loop frame of course select at rest on shipped course `range(0)`, its
 // whole description typed out: 2D panels, one quad per glyph, the preview.
 void ShippedCourseSelectFrame(benchmark::State& state)
 {
-    OpenTestDevice();
-    InstallScriptedInput(nullptr, nullptr);
-    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
-    SysMakeProgramDirectoryCurrent();
-    game = {};
-    loop = {};
-    if (!LoadSpriteSheets() || !LoadCourseList() || state.range(0) >= courseList.courseCount) {
-        state.SkipWithError("no shipped game");
-        FreeCourseList();
+    if (!OpenShippedGame(state))
         return;
-    }
-    CreatePhysicsWorld();
     LoadCourse(0);
     uint32_t now = 1000;
     game.state = STATE_COURSE_SELECT;
@@ -208,13 +203,8 @@ void ShippedCourseSelectFrame(benchmark::State& state)
     ReportThreads(state, before);
     ReleaseCoursePreview();
     ReleaseCourseText();
-    ReleaseCourseGraphics();
-    DestroyPhysicsWorld();
-    for (ShapeMesh& shape : shapeMeshes)
-        ReleaseShapeMesh(&shape);
-    ReleaseSpriteSheets();
-    FreeCourseList();
-    SysSetProgramDirectoryForTests(nullptr);
-    SysSetHooks(nullptr);
+    CloseShippedGame();
 }
 BENCHMARK(ShippedCourseSelectFrame)->Arg(0)->Arg(8)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

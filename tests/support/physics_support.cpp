@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 #include "app/game.h"
+#include "data/settings.h"
 #include "render/course.h"
 
 TerrainGrid MakeFlatGrid(int nx, int nz, float gridSize)
@@ -214,4 +215,25 @@ void InstallBowlCourse(std::vector<TestCourse>* courses, int side, int obstacles
     InstallCourses(courses);
     CreatePhysicsWorld();
     LoadCourse(0);
+}
+
+void InstallBenchmarkScene(std::vector<TestCourse>* courses)
+{
+    std::string cube = WriteCubeMesh("bench_cube.x", {"1.0;0.0;0.0", "0.0;1.0;0.0"});
+    char16_t name[260];
+    CopyUtf8ToUtf16(name, 260, cube);
+    for (ShapeMesh& shape : shapeMeshes)
+        LoadShapeMesh(name, &shape);
+    InstallBowlCourse(courses, 128, 20);
+    for (int k = 0; k < 120; k++)
+        StepPhysicsWorld();
+}
+
+void ReleaseBenchmarkScene()
+{
+    ReleaseCourseGraphics();
+    DestroyPhysicsWorld();
+    for (ShapeMesh& shape : shapeMeshes)
+        ReleaseShapeMesh(&shape);
+    courseList = {};
 }

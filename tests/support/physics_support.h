@@ -40,3 +40,8 @@ std::string WriteCubeMesh(const std::string& name, const std::vector<const char*
 // a side x side bowl (4 units a step, MAP_HEIGHT 4), the ball in the middle
 // and `obstacles` boxes, spheres and pillars in rows, half of them movable.
 void InstallBowlCourse(std::vector<TestCourse>* courses, int side, int obstacles);
+// The scene benchmarks' course: every shape a two-material cube, a 128 x 128
+// bowl with 20 obstacles, settled for two seconds so shadow rays meet a
+// course at rest. Needs the device; ReleaseBenchmarkScene undoes it.
+void InstallBenchmarkScene(std::vector<TestCourse>* courses);
+void ReleaseBenchmarkScene();
