@@ -17,14 +17,6 @@ namespace {
 
 void Quiet(const char*) {}
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-}
-
 class CourseSelectFrames : public ::testing::Test {
 protected:
     void SetUp() override
@@ -36,29 +28,22 @@ protected:
             grey.push_back(40 + 10 * (k % 16));
         WriteGreyBmp("preview16.bmp", 16, 16, grey);
         ASSERT_EQ(0, system(("cp " + TempDir() + "/preview16.bmp " + dir + "field/map.bmp").c_str()));
-        WriteText(dir + "field/doc.txt", "Flat.\r\n");
-        WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
-        WriteText(dir + "def.ini", "BALL_SIZE:[3]\r\n");
+        WriteFileText(dir + "field/doc.txt", "Flat.\r\n");
+        WriteFileText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
+        WriteFileText(dir + "def.ini", "BALL_SIZE:[3]\r\n");
         // 68 units across, scaled 8: about a third of the screen wide.
-        WriteText(dir + "course.ini",
+        WriteFileText(dir + "course.ini",
                   "FIELD_TOTAL:[1]\r\nFIELD_NUM:[0]\r\nFIELD_NAME:[[flat]]\r\n"
                   "HEIGHT_MAP:[[field/map.bmp]] FIELD_TEXTURE:[[field/map.bmp]] DOCUMENT:[[field/doc.txt]]\r\n"
                   "MAP_HEIGHT:[3] GRID_SIZE:[4] SELECT_SCALING:[8]\r\n"
                   "START:[0.5,1,0.5] GOAL:[0.4][0.4][0.6][0.6]\r\n");
-        SysSetProgramDirectoryForTests(dir.c_str());
-        InstallScriptedInput(Quiet, nullptr);
-        scriptedClockMs = 5000;
-        game = Game{};
-        loop = LoopState{};
-        ASSERT_EQ(1, StartUp());
+        ASSERT_EQ(1, StartScriptedGame(dir, Quiet));
         game.state = STATE_COURSE_SELECT;
         ResetCourseSelect();
     }
     void TearDown() override
     {
-        ShutDown();
-        SysSetHooks(nullptr);
-        SysSetProgramDirectoryForTests(nullptr);
+        StopScriptedGame();
     }
     ::Frame Step()
     {

@@ -59,14 +59,8 @@ int Painted(const Frame& f, int left, int top, int right, int bottom)
 // Course 0 from its intro to its goal menu, with a fall in between.
 TEST(HudFrames, OverlaysOfOneRun)
 {
-    fs::path dir = fs::temp_directory_path() / ("kestrune-hud-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::copy(KESTRUNE_GAME_DIR, dir, fs::copy_options::recursive);
-    fs::remove(dir / "record.sav");
-    InstallScriptedInput(nullptr, nullptr);
-    scriptedClockMs = 5000;
-    SysSetProgramDirectoryForTests(dir.c_str());
-    ASSERT_EQ(StartUp(), 1);
+    std::string dir = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-hud");
+    ASSERT_EQ(StartScriptedGame(dir, nullptr), 1);
 
     RequestCourseLoad(0);
     EnterIntro();
@@ -104,8 +98,6 @@ TEST(HudFrames, OverlaysOfOneRun)
     SysPostMessage(SYS_MSG_CLOSE, 0);
     while (RunPass()) {
     }
-    ShutDown();
-    SysSetProgramDirectoryForTests(nullptr);
-    SysSetHooks(nullptr);
+    StopScriptedGame();
     fs::remove_all(dir);
 }

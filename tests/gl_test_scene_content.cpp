@@ -122,22 +122,13 @@ void CheckGoal(int index)
 
 TEST(ShippedScenes, EveryCourseShowsItsSceneInEveryState)
 {
-    fs::path dir = fs::temp_directory_path() / ("kestrune-scene-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::copy(KESTRUNE_GAME_DIR, dir, fs::copy_options::recursive);
-    fs::remove(dir / "record.sav");
-    fs::remove(dir / "config.sav");
-    InstallScriptedInput(nullptr, nullptr);
-    scriptedClockMs = 5000;
-    SysSetProgramDirectoryForTests(dir.c_str());
-    ASSERT_EQ(StartUp(), 1);
+    std::string dir = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-scene");
+    ASSERT_EQ(StartScriptedGame(dir, nullptr), 1);
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
     for (int i = 0; i < courseList.courseCount; i++) {
         CheckRace(i);
         CheckGoal(i);
     }
-    ShutDown();
-    SysSetProgramDirectoryForTests(nullptr);
-    SysSetHooks(nullptr);
+    StopScriptedGame();
     fs::remove_all(dir);
 }

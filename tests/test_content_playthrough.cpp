@@ -141,17 +141,9 @@ int RaceToGoalMenu(const AutopilotRoute& route)
 // record.sav and the retried races, never finished, change none.
 TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
 {
-    fs::path dir = fs::temp_directory_path() / ("kestrune-game-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::copy(KESTRUNE_GAME_DIR, dir, fs::copy_options::recursive);
-    fs::remove(dir / "record.sav");
-    fs::remove(dir / "config.sav");
-
-    InstallScriptedInput(CountBox, nullptr);
-    scriptedClockMs = 5000;
+    std::string dir = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-game");
     messages = 0;
-    SysSetProgramDirectoryForTests(dir.c_str());
-    ASSERT_EQ(StartUp(), 1);
+    ASSERT_EQ(StartScriptedGame(dir, CountBox), 1);
     ASSERT_EQ(game.state, STATE_TITLE);
     ChooseOnTitle(0);
     ASSERT_TRUE(WaitForState(STATE_COURSE_SELECT, 60));
@@ -195,8 +187,6 @@ TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
     EXPECT_EQ(RunPass(), 0);
     EXPECT_EQ(LastQuitCode(), 0);
     EXPECT_EQ(messages, 0);
-    ShutDown();
-    SysSetProgramDirectoryForTests(nullptr);
-    SysSetHooks(nullptr);
+    StopScriptedGame();
     fs::remove_all(dir);
 }

@@ -26,14 +26,6 @@ std::vector<std::string> messages;
 
 void CatchBox(const char* text) { messages.push_back(text); }
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-}
-
 // A 16 x 16 ramp: column c (from the left) has grey 10 * c, row r adds r.
 std::vector<int> Ramp()
 {
@@ -61,32 +53,25 @@ protected:
         ASSERT_EQ(0, system(("mkdir -p " + dir + "field").c_str()));
         WriteGreyBmp("ramp16.bmp", 16, 16, Ramp());
         ASSERT_EQ(0, system(("cp " + TempDir() + "/ramp16.bmp " + dir + "field/map.bmp").c_str()));
-        WriteText(dir + "field/doc.txt", "A short course with one bend and a gentle slope.\r\n");
-        WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
-        WriteText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\n");
+        WriteFileText(dir + "field/doc.txt", "A short course with one bend and a gentle slope.\r\n");
+        WriteFileText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
+        WriteFileText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\n");
         // Course 1's goal centre lies on the picture's left edge: its goal
         // cell is column NX, outside the grid. Course 2 has no height map.
-        WriteText(dir + "course.ini",
+        WriteFileText(dir + "course.ini",
                   "FIELD_TOTAL:[3]\r\n" +
                   CourseSection(0, "first", "map.bmp", "doc.txt", "[0.2][0.4][0.3][0.5]") +
                   CourseSection(1, "second", "map.bmp", "none.txt", "[0][0.4][0][0.6]") +
                   CourseSection(2, "third", "none.bmp", "doc.txt", "[0.2][0.4][0.3][0.5]"));
         messages.clear();
-        SysSetProgramDirectoryForTests(dir.c_str());
-        InstallScriptedInput(CatchBox, nullptr);
-        scriptedClockMs = 5000;
-        game = Game{};
-        loop = LoopState{};
-        ASSERT_EQ(1, StartUp());
+        ASSERT_EQ(1, StartScriptedGame(dir, CatchBox));
         game.state = STATE_COURSE_SELECT;
         ResetCourseSelect();
         boardLink.ledPattern = 99;
     }
     void TearDown() override
     {
-        ShutDown();
-        SysSetHooks(nullptr);
-        SysSetProgramDirectoryForTests(nullptr);
+        StopScriptedGame();
     }
     void Frame()
     {

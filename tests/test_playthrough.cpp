@@ -22,14 +22,6 @@ std::vector<std::string> messages;
 
 void CatchBox(const char* text) { messages.push_back(text); }
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-}
-
 std::string ReadFile(const std::string& path)
 {
     std::string bytes;
@@ -51,29 +43,22 @@ public:
         ASSERT_EQ(0, system(("mkdir -p " + dir + "field").c_str()));
         WriteGreyBmp("flat16.bmp", 16, 16, std::vector<int>(256, 0));
         ASSERT_EQ(0, system(("cp " + TempDir() + "/flat16.bmp " + dir + "field/map.bmp").c_str()));
-        WriteText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
-        WriteText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\nBALL_SPEED:[0.5]\r\n");
+        WriteFileText(dir + "sprite.ini", "PLANE_NUM:[0]\r\n");
+        WriteFileText(dir + "def.ini", "GRAVITY:[1][1][1]\r\nBALL_SIZE:[3]\r\nBALL_SPEED:[0.5]\r\n");
         // W = H = 17 * 4 = 68; start at the centre resting on the ground;
         // the goal lies toward +x (fractions 0.1 .. 0.3 from the left edge).
-        WriteText(dir + "course.ini",
+        WriteFileText(dir + "course.ini",
                   "FIELD_TOTAL:[1]\r\nFIELD_NUM:[0]\r\nFIELD_NAME:[[flat]]\r\n"
                   "HEIGHT_MAP:[[field\\MAP.bmp]] FIELD_TEXTURE:[[field\\map.bmp]]\r\n"
                   "MAP_HEIGHT:[3] GRID_SIZE:[4]\r\n"
                   "START:[0.5,1,0.5] GOAL:[0.1][0.3][0.3][0.7]\r\n");
         messages.clear();
-        SysSetProgramDirectoryForTests(dir.c_str());
-        InstallScriptedInput(CatchBox, nullptr);
-        scriptedClockMs = 5000;
-        game = Game{};
-        loop = LoopState{};
-        ASSERT_EQ(1, StartUp());
+        ASSERT_EQ(1, StartScriptedGame(dir, CatchBox));
     }
     void TearDown() override
     {
-        ShutDown();
+        StopScriptedGame();
         PadSetForTests(nullptr);
-        SysSetHooks(nullptr);
-        SysSetProgramDirectoryForTests(nullptr);
     }
     // One frame 16 ms after the last; the frame's state is recorded.
     void Frame()
@@ -343,14 +328,14 @@ TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
 
     std::string bad = good;
     bad[60] ^= 1;                                            // a flipped bit
-    WriteText(dir + "ghost/course0.gho", bad);
+    WriteFileText(dir + "ghost/course0.gho", bad);
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
-    WriteText(dir + "ghost/course0.gho", good.substr(0, good.size() - 9));
+    WriteFileText(dir + "ghost/course0.gho", good.substr(0, good.size() - 9));
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
     bad = good;
     bad[4] = 2;                                              // version 2, checksum made good
     uint32_t crc = Crc32(bad.data(), bad.size() - 4);
     for (int i = 0; i < 4; i++) bad[bad.size() - 4 + i] = char(crc >> (8 * i));
-    WriteText(dir + "ghost/course0.gho", bad);
+    WriteFileText(dir + "ghost/course0.gho", bad);
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
 }

@@ -1,5 +1,13 @@
 #include "support/scripted_input.h"
 
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "app/game.h"
+#include "app/loop.h"
+
 bool scriptedKeys[KEY_COUNT];
 uint32_t scriptedClockMs;
 
@@ -23,4 +31,43 @@ void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t)
     hooks.errorBox = errorBox;
     hooks.sleep = sleep;
     SysSetHooks(&hooks);
+}
+
+void WriteFileText(const std::string& path, const std::string& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        ADD_FAILURE() << "cannot write " << path;
+        return;
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+int StartScriptedGame(const std::string& dir, void (*errorBox)(const char*))
+{
+    SysSetProgramDirectoryForTests(dir.c_str());
+    InstallScriptedInput(errorBox, nullptr);
+    scriptedClockMs = 5000;
+    game = Game{};
+    loop = LoopState{};
+    return StartUp();
+}
+
+void StopScriptedGame()
+{
+    ShutDown();
+    SysSetHooks(nullptr);
+    SysSetProgramDirectoryForTests(nullptr);
+}
+
+std::string CopyGameFolder(const std::string& from, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::copy(from, dir, fs::copy_options::recursive);
+    for (const char* save : {"record.sav", "config.sav", "extras.sav", "ghost"})
+        fs::remove_all(dir / save);
+    return dir.string();
 }

@@ -1,6 +1,7 @@
 // A scripted keyboard and clock for tests that drive the loop frame by frame.
 #pragma once
 #include <cstdint>
+#include <string>
 #include "platform/sys.h"
 
 extern bool scriptedKeys[KEY_COUNT];   // held keys, read through the key hook
@@ -10,3 +11,15 @@ extern uint32_t scriptedClockMs;       // what the millisecond clock returns
 // either may be null) with every key up.
 void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t));
 void ReleaseScriptedKeys();
+
+// Writes bytes to a file (a failure fails the test).
+void WriteFileText(const std::string& path, const std::string& bytes);
+// Starts the game from the folder `dir` on the scripted keys and clock (at
+// 5000 ms) with fresh game and loop records; message boxes go to errorBox.
+// 1 when start-up succeeded. StopScriptedGame shuts it down and restores the
+// platform's own hooks and program folder.
+int  StartScriptedGame(const std::string& dir, void (*errorBox)(const char*));
+void StopScriptedGame();
+// A private copy of a game folder (the shipped one) in the temp folder,
+// without the player's saves, so a test never writes into the original.
+std::string CopyGameFolder(const std::string& from, const std::string& name);
