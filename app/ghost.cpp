@@ -7,7 +7,7 @@
 #include "data/course_list.h"
 #include "physics/physics.h"
 
-Ghost ghost = {{}, {}, -1, false};
+Ghost ghost = {{}, {}, -1, false, false};
 
 namespace {
 
@@ -39,16 +39,13 @@ void RecordFrame()
     ghost.recording.frameCount = index + 1;
 }
 
-// The run just reached the goal: when it set a new best time it becomes the
-// ghost, on disk and on screen.
-void KeepRecordRun(uint32_t bestBefore)
+// The run that set a new best time becomes the ghost, on disk and on screen,
+// when it was recorded whole.
+void KeepRecordRun()
 {
     int course = game.currentCourse;
-    if (course < 0 || course >= courseList.courseCount) return;
-    uint32_t best = courseList.courses[course].bestTimeMs;
-    bool newBest = best != bestBefore && best == loop.raceTimeMs;
     bool whole = !ghost.overflowed && ghost.recording.frameCount == loop.raceTimeMs / kFrameMs + 1;
-    if (!newBest || !whole) return;
+    if (course < 0 || course >= courseList.courseCount || !whole) return;
     ghost.recording.course = course;
     ghost.recording.courseHash = CourseHash(course);
     ghost.recording.timeMs = loop.raceTimeMs;
@@ -75,21 +72,30 @@ void FreeGhost()
 {
     free(ghost.replay.frames);
     free(ghost.recording.frames);
-    ghost = Ghost{{}, {}, -1, false};
+    ghost = Ghost{{}, {}, -1, false, false};
 }
 
-void UpdateGhost(int frameState, uint32_t bestBefore)
+void KeepGhostRun()
+{
+    ghost.keepRun = true;
+}
+
+void UpdateGhost(int frameState)
 {
     if (!ghost.replay.frames || !ghost.recording.frames) return;   // no memory: no ghost
     if (frameState == STATE_INTRO) {
         ghost.recording.frameCount = 0;
         ghost.overflowed = false;
+        ghost.keepRun = false;
         if (ghost.loadedCourse != game.currentCourse) LoadCourseGhost();
         return;
     }
     if (!RacePhase(frameState)) return;
     RecordFrame();
-    if (frameState == STATE_RACE && game.state == STATE_GOAL) KeepRecordRun(bestBefore);
+    if (ghost.keepRun) {
+        ghost.keepRun = false;
+        KeepRecordRun();
+    }
 }
 
 bool GhostMatrixNow(Matrix* out)

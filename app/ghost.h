@@ -13,6 +13,7 @@ struct Ghost {
     GhostRun recording;      // the run under way
     int loadedCourse;        // course whose ghost file replay reflects; -1 none
     bool overflowed;         // the run outlasted the buffer: it keeps no ghost
+    bool keepRun;            // the run set a new best time: keep it once recorded
 };
 extern Ghost ghost;
 
@@ -20,10 +21,11 @@ void InitGhost();            // both frame buffers, once at start-up
 void FreeGhost();
 
 // Called by the loop after each frame's state logic with the state the frame
-// ran in and the course's best time before it: loads the course's ghost in
-// Intro, records in Countdown, Race and Miss, keeps a run that set a new
-// best time.
-void UpdateGhost(int frameState, uint32_t bestBefore);
+// ran in: loads the course's ghost in Intro, records in Countdown, Race and
+// Miss, and keeps the run once its last frame is recorded when the goal said so.
+void UpdateGhost(int frameState);
+// The goal: this run set a new best time, so it becomes the course's ghost.
+void KeepGhostRun();
 
 // The replay's world matrix (rotation and position, unscaled) at the race
 // clock; false when there is nothing to show.

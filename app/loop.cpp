@@ -333,21 +333,14 @@ void SampleInput()
     }
 }
 
-static uint32_t CurrentBestTime()
-{
-    int c = game.currentCourse;
-    return c >= 0 && c < courseList.courseCount ? courseList.courses[c].bestTimeMs : 0;
-}
-
 void RunFrame(uint32_t now)
 {
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
     HandleFunctionKeys();
-    uint32_t bestBefore = CurrentBestTime();
     Dispatch(frameState);
-    UpdateGhost(frameState, bestBefore);
+    UpdateGhost(frameState);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;

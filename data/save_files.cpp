@@ -91,13 +91,14 @@ int SaveBestTimes()
     return written;
 }
 
-void KeepBestTime()
+int KeepBestTime()
 {
     int course = game.currentCourse;
-    if (course < 0 || course >= courseList.courseCount || !courseList.courses) return;
+    if (course < 0 || course >= courseList.courseCount || !courseList.courses) return 0;
     uint32_t time = loop.raceTimeMs;
     uint32_t best = courseList.courses[course].bestTimeMs;
-    if (best != 0 && time >= best) return;
+    if (best != 0 && time >= best) return 0;
     courseList.courses[course].bestTimeMs = time;
     SaveBestTimes();
+    return 1;
 }

@@ -29,4 +29,5 @@ int  LoadBestTimes();    // 1 read, 0 when "record.sav" cannot be opened
 int  SaveBestTimes();    // 1 written, 0 failed
 // At the goal: keeps loop.raceTimeMs as the current course's best time and
 // saves when it beats the record (or there is none); a tie writes nothing.
-void KeepBestTime();
+// 1 when the run set a new best time.
+int  KeepBestTime();

@@ -1,6 +1,7 @@
 // Entering the race flow's states. The menus themselves come with the screens.
 #include "screens/screens.h"
 
+#include "app/ghost.h"
 #include "data/save_files.h"
 
 void EnterIntro()
@@ -17,7 +18,8 @@ void EnterGoal()
 {
     game.state = STATE_GOAL;
     loop.goalFrames = 120;
-    KeepBestTime();
+    if (KeepBestTime())
+        KeepGhostRun();
 }
 
 void RequestCourseLoad(int index)

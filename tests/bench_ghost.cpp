@@ -24,7 +24,7 @@ void BM_GhostRecordFrame(benchmark::State& state)
     SetUpRun();
     loop.raceTimeMs = 0;
     for (auto _ : state) {
-        UpdateGhost(STATE_RACE, 0);    // records the pose at the race clock
+        UpdateGhost(STATE_RACE);    // records the pose at the race clock
         loop.raceTimeMs = (loop.raceTimeMs + 16) % (16 * 30000);
     }
     FreeGhost();

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "app/game.h"
 #include "app/loop.h"
