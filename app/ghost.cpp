@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "data/ghost_file.h"
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 struct Ghost {
     GhostRun replay;         // the course's best run; frameCount 0 = none

@@ -5,20 +5,20 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
 #include "data/course_list.h"
 #include "data/extras.h"
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 #include "render/ghost_view.h"
 #include "render/hud.h"

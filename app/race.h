@@ -1,5 +1,5 @@
 // Steering the ball during a race: contacts, push, brake, jump, goal, lamps.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 void UpdateRace(const TiltVector& tilt, const TiltVector& previous);

@@ -2,7 +2,7 @@
 // files, scales, start point, goal rectangle and obstacles.
 #pragma once
 #include <cstdint>
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 enum ObstacleShape { SHAPE_BOX = 0, SHAPE_SPHERE = 1, SHAPE_PILLAR = 2 };
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"

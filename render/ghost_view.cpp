@@ -1,6 +1,6 @@
 #include "render/ghost_view.h"
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "data/extras.h"
 #include "data/settings.h"

@@ -5,10 +5,10 @@
 #include <new>
 #include "render/preview.h"
 #include "render/preview_local.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/scene.h"
 #include "render/sprites.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
 #include "platform/sys.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include "data/course_list.h"
 #include "render/device.h"
-#include "render/terrain.h"
+#include "course/terrain.h"
 
 struct CoursePreview {
     CourseDef course;            // the course last shown (previewCourse)

@@ -4,12 +4,12 @@
 
 #include <cmath>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/settings.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 
 namespace {

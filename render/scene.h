@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 struct ShapeMesh;
 struct ObstacleDef;

@@ -1,7 +1,7 @@
 // The screens: title, options, course select, and the menus and entries of
 // the race flow. Each changes game.state by plain assignment.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 #include "render/preview.h"
 #include "render/scene.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "data/extras.h"
 #include "data/settings.h"
 #include "physics/physics.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 #include "render/ghost_view.h"
 #include "render/scene.h"

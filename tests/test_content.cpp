@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 
 #ifndef KESTRUNE_GAME_DIR

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/preview.h"
 #include "render/preview_local.h"
 #include "screens/course_select.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "physics/physics.h"
 #include "platform/hid_sim.h"

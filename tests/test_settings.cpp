@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
 #include "support/data_files.h"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
-#include "render/course.h"
+#include "course/course.h"
 
 TerrainGrid MakeFlatGrid(int nx, int nz, float gridSize)
 {

@@ -7,15 +7,15 @@
 #include <string>
 
 #include "tools/check/check.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/image.h"
-#include "render/course.h"
-#include "render/terrain.h"
+#include "course/course.h"
+#include "course/terrain.h"
 
 namespace {
 

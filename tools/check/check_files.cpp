@@ -4,9 +4,9 @@
 #include <string>
 
 #include "tools/check/check.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "data/text_reader.h"
 
 namespace {

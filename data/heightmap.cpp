@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include "render/terrain.h"
+#include "course/terrain.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <memory>
 #include <new>
-#include "render/course.h"
-#include "render/terrain.h"
-#include "app/game.h"
+#include "course/course.h"
+#include "course/terrain.h"
+#include "core/game.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
 #include "platform/sys.h"

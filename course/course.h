@@ -2,7 +2,7 @@
 #pragma once
 #include "data/course_list.h"
 #include "render/device.h"
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 // The loaded course's graphics; each null when absent.
 struct CourseGraphics {

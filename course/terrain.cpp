@@ -2,8 +2,8 @@
 // and the render vertices with their texture coordinates and normals.
 #include <cmath>
 #include <new>
-#include "render/terrain.h"
-#include "render/xmath.h"
+#include "course/terrain.h"
+#include "core/xmath.h"
 
 namespace {
 
