@@ -3,3 +3,6 @@
 #include "core/game.h"
 
 void UpdateRace(const TiltVector& tilt, const TiltVector& previous);
+// State Goal, 120 frames; keeps the best time, and the run as the course's
+// ghost when it set one.
+void EnterGoal();

@@ -1,21 +1,17 @@
 // Course loading: clears the old course, then texture, height map, terrain
-// grid and buffers, ball and obstacles, gravity, in that order.
+// grid, collision and buffers, ball and obstacles, gravity, in that order.
+#include "course/course.h"
+
 #include <cstdio>
 #include <memory>
 #include <new>
-#include "course/course.h"
-#include "course/terrain.h"
+
 #include "core/game.h"
+#include "course/course_local.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-
-static CourseGraphics graphics;
-
-const CourseGraphics& GetCourseGraphics()
-{
-    return graphics;
-}
+#include "render/scene.h"
 
 namespace {
 
@@ -37,48 +33,51 @@ void ShowPathMessage(const char* format, const char* path)
     SysErrorBox(text);
 }
 
-void UploadVertices(const TerrainGrid& grid)
+void UploadVertices(const TerrainGrid& grid, CourseGraphics* graphics)
 {
     std::unique_ptr<TerrainVertex[]> vertices(new (std::nothrow) TerrainVertex[grid.vertexCount]);
-    uint32_t bytes = (uint32_t)((size_t)grid.vertexCount * sizeof(TerrainVertex));
-    graphics.terrainVertices = vertices ? CreateVertexBuffer(bytes) : nullptr;
-    if (!graphics.terrainVertices) {
+    if (vertices)
+        BuildTerrainVertices(grid, vertices.get());
+    graphics->terrainVertices = vertices ? UploadTerrainVertices(grid, vertices.get()) : nullptr;
+    if (!graphics->terrainVertices)
         SysErrorBox("地形のメッシュデータの頂点バッファが作成できませんでした");
-        return;
-    }
-    BuildTerrainVertices(grid, vertices.get());
-    WriteVertexBuffer(graphics.terrainVertices, vertices.get(), bytes);
 }
 
-// 16-bit indices reach only 65,536 points (a 255 x 255 picture); larger
-// grids get 32-bit indices instead of wrapped ones.
-void UploadIndices(const TerrainGrid& grid)
+void UploadIndices(const TerrainGrid& grid, CourseGraphics* graphics)
 {
-    int count = 3 * grid.triangleCount;
-    graphics.indexBits = grid.vertexCount > 65536 ? 32 : 16;
-    uint32_t bytes = (uint32_t)count * (graphics.indexBits / 8);
-    graphics.terrainIndices = CreateIndexBuffer(bytes, graphics.indexBits);
-    if (!graphics.terrainIndices) {
+    graphics->terrainIndices = UploadTerrainIndices(grid, &graphics->indexBits);
+    if (!graphics->terrainIndices) {
         SysErrorBox("地形のメッシュデータのindexバッファが作成できませんでした");
         return;
     }
-    graphics.triangleCount = grid.triangleCount;
-    if (graphics.indexBits == 32) {
-        WriteIndexBuffer(graphics.terrainIndices, grid.indices, bytes);
-        return;
+    graphics->triangleCount = grid.triangleCount;
+}
+
+// Height map -> grid -> collision -> buffers. The grid's arrays pass to the
+// physics terrain, which keeps them for the buffers and the ground rays.
+bool BuildTerrain(const CourseDef& course, CourseGraphics* graphics)
+{
+    Utf8Path path = PathOf(course.HEIGHT_MAP);
+    HeightMap map;
+    if (ReadHeightMap(path.text, &map) != HEIGHTMAP_OK)
+        return false;
+    TerrainGrid grid;
+    int built = BuildTerrainGrid(map, course.MAP_HEIGHT, course.GRID_SIZE, &grid);
+    FreeHeightMap(&map);
+    if (built == 0) {
+        ShowPathMessage("地形が大きすぎます（物理空間の範囲 ±1000 を超えています）。\n'%s'", path.text);
+        return false;
     }
-    std::unique_ptr<uint16_t[]> low(new (std::nothrow) uint16_t[count]);
-    if (!low) {
-        // An unfilled buffer would draw garbage: go without the terrain mesh.
-        ReleaseIndexBuffer(graphics.terrainIndices);
-        graphics.terrainIndices = nullptr;
-        graphics.triangleCount = 0;
-        SysErrorBox("地形のメッシュデータのindexバッファが作成できませんでした");
-        return;
+    if (built < 0) {
+        ShowPathMessage("地形のメモリが確保できませんでした。\n'%s'", path.text);
+        return false;
     }
-    for (int k = 0; k < count; k++)
-        low[k] = (uint16_t)grid.indices[k];
-    WriteIndexBuffer(graphics.terrainIndices, low.get(), bytes);
+    if (!BuildTerrainCollision(grid, game.settings.groundBound))
+        return false;
+    const TerrainGrid& kept = CurrentTerrainGrid();
+    UploadVertices(kept, graphics);
+    UploadIndices(kept, graphics);
+    return true;
 }
 
 void AddBall(const float start[3], int nx, int nz, const CourseDef& course)
@@ -99,50 +98,25 @@ void AddObstacles(const CourseDef& course, int nx, int nz)
     }
 }
 
-}  // namespace
-
-Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight)
+// Everything up to the bodies; what was made before a failure is handed to
+// the renderer all the same, as the old course is already gone.
+bool BuildCourse(const CourseDef& course, CourseGraphics* graphics)
 {
-    float w = nx * gridSize;
-    float h = nz * gridSize;
-    return { w * (1 - fraction[0]) - w / 2, fraction[1] * mapHeight, h * fraction[2] - h / 2 };
-}
-
-void ReleaseCourseGraphics()
-{
-    if (graphics.terrainVertices)
-        ReleaseVertexBuffer(graphics.terrainVertices);
-    if (graphics.terrainIndices)
-        ReleaseIndexBuffer(graphics.terrainIndices);
-    if (graphics.fieldTexture)
-        ReleaseTexture(graphics.fieldTexture);
-    graphics = {};
-}
-
-bool BuildTerrainMesh(const CourseDef& course)
-{
-    Utf8Path path = PathOf(course.HEIGHT_MAP);
-    HeightMap map;
-    if (ReadHeightMap(path.text, &map) != HEIGHTMAP_OK)
-        return false;
-    TerrainGrid grid;
-    int built = BuildTerrainGrid(map, course.MAP_HEIGHT, course.GRID_SIZE, &grid);
-    FreeHeightMap(&map);
-    if (built == 0) {
-        ShowPathMessage("地形が大きすぎます（物理空間の範囲 ±1000 を超えています）。\n'%s'", path.text);
+    Utf8Path texture = PathOf(course.FIELD_TEXTURE);
+    graphics->fieldTexture = CreateTextureFromFile(texture.text);
+    if (!graphics->fieldTexture) {
+        ShowPathMessage("テクスチャの読み込みに失敗しました。\n'%s'", texture.text);
         return false;
     }
-    if (built < 0) {
-        ShowPathMessage("地形のメモリが確保できませんでした。\n'%s'", path.text);
+    if (!BuildTerrain(course, graphics))
         return false;
-    }
-    if (!BuildTerrainCollision(grid, game.settings.groundBound))
-        return false;
-    const TerrainGrid& kept = CurrentTerrainGrid();
-    UploadVertices(kept);
-    UploadIndices(kept);
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    AddBall(course.START, grid.NX, grid.NZ, course);
+    AddObstacles(course, grid.NX, grid.NZ);
     return true;
 }
+
+}  // namespace
 
 bool LoadCourse(int index)
 {
@@ -152,17 +126,11 @@ bool LoadCourse(int index)
     ClearCourseBodies();
     ReleaseCourseGraphics();
     SysMakeProgramDirectoryCurrent();
-    Utf8Path texture = PathOf(course.FIELD_TEXTURE);
-    graphics.fieldTexture = CreateTextureFromFile(texture.text);
-    if (!graphics.fieldTexture) {
-        ShowPathMessage("テクスチャの読み込みに失敗しました。\n'%s'", texture.text);
+    CourseGraphics graphics = {};
+    bool built = BuildCourse(course, &graphics);
+    SetCourseGraphics(graphics);
+    if (!built)
         return false;
-    }
-    if (!BuildTerrainMesh(course))
-        return false;
-    const TerrainGrid& grid = CurrentTerrainGrid();
-    AddBall(course.START, grid.NX, grid.NZ, course);
-    AddObstacles(course, grid.NX, grid.NZ);
     const GameSettings& s = game.settings;
     SetCourseGravity(s.gravity[s.gravitySel]);
     game.currentCourse = index;

@@ -1,25 +1,18 @@
-// Loading one course: terrain grid, terrain buffers, field texture, bodies.
+// Building a course from its files: the height map becomes the terrain grid,
+// the grid becomes the physics terrain and the course's bodies, and then the
+// GPU meshes the renderer draws. The race and the course-select preview are
+// both built here.
 #pragma once
 #include "data/course_list.h"
-#include "render/device.h"
-#include "core/xmath.h"
 
-// The loaded course's graphics; each null when absent.
-struct CourseGraphics {
-    Texture* fieldTexture;            // FIELD_TEXTURE with a full mip chain
-    VertexBuffer* terrainVertices;    // one TerrainVertex per grid point
-    IndexBuffer* terrainIndices;      // 3 per triangle
-    int indexBits;                    // 16, or 32 when the grid has over 65,536 points
-    int triangleCount;                // triangles in terrainIndices
-};
-const CourseGraphics& GetCourseGraphics();
-
-// Makes courseList.courses[index] the course being played; game.currentCourse
-// follows successful loads only. Messages are shown where loading fails.
+// Makes courseList.courses[index] the course being played: field texture,
+// height map, terrain grid, terrain collision, terrain buffers, ball and
+// obstacles, gravity. game.currentCourse follows successful loads only.
+// Messages are shown where loading fails.
 bool LoadCourse(int index);
-bool BuildTerrainMesh(const CourseDef& course);
-void ReleaseCourseGraphics();
 
-// A point given as fractions of the height-map picture (fx from its left
-// edge, fz from its top edge), in the world of a grid of nx x nz points.
-Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight);
+// The course-select preview of a course: its own copy of the terrain mesh
+// (no physics), the field texture and the course's title and description.
+// Failures are not reported: the preview is only a picture, and the race
+// load says what went wrong.
+void LoadCoursePreview(const CourseDef& course);

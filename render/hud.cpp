@@ -7,7 +7,7 @@
 #include "data/course_list.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "course/course.h"
+#include "render/scene.h"
 #include "render/sprites.h"
 #include "sensor/board.h"
 

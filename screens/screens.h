@@ -10,10 +10,11 @@ void UpdateOptions(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
+// The course model over the screen, after its 2D layer is flushed.
+void DrawCourseSelectPreview();
 
 // Race flow.
 void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
-void EnterGoal();                  // state Goal, 120 frames, keep the best time
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();

@@ -8,6 +8,7 @@
 #include "app/race.h"
 #include "physics/physics.h"
 #include "course/course.h"
+#include "render/scene.h"
 #include "support/physics_support.h"
 
 namespace {

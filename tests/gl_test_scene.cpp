@@ -12,6 +12,7 @@
 #include "app/ghost.h"
 #include "data/extras.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "physics/physics.h"
 #include "render/camera.h"
 #include "course/course.h"
@@ -253,7 +254,9 @@ TEST_F(SceneFrameTest, GhostIsTranslucentAndHiddenBehindObstacles)
         pose.m[3][0] = at.x; pose.m[3][1] = at.y; pose.m[3][2] = at.z;
         PoseFromMatrix(pose, &ghost.replay.frames[0]);
         Draw(0, false);
-        DrawGhost();
+        Matrix shown;
+        if (GhostPoseShown(&shown))
+            DrawGhost(shown);
         return ReadFrame();
     };
     Frame plain = Draw(0, false);

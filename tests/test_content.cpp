@@ -13,11 +13,13 @@
 #include "core/game.h"
 #include "data/course_list.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "course/course.h"
+#include "render/scene.h"
 #include "render/device.h"
 
 #ifndef KESTRUNE_GAME_DIR
@@ -85,6 +87,7 @@ protected:
         SysMakeProgramDirectoryCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();
+        LoadShapeMeshes();
         CreatePhysicsWorld();
     }
     static void TearDownTestSuite()

@@ -8,6 +8,7 @@
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "course/course.h"
+#include "render/scene.h"
 #include "course/terrain.h"
 #include "support/physics_support.h"
 

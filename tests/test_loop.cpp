@@ -9,6 +9,7 @@
 
 #include "core/game.h"
 #include "app/loop.h"
+#include "app/race.h"
 #include "physics/physics.h"
 #include "platform/hid_sim.h"
 #include "platform/sys.h"

@@ -10,6 +10,7 @@
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "support/data_files.h"

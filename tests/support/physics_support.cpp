@@ -6,7 +6,9 @@
 #include <unistd.h>
 #include "core/game.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "course/course.h"
+#include "render/scene.h"
 
 TerrainGrid MakeFlatGrid(int nx, int nz, float gridSize)
 {

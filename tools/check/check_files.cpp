@@ -6,6 +6,7 @@
 #include "tools/check/check.h"
 #include "core/game.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "data/text_reader.h"
 
