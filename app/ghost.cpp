@@ -80,13 +80,18 @@ void KeepGhostRun()
     ghost.keepRun = true;
 }
 
+void RestartGhostRun()
+{
+    ghost.recording.frameCount = 0;
+    ghost.overflowed = false;
+    ghost.keepRun = false;
+}
+
 void UpdateGhost(int frameState)
 {
     if (!ghost.replay.frames || !ghost.recording.frames) return;   // no memory: no ghost
     if (frameState == STATE_INTRO) {
-        ghost.recording.frameCount = 0;
-        ghost.overflowed = false;
-        ghost.keepRun = false;
+        RestartGhostRun();
         if (ghost.loadedCourse != game.currentCourse) LoadCourseGhost();
         return;
     }

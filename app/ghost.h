@@ -26,6 +26,9 @@ void FreeGhost();
 void UpdateGhost(int frameState);
 // The goal: this run set a new best time, so it becomes the course's ghost.
 void KeepGhostRun();
+// A quick retry: the run under way is dropped and a new one is recorded from
+// the countdown; the replay starts again with the race clock.
+void RestartGhostRun();
 
 // The replay's world matrix (rotation and position, unscaled) at the race
 // clock; false when there is nothing to show.

@@ -10,6 +10,8 @@
 #include "app/tilt.h"
 #include "core/game.h"
 #include "course/course.h"
+#include "data/bindings.h"
+#include "data/calibration.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "physics/physics.h"
@@ -41,6 +43,7 @@ const uint32_t kFrameMs = 16;
 struct LoopRun {
     bool quitSeen;        // the last message retrieved was the quit message
     int quitCode;         // its parameter, the process exit code
+    bool retryLatch;      // the quick retry was held at the last frame
 };
 LoopRun run;
 
@@ -71,7 +74,8 @@ void HandleMessage(const SysMessage& msg)
 }
 
 // ---------------------------------------------------------------------------
-// Function keys: F1..F4 toggle render flags, F5/F6 step the camera presets.
+// Function keys: F1..F4 toggle render flags, the camera actions (F5/F6 at
+// first) step the camera presets.
 
 int NextPreset(int sel)
 {
@@ -108,12 +112,21 @@ void ApplyFunctionKey(int index)
     }
 }
 
-void HandleFunctionKeys()
+bool FunctionKeyHeld(int index)
 {
     static const SysKey keys[9] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5,
                                    KEY_F6, KEY_F7, KEY_F8, KEY_F9};
+    if (index == 4)
+        return ActionHeld(ACTION_CAMERA_DISTANCE);
+    if (index == 5)
+        return ActionHeld(ACTION_CAMERA_PITCH);
+    return SysKeyDown(keys[index]);
+}
+
+void HandleFunctionKeys()
+{
     for (int i = 0; i < 9; i++) {
-        if (!SysKeyDown(keys[i])) {
+        if (!FunctionKeyHeld(i)) {
             loop.keyLatch[i] = 0;
         } else if (!loop.keyLatch[i]) {
             loop.keyLatch[i] = 1;
@@ -258,6 +271,8 @@ void Dispatch(int frameState)
     case STATE_TITLE: UpdateTitle(loop.tilt); break;
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
     case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
+    case STATE_CONTROLS: UpdateControls(loop.tilt); break;
+    case STATE_CALIBRATION: UpdateCalibration(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
@@ -269,6 +284,29 @@ void Dispatch(int frameState)
 bool InRaceFlow(int state)
 {
     return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+}
+
+// Quick retry, on its press anywhere in a race: after the frame is drawn,
+// so the course reload on the next pass comes before the countdown's first
+// frame, as for a retry from the menus.
+void HandleQuickRetry(int frameState)
+{
+    bool held = ActionHeld(ACTION_QUICK_RETRY) != 0;
+    bool pressed = held && !run.retryLatch;
+    run.retryLatch = held;
+    if (!pressed || !InRaceFlow(frameState))
+        return;
+    RestartFromCountdown();
+    RestartGhostRun();
+    RaiseCue(CueConfirm);
+}
+
+// The mouse steers the race only: the pointer is the desktop's everywhere
+// else, the pause menu included.
+void CaptureMouseForRace()
+{
+    bool racing = game.state == STATE_COUNTDOWN || game.state == STATE_RACE;
+    SysSetMouseCaptured(extras.mouseSteering && racing);
 }
 
 void DrawFrame(int frameState)
@@ -328,8 +366,7 @@ void SampleInput()
     TiltVector& t = loop.tilt;
     SampleTilt(&t);
     bool connected = BoardConnected();
-    t.button = connected ? (BoardButtonByte() != 0)
-                         : (SysKeyDown(KEY_SPACE) != 0 || PadButtonHeld() != 0);
+    t.button = connected ? (BoardButtonByte() != 0) : (ActionHeld(ACTION_CONFIRM) != 0);
     t.connected = connected ? 1 : 0;
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)
@@ -347,6 +384,8 @@ void RunFrame(uint32_t now)
     Dispatch(frameState);
     UpdateGhost(frameState);
     DrawFrame(frameState);
+    HandleQuickRetry(frameState);
+    CaptureMouseForRace();
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
 }
@@ -377,6 +416,8 @@ int StartUp()
     run = LoopRun{};
     // First of all: the language every message from here on is shown in.
     LoadExtras();
+    LoadBindings();
+    LoadCalibrations();
     if (!SysCreateWindow(kGameTitle, 640, 480))
         return 0;
     if (!InitRenderer())
@@ -411,6 +452,7 @@ int RunLoop()
 
 void ShutDown()
 {
+    SysSetMouseCaptured(0);
     ReleaseCoursePreview();
     ReleaseCourseText();
     ReleaseTextCache();

@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "platform/sys.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 1, 5, 0, 0};
 
 namespace {
 
@@ -22,13 +22,18 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::mouseSteering, 0, 1},
+    {&Extras::mouseSensitivity, 0, 10},
+    {&Extras::keyRamp, 0, 10},
+    {&Extras::reducedMotion, 0, 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
 
-// Lamps shown, sound on, ghost shown; the language the system asks for.
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// mouse steering on at the middle sensitivity, keys instant, full motion.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage()};
+    return {1, 0, 1, SystemLanguage(), 1, 5, 0, 0};
 }
 
 }  // namespace

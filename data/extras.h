@@ -12,6 +12,10 @@ struct Extras {
     int32_t muted;        // 1: no speaker tones (F8)
     int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
     int32_t language;     // Language; from the locale until the player chooses
+    int32_t mouseSteering;    // 1: the mouse tilts the ball during the race
+    int32_t mouseSensitivity; // 0 .. 10: tilt per pixel of mouse motion, 5 by default
+    int32_t keyRamp;          // 0 .. 10: a key's tilt grows over this many 50 ms steps; 0 instant
+    int32_t reducedMotion;    // 1: no fly-over, no spinning or sliding plates, a steady camera
 };
 extern Extras extras;
 

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/keycodes.h"
+
 enum SysKey {
     KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SHIFT, KEY_X, KEY_Z, KEY_SPACE,
     KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6,
@@ -45,6 +47,16 @@ void SysGetDrawableSize(int* width, int* height);
 
 // Input, time, sleeping.
 int      SysKeyDown(SysKey key);          // nonzero while held
+// Any key by its KeyCode (platform/keycodes.h); nonzero while held. A key
+// of the set above reads the same through either call.
+int      SysKeyCodeDown(int code);
+// The mouse in relative mode: while captured the pointer is hidden and held
+// in the window, and its motion is summed for SysTakeMouseMotion. Released,
+// the pointer is the desktop's again and no motion is kept.
+void     SysSetMouseCaptured(int captured);
+int      SysMouseCaptured();
+// The motion since the last call, in pixels: right and down are positive.
+void     SysTakeMouseMotion(float* dx, float* dy);
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
 void     SysSleep(uint32_t ms);
 void     SysYield();                      // give up the rest of the time slice
@@ -68,5 +80,7 @@ struct SysHooks {
     uint32_t (*milliseconds)();
     void     (*errorBox)(const char* textUtf8);
     void     (*sleep)(uint32_t ms);
+    int      (*keyCodeDown)(int code);    // read beside keyDown: either holds a key
+    void     (*mouseMotion)(float* dx, float* dy);   // replaces the captured motion
 };
 void SysSetHooks(const SysHooks* hooks);   // null restores the platform's own

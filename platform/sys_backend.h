@@ -4,6 +4,10 @@
 #include "platform/sys.h"
 
 int  SysBackendKeyDown(SysKey key);
+int  SysBackendKeyCodeDown(int code);    // code within 0 .. KEYCODE_COUNT - 1
+// Relative mouse mode on or off; the motion gathered since the last take.
+void SysBackendSetMouseCaptured(int captured);
+void SysBackendTakeMouseMotion(float* dx, float* dy);
 void SysBackendErrorBox(const char* textUtf8);
 // Drains the window system's events, posting SYS_MSG_CLOSE for a close request.
 void SysBackendPollEvents();

@@ -5,6 +5,7 @@
 
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/extras.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/scene.h"
@@ -46,17 +47,22 @@ uint32_t PlateColour(float q)
     return alpha << 24 | 0xFFFFFFu;
 }
 
-// A plate that settles from (1 + 8q) times its size, spinning and fading in.
+// A plate that settles from (1 + 8q) times its size, spinning and fading in;
+// with reduced motion it only fades in, at rest.
 void QueueSettlingPlate(uint32_t cell, float q, float turns)
 {
-    const float grow = 1.0f + 8.0f * q;
-    DrawSprite(SHEET_PLATES, cell, PlateColour(q), turns * kPi * q, DEPTH_SPRITE, 0,
+    const float moving = extras.reducedMotion ? 0.0f : q;
+    const float grow = 1.0f + 8.0f * moving;
+    DrawSprite(SHEET_PLATES, cell, PlateColour(q), turns * kPi * moving, DEPTH_SPRITE, 0,
                320, 114, 448 * grow, 96 * grow);
 }
 
-// Progress of a slide-in plate: 0 once it rests at the centre.
+// Progress of a slide-in plate: 0 once it rests at the centre, and always
+// with reduced motion.
 float SlideProgress(int frames, float period)
 {
+    if (extras.reducedMotion)
+        return 0.0f;
     return std::max(static_cast<float>(frames) / period - 0.8f, 0.0f);
 }
 

@@ -9,6 +9,12 @@ void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
 void ResetSettings();
 void UpdateSettings(const TiltVector& tilt);
+// Back from a screen the more settings opened, its cursor where it was.
+void ReturnToSettings();
+void ResetControls();
+void UpdateControls(const TiltVector& tilt);
+void ResetCalibration();
+void UpdateCalibration(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
@@ -16,7 +22,11 @@ void UpdateCourseSelect(const TiltVector& tilt);
 void DrawCourseSelectPreview();
 
 // Race flow.
-void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
+void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0;
+                                   // with reduced motion one frame, already the countdown's first
+// Quick retry: the course reloaded and the race from the countdown's first
+// step, its clock at 0, no plate of a miss or goal left running.
+void RestartFromCountdown();
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();

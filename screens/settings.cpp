@@ -39,16 +39,35 @@ struct SettingRow {
 
 const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
+const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
 
 void ApplyMute()
 {
     AudioSetMuted(extras.muted);
 }
 
+void OpenControls()
+{
+    game.state = STATE_CONTROLS;
+    ResetControls();
+}
+
+void OpenCalibration()
+{
+    game.state = STATE_CALIBRATION;
+    ResetCalibration();
+}
+
 const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
     {TEXT_SETTING_SPEAKER_TONES, ROW_CHOICE, &extras.muted, 2, kOnOff, ApplyMute, nullptr},
     {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_MOUSE_STEERING, ROW_CHOICE, &extras.mouseSteering, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_MOUSE_SENSITIVITY, ROW_LEVEL, &extras.mouseSensitivity, 10, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_KEY_RAMP, ROW_LEVEL, &extras.keyRamp, 10, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_REDUCED_MOTION, ROW_CHOICE, &extras.reducedMotion, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_CONTROLS, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenControls},
+    {TEXT_SETTING_CALIBRATION, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenCalibration},
     {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
 };
 const int kRowCount = int(sizeof kRows / sizeof kRows[0]);
@@ -229,6 +248,14 @@ void ResetSettings()
     screen.buttonLatch = 1;   // the press that chose this screen changes nothing
     float bottom = kFirstRowY + kRowGap * float(kVisibleRows < kRowCount ? kVisibleRows : kRowCount);
     InitMenuPanel(&screen.panel, 55, kFirstRowY - 28, 585, bottom, 8, 12);
+}
+
+void ReturnToSettings()
+{
+    int row = screen.row, top = screen.top;
+    ResetSettings();
+    screen.row = row;
+    screen.top = top;
 }
 
 void UpdateSettings(const TiltVector& tilt)

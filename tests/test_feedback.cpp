@@ -100,7 +100,9 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE};
+    extras = Extras{};   // the fields appended later keep their zeros
+    extras.muted = 1;
+    extras.language = LANGUAGE_JAPANESE;
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
     EXPECT_EQ(ReadBytes("extras.sav").substr(0, 16), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE}));

@@ -351,8 +351,7 @@ TEST_F(Menus, LanguageRowAndMoreSettings)
     Hold(0, 0, 0);
     Frame();
     EXPECT_EQ(!lamps, extras.lampsShown);
-    for (int row = 0; row < 3; row++)
-        Nudge(+1);                         // down to "back"
+    Nudge(-1);                             // up from the first row wraps to "back", the last
     Tap();
     EXPECT_EQ(STATE_OPTIONS, game.state);
     std::string saved = ReadBytes("extras.sav");

@@ -20,6 +20,8 @@ struct AtomicHooks {
     std::atomic<uint32_t (*)()> milliseconds;
     std::atomic<void (*)(const char*)> errorBox;
     std::atomic<void (*)(uint32_t)> sleep;
+    std::atomic<int (*)(int)> keyCodeDown;
+    std::atomic<void (*)(float*, float*)> mouseMotion;
 };
 
 struct SysCommon {
@@ -29,6 +31,7 @@ struct SysCommon {
     int queueCount;                  // messages waiting
     char programDir[PATH_MAX + 2];   // shared buffer handed out by SysProgramDirectory
     char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
+    int mouseCaptured;               // the loop asked for relative mouse mode
 };
 SysCommon sys;
 
@@ -69,6 +72,8 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.milliseconds = h.milliseconds;
     sys.hooks.errorBox = h.errorBox;
     sys.hooks.sleep = h.sleep;
+    sys.hooks.keyCodeDown = h.keyCodeDown;
+    sys.hooks.mouseMotion = h.mouseMotion;
 }
 
 int SysKeyDown(SysKey key)
@@ -77,6 +82,71 @@ int SysKeyDown(SysKey key)
         return 0;
     auto hook = sys.hooks.keyDown.load();
     return hook ? hook(key) : SysBackendKeyDown(key);
+}
+
+// A test that holds keys of the small set through the keyDown hook holds
+// the same keys by code: either shift is KEY_SHIFT.
+static int KeyOfCode(int code, SysKey* key)
+{
+    static const struct { int code; SysKey key; } kSet[] = {
+        {KEYCODE_UP, KEY_UP}, {KEYCODE_DOWN, KEY_DOWN}, {KEYCODE_LEFT, KEY_LEFT},
+        {KEYCODE_RIGHT, KEY_RIGHT}, {KEYCODE_LSHIFT, KEY_SHIFT}, {KEYCODE_RSHIFT, KEY_SHIFT},
+        {KEYCODE_X, KEY_X}, {KEYCODE_Z, KEY_Z}, {KEYCODE_SPACE, KEY_SPACE},
+    };
+    for (const auto& k : kSet) {
+        if (k.code == code) {
+            *key = k.key;
+            return 1;
+        }
+    }
+    if (code >= KEYCODE_F1 && code < KEYCODE_F1 + 9) {
+        *key = SysKey(KEY_F1 + (code - KEYCODE_F1));
+        return 1;
+    }
+    return 0;
+}
+
+int SysKeyCodeDown(int code)
+{
+    if (code <= KEYCODE_NONE || code >= KEYCODE_COUNT)
+        return 0;
+    auto byCode = sys.hooks.keyCodeDown.load();
+    auto byKey = sys.hooks.keyDown.load();
+    if (!byCode && !byKey)
+        return SysBackendKeyCodeDown(code);
+    SysKey key;
+    if (byCode && byCode(code))
+        return 1;
+    return byKey && KeyOfCode(code, &key) && byKey(key) ? 1 : 0;
+}
+
+void SysSetMouseCaptured(int captured)
+{
+    captured = captured ? 1 : 0;
+    if (captured == sys.mouseCaptured)
+        return;
+    sys.mouseCaptured = captured;
+    SysBackendSetMouseCaptured(captured);
+    float dx, dy;
+    SysBackendTakeMouseMotion(&dx, &dy);   // motion from before the switch is not the player's steering
+}
+
+int SysMouseCaptured()
+{
+    return sys.mouseCaptured;
+}
+
+void SysTakeMouseMotion(float* dx, float* dy)
+{
+    *dx = *dy = 0;
+    if (auto hook = sys.hooks.mouseMotion.load()) {
+        if (sys.mouseCaptured)
+            hook(dx, dy);
+        return;
+    }
+    SysBackendTakeMouseMotion(dx, dy);
+    if (!sys.mouseCaptured)
+        *dx = *dy = 0;
 }
 
 uint32_t SysMilliseconds()

@@ -36,3 +36,7 @@ void SysBackendErrorBox(const char* textUtf8)
 {
     fprintf(stderr, "Kestrune: %s\n", textUtf8);
 }
+
+int  SysBackendKeyCodeDown(int) { return 0; }
+void SysBackendSetMouseCaptured(int) {}
+void SysBackendTakeMouseMotion(float* dx, float* dy) { *dx = *dy = 0; }

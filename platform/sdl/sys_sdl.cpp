@@ -8,15 +8,15 @@
 
 namespace {
 
-// The letter keys the game reads, X and Z, and which physical key holds each.
-enum { LETTER_X, LETTER_Z, LETTER_COUNT };
-const SDL_Keycode letterKeycodes[LETTER_COUNT] = { SDLK_x, SDLK_z };
+// The letters, A to Z, each held by whichever physical key typed it.
+const int kLetterCount = 26;
 
 struct SdlState {
     SDL_Window* window;          // the game window, null before creation
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
-    SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
+    SDL_Scancode letterHeldBy[kLetterCount];   // key pressed for the letter, or UNKNOWN
+    float mouseDx, mouseDy;      // relative motion since the last take, pixels
 };
 SdlState sdl;
 
@@ -30,24 +30,31 @@ const SDL_Scancode keyScancodes[KEY_COUNT] = {
     SDL_SCANCODE_F7, SDL_SCANCODE_F8, SDL_SCANCODE_F9,
 };
 
-// X and Z follow the keyboard layout, as a Windows virtual key does: on a
+// Letters follow the keyboard layout, as a Windows virtual key does: on a
 // German keyboard Z is the key labelled Z, not the one in the US Z place.
 // A letter is held by the physical key that typed it and released by that
 // same key, so a layout switch while it is down cannot leave it stuck.
 void TrackLetterKey(const SDL_KeyboardEvent& key)
 {
-    for (int i = 0; i < LETTER_COUNT; i++) {
-        if (key.type == SDL_KEYDOWN && key.keysym.sym == letterKeycodes[i])
-            sdl.letterHeldBy[i] = key.keysym.scancode;
-        else if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
-            sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+    SDL_Keycode sym = key.keysym.sym;
+    if (key.type == SDL_KEYDOWN && sym >= SDLK_a && sym <= SDLK_z) {
+        sdl.letterHeldBy[sym - SDLK_a] = key.keysym.scancode;
+        return;
     }
+    for (int i = 0; i < kLetterCount; i++)
+        if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
+            sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
 }
 
 void ReleaseLetterKeys()
 {
-    for (int i = 0; i < LETTER_COUNT; i++)
+    for (int i = 0; i < kLetterCount; i++)
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+}
+
+int LetterHeld(char letter)
+{
+    return sdl.letterHeldBy[letter - 'A'] != SDL_SCANCODE_UNKNOWN;
 }
 
 bool VideoIsHeadless()
@@ -179,11 +186,36 @@ int SysBackendKeyDown(SysKey key)
     if (!sdl.videoReady)
         return 0;
     if (key == KEY_X || key == KEY_Z)
-        return sdl.letterHeldBy[key == KEY_X ? LETTER_X : LETTER_Z] != SDL_SCANCODE_UNKNOWN;
+        return LetterHeld(key == KEY_X ? 'X' : 'Z');
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     if (key == KEY_SHIFT)
         return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
     return state[keyScancodes[key]] != 0;
+}
+
+// Key codes are the USB usages, which SDL's scancodes are too.
+int SysBackendKeyCodeDown(int code)
+{
+    if (!sdl.videoReady)
+        return 0;
+    if (code >= KEYCODE_A && code < KEYCODE_A + kLetterCount)
+        return LetterHeld(char('A' + (code - KEYCODE_A)));
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    return code < count && state[code] != 0;
+}
+
+void SysBackendSetMouseCaptured(int captured)
+{
+    if (sdl.videoReady)
+        SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+void SysBackendTakeMouseMotion(float* dx, float* dy)
+{
+    *dx = sdl.mouseDx;
+    *dy = sdl.mouseDy;
+    sdl.mouseDx = sdl.mouseDy = 0;
 }
 
 void SysBackendPollEvents()
@@ -202,6 +234,10 @@ void SysBackendPollEvents()
             SysToggleFullscreen();
         if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
             TrackLetterKey(event.key);
+        else if (event.type == SDL_MOUSEMOTION && SDL_GetRelativeMouseMode()) {
+            sdl.mouseDx += float(event.motion.xrel);
+            sdl.mouseDy += float(event.motion.yrel);
+        }
         else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             ReleaseLetterKeys();
     }

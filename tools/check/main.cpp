@@ -35,6 +35,10 @@ std::string RaceCopy(const std::string& folder)
     if (error) return "";
     fs::remove(copy / "record.sav", error);
     fs::remove(copy / "config.sav", error);
+    // The autopilot presses the default keys, at once: the player's own
+    // bindings, ramp or calibration must not steer its races.
+    for (const char* own : {"extras.sav", "controls.txt", "calibration.txt"})
+        fs::remove(copy / own, error);
     return copy.string() + "/";
 }
 
