@@ -286,6 +286,13 @@ int KeyByName(const char* name)
     for (int code = 1; code < KEYCODE_COUNT; code++)
         if (SameName(name, KeyName(code)))
             return code;
+    // Any key by its number, also one that has a name.
+    if (strncasecmp(name, "Key", 3) == 0 && isdigit((unsigned char)name[3])) {
+        char* end;
+        long code = strtol(name + 3, &end, 10);
+        if (!*end && code > KEYCODE_NONE && code < KEYCODE_COUNT)
+            return int(code);
+    }
     return KEYCODE_NONE;
 }
 

@@ -8,7 +8,9 @@
 #include "core/game.h"
 #include "app/ghost.h"
 #include "app/loop.h"
+#include "data/bindings.h"
 #include "data/course_list.h"
+#include "data/extras.h"
 #include "physics/physics.h"
 #include "platform/pad.h"
 #include "platform/sys.h"
@@ -95,6 +97,15 @@ public:
     {
         for (int k = 0; k < limit && game.state == state; k++)
             Frame();
+    }
+    // From the course-select confirm through a skipped intro and the whole
+    // countdown: the first Race frame is next.
+    void StartRace()
+    {
+        ChooseCourse();
+        RunUntilStateLeaves(STATE_INTRO, 200);
+        RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+        ASSERT_EQ(STATE_RACE, game.state);
     }
     // The test pad, attached, with this stick and these buttons.
     void Pad(float stickX, uint32_t buttons)
@@ -338,4 +349,120 @@ TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
     for (int i = 0; i < 4; i++) bad[bad.size() - 4 + i] = char(crc >> (8 * i));
     WriteFileText(dir + "ghost/course0.gho", bad);
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+}
+
+// ---------------------------------------------------------------------------
+// Controls: bindings, the mouse, quick retry, reduced motion.
+
+// Tilt left moved from the LEFT arrow to A: LEFT no longer moves the ball,
+// A steers it into the goal.
+TEST_F(Playthrough, ReboundKeySteersTheRace)
+{
+    ASSERT_EQ(REBIND_DONE, RebindKey(&bindings, ACTION_TILT_LEFT, 0, KEYCODE_A).result);
+    StartRace();
+    scriptedKeys[KEY_LEFT] = true;
+    for (int k = 0; k < 30; k++)
+        Frame();
+    EXPECT_EQ(0, loop.tilt.x);
+    EXPECT_EQ(STATE_RACE, game.state);
+    scriptedKeys[KEY_LEFT] = false;
+    scriptedCodes[KEYCODE_A] = true;
+    Frame();
+    EXPECT_EQ(20, loop.tilt.x);
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    EXPECT_EQ(STATE_GOAL, game.state);
+    EXPECT_GE(ballMatrix.m[3][0], 13.6f);
+}
+
+// The mouse alone steers the ball into the goal; the pointer is captured in
+// the countdown and the race only, and let go by the pause and the goal.
+TEST_F(Playthrough, MouseAloneRacesToTheGoal)
+{
+    EXPECT_EQ(0, SysMouseCaptured());
+    ChooseCourse();
+    Frame();
+    EXPECT_EQ(0, SysMouseCaptured());        // the fly-over
+    RunUntilStateLeaves(STATE_INTRO, 200);
+    EXPECT_EQ(1, SysMouseCaptured());
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    ASSERT_EQ(STATE_RACE, game.state);
+    scriptedKeys[KEY_SPACE] = true;
+    Frame();
+    scriptedKeys[KEY_SPACE] = false;
+    EXPECT_EQ(STATE_PAUSE, game.state);
+    EXPECT_EQ(0, SysMouseCaptured());
+    game.state = STATE_RACE;                 // what resume does
+    for (int k = 0; k < 1200 && game.state == STATE_RACE; k++) {
+        scriptedMouseDx = -6;                // to the left: toward the goal
+        Frame();
+    }
+    ASSERT_EQ(STATE_GOAL, game.state);
+    EXPECT_GE(ballMatrix.m[3][0], 13.6f);
+    EXPECT_EQ(0, SysMouseCaptured());
+}
+
+// R mid-race goes straight back to the countdown of the reloaded course:
+// the clock at 0, the ball at the start, the ghost recording a new run.
+// Again during the goal, whose plate must not run on into a result menu.
+TEST_F(Playthrough, QuickRetryRestartsFromTheCountdown)
+{
+    StartRace();
+    scriptedKeys[KEY_LEFT] = true;
+    for (int k = 0; k < 40; k++)
+        Frame();
+    scriptedKeys[KEY_LEFT] = false;
+    ASSERT_EQ(STATE_RACE, game.state);
+    ASSERT_GT(ghost.recording.frameCount, 40u);
+    float startX = courseList.courses[0].START[0];
+    EXPECT_GT(ballMatrix.m[3][0], 1.0f);
+    scriptedCodes[KEYCODE_R] = true;
+    Frame();
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    EXPECT_EQ(0u, loop.raceTimeMs);
+    EXPECT_EQ(0u, ghost.recording.frameCount);
+    states.clear();
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);   // R still held: one press, one retry
+    scriptedCodes[KEYCODE_R] = false;
+    EXPECT_EQ(240, FramesIn(STATE_COUNTDOWN));
+    ASSERT_EQ(STATE_RACE, game.state);
+    EXPECT_NEAR(0.0f, ballMatrix.m[3][0], 0.01f) << "start fraction " << startX;
+    EXPECT_EQ(1u, ghost.recording.frameCount);
+
+    scriptedKeys[KEY_LEFT] = true;
+    RunUntilStateLeaves(STATE_RACE, 1200);
+    scriptedKeys[KEY_LEFT] = false;
+    ASSERT_EQ(STATE_GOAL, game.state);
+    Frame();
+    scriptedCodes[KEYCODE_R] = true;
+    Frame();
+    scriptedCodes[KEYCODE_R] = false;
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    EXPECT_EQ(0, loop.goalFrames);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    EXPECT_EQ(STATE_RACE, game.state);
+}
+
+// R on the title screen is no retry: there is no race to restart.
+TEST_F(Playthrough, QuickRetryOnlyInARace)
+{
+    scriptedCodes[KEYCODE_R] = true;
+    Frame();
+    Frame();
+    EXPECT_EQ(STATE_TITLE, game.state);
+}
+
+// With reduced motion the intro is one frame, already the countdown's
+// first; the countdown keeps its 240 frames and the race its clock.
+TEST_F(Playthrough, ReducedMotionGoesStraightToTheCountdown)
+{
+    extras.reducedMotion = 1;
+    ChooseCourse();
+    Frame();
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    EXPECT_EQ(0, loop.introFrames);
+    RunUntilStateLeaves(STATE_COUNTDOWN, 400);
+    EXPECT_EQ(1, FramesIn(STATE_INTRO));
+    EXPECT_EQ(239, FramesIn(STATE_COUNTDOWN));
+    EXPECT_EQ(STATE_RACE, game.state);
+    EXPECT_EQ(0u, loop.raceTimeMs);
 }
