@@ -50,6 +50,10 @@ int      SysKeyDown(SysKey key);          // nonzero while held
 // Any key by its KeyCode (platform/keycodes.h); nonzero while held. A key
 // of the set above reads the same through either call.
 int      SysKeyCodeDown(int code);
+// How many times the key has gone down since the start, however briefly:
+// a press shorter than a frame still counts. (Through the test hooks, the
+// presses the calls themselves see.)
+uint32_t SysKeyPressCount(int code);
 // The mouse in relative mode: while captured the pointer is hidden and held
 // in the window, and its motion is summed for SysTakeMouseMotion. Released,
 // the pointer is the desktop's again and no motion is kept.

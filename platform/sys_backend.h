@@ -5,6 +5,7 @@
 
 int  SysBackendKeyDown(SysKey key);
 int  SysBackendKeyCodeDown(int code);    // code within 0 .. KEYCODE_COUNT - 1
+uint32_t SysBackendKeyPressCount(int code);
 // Relative mouse mode on or off; the motion gathered since the last take.
 void SysBackendSetMouseCaptured(int captured);
 void SysBackendTakeMouseMotion(float* dx, float* dy);

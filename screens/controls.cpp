@@ -53,7 +53,7 @@ struct ControlsScreen {
     int buttonLatch;                // set on entry and by every press; cleared with the button up
     int frameCounter;               // +1 every frame: the cursor's pulse
     int captureFrames;              // frames left to press the new key
-    uint8_t keyWasDown[KEYCODE_COUNT];  // while capturing: each key at the last frame
+    uint32_t keyPresses[KEYCODE_COUNT]; // while capturing: each key's press count at the start
     uint32_t buttonsWereDown;       // the same for the pad's buttons
     char message[256];              // what the last change did, UTF-8; "" for the hint
     MenuPanel panel;
@@ -206,21 +206,22 @@ void StartCapture()
     screen.captureFrames = kCaptureFrames;
     screen.message[0] = '\0';
     for (int code = 0; code < KEYCODE_COUNT; code++)
-        screen.keyWasDown[code] = SysKeyCodeDown(code) ? 1 : 0;
+        screen.keyPresses[code] = SysKeyPressCount(code);
     PadState pad;
     PadRead(&pad);
     screen.buttonsWereDown = pad.buttons;
 }
 
-// The lowest key that went down since the last frame; KEYCODE_NONE if none.
+// The lowest key pressed since the last look, counted by its presses so a
+// tap shorter than a frame is not missed; KEYCODE_NONE if none.
 int NewKeyPress()
 {
     int pressed = KEYCODE_NONE;
     for (int code = 1; code < KEYCODE_COUNT; code++) {
-        uint8_t down = SysKeyCodeDown(code) ? 1 : 0;
-        if (down && !screen.keyWasDown[code] && pressed == KEYCODE_NONE)
+        uint32_t count = SysKeyPressCount(code);
+        if (count != screen.keyPresses[code] && pressed == KEYCODE_NONE)
             pressed = code;
-        screen.keyWasDown[code] = down;
+        screen.keyPresses[code] = count;
     }
     return pressed;
 }

@@ -32,6 +32,8 @@ struct SysCommon {
     char programDir[PATH_MAX + 2];   // shared buffer handed out by SysProgramDirectory
     char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
     int mouseCaptured;               // the loop asked for relative mouse mode
+    uint8_t hookKeyDown[KEYCODE_COUNT];     // through the hooks: each key at the last count
+    uint32_t hookPresses[KEYCODE_COUNT];    // and the presses seen so
 };
 SysCommon sys;
 
@@ -118,6 +120,19 @@ int SysKeyCodeDown(int code)
     if (byCode && byCode(code))
         return 1;
     return byKey && KeyOfCode(code, &key) && byKey(key) ? 1 : 0;
+}
+
+uint32_t SysKeyPressCount(int code)
+{
+    if (code <= KEYCODE_NONE || code >= KEYCODE_COUNT)
+        return 0;
+    if (!sys.hooks.keyCodeDown.load() && !sys.hooks.keyDown.load())
+        return SysBackendKeyPressCount(code);
+    uint8_t down = SysKeyCodeDown(code) ? 1 : 0;
+    if (down && !sys.hookKeyDown[code])
+        sys.hookPresses[code]++;
+    sys.hookKeyDown[code] = down;
+    return sys.hookPresses[code];
 }
 
 void SysSetMouseCaptured(int captured)

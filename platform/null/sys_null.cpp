@@ -38,5 +38,6 @@ void SysBackendErrorBox(const char* textUtf8)
 }
 
 int  SysBackendKeyCodeDown(int) { return 0; }
+uint32_t SysBackendKeyPressCount(int) { return 0; }
 void SysBackendSetMouseCaptured(int) {}
 void SysBackendTakeMouseMotion(float* dx, float* dy) { *dx = *dy = 0; }

@@ -17,6 +17,7 @@ struct SdlState {
     bool videoReady;             // SDL's video subsystem is up
     SDL_Scancode letterHeldBy[kLetterCount];   // key pressed for the letter, or UNKNOWN
     float mouseDx, mouseDy;      // relative motion since the last take, pixels
+    uint32_t presses[KEYCODE_COUNT];   // key downs (not repeats) seen, by KeyCode
 };
 SdlState sdl;
 
@@ -39,8 +40,15 @@ void TrackLetterKey(const SDL_KeyboardEvent& key)
     SDL_Keycode sym = key.keysym.sym;
     if (key.type == SDL_KEYDOWN && sym >= SDLK_a && sym <= SDLK_z) {
         sdl.letterHeldBy[sym - SDLK_a] = key.keysym.scancode;
+        if (!key.repeat)
+            sdl.presses[KEYCODE_A + (sym - SDLK_a)]++;
         return;
     }
+    // Other keys count by position; a letter's key counts only as its letter.
+    int code = int(key.keysym.scancode);
+    bool letterPlace = code >= KEYCODE_A && code < KEYCODE_A + kLetterCount;
+    if (key.type == SDL_KEYDOWN && !key.repeat && !letterPlace && code > 0 && code < KEYCODE_COUNT)
+        sdl.presses[code]++;
     for (int i = 0; i < kLetterCount; i++)
         if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
             sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
@@ -203,6 +211,11 @@ int SysBackendKeyCodeDown(int code)
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     return code < count && state[code] != 0;
+}
+
+uint32_t SysBackendKeyPressCount(int code)
+{
+    return sdl.presses[code];
 }
 
 void SysBackendSetMouseCaptured(int captured)

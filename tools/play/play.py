@@ -4,7 +4,7 @@ save screenshots. Needs the Debian packages xvfb, xdotool and imagemagick.
 
 Usage: play.py EXE OUTDIR SCRIPT [HOME]
 SCRIPT lines (seconds since start, then an action):
-  1.5 tap space          press a key for 0.15 s, so a slow frame still sees it held
+  1.5 tap space          press a key for 0.3 s, so a slow frame still sees it held
                          (xdotool key names: space Up Down Left Right Shift_L x z w a s d F1..F12)
   2.0 down Up            hold a key
   4.0 up Up              release it
@@ -55,7 +55,7 @@ for t, act, args in steps:
     if game.poll() is not None:
         print(f'{t:6.2f} game already exited with {game.returncode}'); break
     if act == 'tap':
-        xdo('keydown', arg); time.sleep(0.15); xdo('keyup', arg)
+        xdo("keydown", arg); time.sleep(0.3); xdo("keyup", arg)
     elif act == 'mouse': xdo('mousemove_relative', '--', args[0], args[1])
     elif act == 'mousesteer':
         for _ in range(int(args[2])):
