@@ -51,6 +51,7 @@ struct ControlsScreen {
     int xLatch;                     // a left/right move was taken; cleared back inside +-3
     int zLatch;                     // the same for forward/back
     int buttonLatch;                // set on entry and by every press; cleared with the button up
+    int settle;                     // after a rebinding: no move until the tilt is back at neutral
     int frameCounter;               // +1 every frame: the cursor's pulse
     int captureFrames;              // frames left to press the new key
     uint32_t keyPresses[KEYCODE_COUNT]; // while capturing: each key's press count at the start
@@ -154,6 +155,9 @@ void Rearm(const TiltVector& tilt)
 {
     if (!tilt.button)
         screen.buttonLatch = 0;
+    bool neutral = tilt.x > -3 && tilt.x < 3 && tilt.z > -3 && tilt.z < 3;
+    if (neutral && !tilt.button)
+        screen.settle = 0;
     if (tilt.x > -3 && tilt.x < 3) {
         if (screen.xLatch)
             RaiseCue(CueTick);
@@ -254,12 +258,12 @@ void SayOutcome(const RebindOutcome& outcome, const char* name)
 }
 
 // The key (or button) just pressed ends the wait; so does Esc or the time
-// running out, leaving the box as it was. The pressed key must come up
-// before it moves the cursor.
+// running out, leaving the box as it was. The key may now be a tilt or the
+// confirm, still held: nothing moves until it is let go.
 void EndCapture(RebindOutcome outcome, const char* name)
 {
     screen.phase = CONTROLS_CHOOSING;
-    screen.xLatch = screen.zLatch = screen.buttonLatch = 1;
+    screen.buttonLatch = screen.settle = 1;
     if (!name)
         return;
     SayOutcome(outcome, name);
@@ -311,6 +315,8 @@ void Press()
 
 void Choose(const TiltVector& tilt)
 {
+    if (screen.settle)
+        return;
     ChooseRow(tilt);
     ChooseColumn(tilt);
     if (!screen.buttonLatch && tilt.button)

@@ -505,7 +505,8 @@ protected:
     }
 };
 
-// The button on the first box, then W: tilt up is W, in controls.txt too.
+// The button on the first box, then W: tilt up is W, in controls.txt too,
+// and the cursor stays while the new key is held.
 // W again on tilt down's box swaps: tilt up gets DOWN back. Esc leaves a
 // box as it was; the defaults row restores every binding; back returns to
 // the more settings.
@@ -516,7 +517,11 @@ TEST_F(ControlScreens, RebindWithTheNextKey)
     ResetControls();
     Frames(30);
     Tap();
+    Hold(20, 0, 0);                        // the new key is a tilt, and still held
     PressKey(kW);
+    Frames(3);
+    Hold(0, 0, 0);
+    Frame();
     EXPECT_EQ(kW, bindings.action[ACTION_TILT_UP].keys[0]);
     EXPECT_NE(std::string::npos, ReadBytes("controls.txt").find("TiltUp = W, Pad:DPadUp"));
     Nudge(+1);
