@@ -38,12 +38,12 @@ enum CalibrationPhase {
 const int kLevelFrames = 30;
 const float kSmallestRange = 4;      // a tip each way of at least this many counts
 const int kHoldFrames = 30;
-const float kFirstRowY = 124;
-const float kRowGap = 36;
+const float kFirstRowY = 116;
+const float kRowGap = 34;
 const float kLabelX = 352;
 const float kValueX = 545;
 const int kFontHeight = 18;
-const float kMeterY = 230;
+const float kMeterY = 214;
 const float kReadingMeterX = 110;
 const float kTiltMeterX = 262;
 const float kMeterHalf = 64;         // pixels from a meter's centre to its edge
@@ -210,7 +210,7 @@ void DrawDeviceName(const TiltSource* device)
         snprintf(name, sizeof name, "%s", Tr(TEXT_CALIBRATION_BOARD));
     else
         snprintf(name, sizeof name, Tr(TEXT_CALIBRATION_PAD), device->device + 4);
-    QueueText(name, 320, 84, kFontHeight, kMenuInk, TEXT_CENTRE);
+    QueueText(name, 320, 80, kFontHeight, kMenuInk, TEXT_CENTRE);
 }
 
 void DrawFooter(const TiltSource* device)
@@ -232,7 +232,7 @@ void DrawScreen()
 {
     const TiltSource* device = Device();
     const Calibration* c = Record();
-    QueueMenuText(Tr(TEXT_CALIBRATION_HEADING), 320, 44, TEXT_CENTRE, 32);
+    QueueMenuText(Tr(TEXT_CALIBRATION_HEADING), 320, 34, TEXT_CENTRE, 32);
     DrawDeviceName(device);
     if (device) {
         DrawReadingMeter(*device, c);
@@ -414,7 +414,8 @@ void ResetCalibration()
     screen = CalibrationScreen{};
     screen.message = TEXT_COUNT;
     screen.buttonLatch = 1;   // the press that chose this screen changes nothing
-    InitMenuPanel(&screen.panel, 24, 70, 616, 472, 8, 12);
+    // Clear of the on-screen lamps in the bottom-left corner.
+    InitMenuPanel(&screen.panel, 24, 62, 616, 400, 8, 12);
 }
 
 void UpdateCalibration(const TiltVector& tilt)

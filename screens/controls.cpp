@@ -25,8 +25,8 @@ const int kBackRow = ACTION_COUNT + 1;
 const int kRowCount = ACTION_COUNT + 2;
 const int kColumns = kKeySlots + kButtonSlots;    // two key boxes, then two pad boxes
 
-const float kFirstRowY = 112;
-const float kRowGap = 25;
+const float kFirstRowY = 100;
+const float kRowGap = 24;
 const float kLabelX = 40;
 const float kColumnX[kColumns] = {290, 378, 476, 566};
 const float kBoxWidth = 84;
@@ -126,16 +126,16 @@ void DrawFooter()
         snprintf(prompt, sizeof prompt, Tr(id), ActionName(screen.row));
         text = prompt;
     }
-    QueueText(text, 320, 446, 16, kMenuInk, TEXT_CENTRE);
+    QueueText(text, 320, 428, 16, kMenuInk, TEXT_CENTRE);
     if (AnyConflict())
-        QueueText(Tr(TEXT_CONTROLS_CONFLICT), 320, 466, 14, kConflictInk, TEXT_CENTRE);
+        QueueText(Tr(TEXT_CONTROLS_CONFLICT), 320, 452, 14, kConflictInk, TEXT_CENTRE);
 }
 
 void DrawTable()
 {
-    QueueMenuText(Tr(TEXT_CONTROLS_HEADING), 320, 44, TEXT_CENTRE, 32);
-    QueueText(Tr(TEXT_CONTROLS_KEYS), (kColumnX[0] + kColumnX[1]) / 2, 86, 16, kDimInk, TEXT_CENTRE);
-    QueueText(Tr(TEXT_CONTROLS_PAD), (kColumnX[2] + kColumnX[3]) / 2, 86, 16, kDimInk, TEXT_CENTRE);
+    QueueMenuText(Tr(TEXT_CONTROLS_HEADING), 320, 34, TEXT_CENTRE, 32);
+    QueueText(Tr(TEXT_CONTROLS_KEYS), (kColumnX[0] + kColumnX[1]) / 2, 77, 16, kDimInk, TEXT_CENTRE);
+    QueueText(Tr(TEXT_CONTROLS_PAD), (kColumnX[2] + kColumnX[3]) / 2, 77, 16, kDimInk, TEXT_CENTRE);
     for (int a = 0; a < ACTION_COUNT; a++) {
         QueueText(ActionName(a), kLabelX, RowY(a), kFontHeight, kMenuInk, TEXT_LEFT);
         for (int c = 0; c < kColumns; c++)
@@ -329,7 +329,8 @@ void ResetControls()
 {
     screen = ControlsScreen{};
     screen.buttonLatch = 1;   // the press that chose this screen changes nothing
-    InitMenuPanel(&screen.panel, 16, 70, 624, RowY(kBackRow) + 16, 8, 12);
+    // Clear of the on-screen lamps in the bottom-left corner.
+    InitMenuPanel(&screen.panel, 16, 62, 624, RowY(kBackRow) + 14, 8, 12);
 }
 
 void UpdateControls(const TiltVector& tilt)

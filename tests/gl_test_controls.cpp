@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const uint32_t kInk = 0x1E2A44;         // the menus' ink: the meters' dots
-const float kMeterY = 230;
+const float kMeterY = 214;
 const float kTiltMeterX = 262;
 const float kMeterHalf = 64;
 
@@ -113,9 +113,9 @@ TEST_F(ControlFrames, ControlsScreen)
     ResetControls();
     Frames(40);
     Frame f = Shot("controls");
-    EXPECT_GT(RedPixels(f, 250, 101, 330, 123), 8) << "tilt up's Up";
-    EXPECT_GT(RedPixels(f, 250, 226, 330, 248), 8) << "lift's Up";
-    EXPECT_EQ(RedPixels(f, 250, 126, 330, 223), 0) << "the rows between";
+    EXPECT_GT(RedPixels(f, 250, 89, 330, 111), 8) << "tilt up's Up";
+    EXPECT_GT(RedPixels(f, 250, 209, 330, 231), 8) << "lift's Up";
+    EXPECT_EQ(RedPixels(f, 250, 113, 330, 207), 0) << "the rows between";
 }
 
 // The pad held level reads no tilt; tipped 39 degrees left, the tilt meter's
