@@ -1,7 +1,7 @@
 // The screens: title, options, course select, and the menus and entries of
 // the race flow. Each changes game.state by plain assignment.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
@@ -10,10 +10,11 @@ void UpdateOptions(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
+// The course model over the screen, after its 2D layer is flushed.
+void DrawCourseSelectPreview();
 
 // Race flow.
 void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
-void EnterGoal();                  // state Goal, 120 frames, keep the best time
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();
