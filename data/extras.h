@@ -1,17 +1,23 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, the speaker tones and the
-// ghost ball. Kept in "extras.sav" beside "config.sav", as 32-bit
+// (its layout is fixed): the on-screen lamps, muting, the ghost ball and the
+// sound volumes. Kept in "extras.sav" beside "config.sav", as 32-bit
 // little-endian integers in the order of the record; a shorter file leaves
 // the later choices at their defaults, so new extras can be appended.
 #pragma once
 #include <cstdint>
 
 struct Extras {
-    int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;        // 1: no speaker tones (F8)
-    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t lampsShown;      // 1: the board's lamps are drawn on screen without a board (F7)
+    int32_t muted;           // 1: no sound at all from the speakers (F8)
+    int32_t ghostShown;      // 1: the best run's ghost ball races along (F9)
+    int32_t masterVolume;    // 0..10: everything the speakers play
+    int32_t musicVolume;     // 0..10: the music
+    int32_t effectsVolume;   // 0..10: effects, the rolling ball and the board's tones
+    int32_t muteUnfocused;   // 1: silent while the window is not in focus
 };
 extern Extras extras;
+
+enum { EXTRAS_VOLUME_MAX = 10 };
 
 void LoadExtras();        // defaults when the file is missing or short
 int  SaveExtras();        // 1 written, 0 failed (the choices stay in memory)

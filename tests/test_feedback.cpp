@@ -88,21 +88,37 @@ TEST(FeedbackTest, MixerPitchLengthAndMixing)
 class ExtrasTest : public DataFilesTest {};
 
 // Missing file: defaults; a file from an older game with one entry keeps the
-// later choices at their defaults; a save reads back.
+// later choices at their defaults; a save reads back; a damaged file's values
+// are held to each choice's range.
 TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
 {
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 1);
     EXPECT_EQ(extras.muted, 0);
     EXPECT_EQ(extras.ghostShown, 1);
+    EXPECT_EQ(extras.masterVolume, 8);
+    EXPECT_EQ(extras.musicVolume, 6);
+    EXPECT_EQ(extras.effectsVolume, 8);
+    EXPECT_EQ(extras.muteUnfocused, 1);
     WriteBytes("extras.sav", LittleEndianWords({0}));
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
-    extras = Extras{0, 1, 0};
+    EXPECT_EQ(extras.musicVolume, 6);
+    extras = Extras{0, 1, 0, 3, 0, 10, 0};
     ASSERT_EQ(SaveExtras(), 1);
-    EXPECT_EQ(ReadBytes("extras.sav"), LittleEndianWords({0, 1, 0}));
+    EXPECT_EQ(ReadBytes("extras.sav"), LittleEndianWords({0, 1, 0, 3, 0, 10, 0}));
     extras = Extras{};
     LoadExtras();
     EXPECT_EQ(extras.muted, 1);
+    EXPECT_EQ(extras.masterVolume, 3);
+    EXPECT_EQ(extras.musicVolume, 0);
+    EXPECT_EQ(extras.muteUnfocused, 0);
+    WriteBytes("extras.sav", LittleEndianWords({7, 1, 1, 11, 0xFFFFFFFFu, 4, 2}));
+    LoadExtras();
+    EXPECT_EQ(extras.lampsShown, 1);
+    EXPECT_EQ(extras.masterVolume, 10);
+    EXPECT_EQ(extras.musicVolume, 10);
+    EXPECT_EQ(extras.effectsVolume, 4);
+    EXPECT_EQ(extras.muteUnfocused, 1);
 }
