@@ -411,6 +411,7 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseOptions();
     ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();

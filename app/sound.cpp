@@ -21,7 +21,7 @@ const float kRollFullSpeed = 60.0f;
 // Contact impulses: under the first a touch makes no sound; the second and
 // above sound at full volume (a ball of weight 1 dropping a few of its own
 // sizes onto the ground).
-const float kQuietImpulse = 1.5f;
+const float kQuietImpulse = 2.5f;
 const float kLoudImpulse = 30.0f;
 // At most about twenty impacts a second, a few of them at once.
 const float kImpactsPerFrame = 20.0f / 60.0f;
@@ -30,14 +30,18 @@ const float kImpactBurst = 3.0f;
 // beyond the normal camera distance.
 const float kObstacleShare = 0.5f;
 const float kNearDistance = 100.0f;
-// The ball lands (rather than bumps) after this long in the air.
+// The ball lands (rather than bumps) after this long in the air; the rolling
+// goes on through shorter hops over the terrain's bumps, which would
+// otherwise chop it.
 const int kLandingAirFrames = 12;
+const int kRollHoldFrames = 3;
 const int kJumpGapFrames = 15;
 // The new-record jingle follows the fanfare.
 const int kRecordDelayFrames = 75;
 
 struct RaceSound {
     int airFrames;        // stepped frames since the ball last touched anything
+    BallContacts rolling; // what the ball rolls on, kept through short hops
     float impactTokens;   // impacts allowed now (the rate limit)
     int jumpGap;          // frames until another jump may sound
     int recordDelay;      // frames until the new-record jingle; 0 none
@@ -145,7 +149,9 @@ void SteppedFrame()
     bool onSomething = touching.terrain || touching.obstacle;
     Impacts(starts, count, onSomething && raceSound.airFrames >= kLandingAirFrames);
     raceSound.airFrames = onSomething ? 0 : raceSound.airFrames + 1;
-    Roll(touching);
+    if (onSomething || raceSound.airFrames > kRollHoldFrames)
+        raceSound.rolling = touching;
+    Roll(raceSound.rolling);
 }
 
 }  // namespace
@@ -172,6 +178,8 @@ void UpdateSound(int frameState)
         SteppedFrame();
     else
         StopRolling();
+    if (frameState != STATE_RACE && frameState != STATE_MISS)
+        raceSound.rolling = BallContacts{};
     if (raceSound.jumpGap > 0)
         raceSound.jumpGap--;
     if (raceSound.recordDelay > 0 && --raceSound.recordDelay == 0)

@@ -31,17 +31,21 @@ int ShapeOf(const btCollisionObject* object)
     }
 }
 
-// The pair's strongest point; false when no point of it touches.
+// The impulse summed over the pair's points (a box landing flat shares its
+// blow among four), and the strongest point's place; false when no point
+// of the pair touches.
 bool Touching(const btPersistentManifold* manifold, float* impulse, btVector3* point)
 {
     bool touching = false;
+    float strongest = 0.0f;
     *impulse = 0.0f;
     for (int i = 0; i < manifold->getNumContacts(); i++) {
         const btManifoldPoint& p = manifold->getContactPoint(i);
         if (p.getAppliedImpulse() <= 0.0f && p.getDistance() > 0.0f)
             continue;
-        if (!touching || p.getAppliedImpulse() > *impulse) {
-            *impulse = p.getAppliedImpulse();
+        *impulse += p.getAppliedImpulse();
+        if (!touching || p.getAppliedImpulse() > strongest) {
+            strongest = p.getAppliedImpulse();
             *point = p.getPositionWorldOnB();
         }
         touching = true;

@@ -65,7 +65,7 @@ bool IsBallFallen();              // ball centre below -size of the selected bal
 struct ContactStart {
     int a, b;             // body indices, a < b
     int shapeA, shapeB;   // BodyShape of each; -1 for the terrain
-    float impulse;        // the strongest contact impulse between them in the step
+    float impulse;        // the contact impulse between them in the step, all points together
     Vec3 point;           // where they met
 };
 struct BallContacts {
