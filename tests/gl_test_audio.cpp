@@ -2,10 +2,13 @@
 // callback really writes. Looping voices follow volume and pitch, the three
 // volumes scale and muting silences; an effect's peak follows its volume and
 // starts within two mixing periods of the request; the shipped music loops
-// without a seam; bad files are refused quietly; no device, no output.
+// without a seam; the audio thread allocates nothing however busy; bad files
+// are refused quietly; no device, no output.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,54 @@
 
 #include "platform/audio.h"
 #include "support/audio_recording.h"
+
+// Every allocation made by a thread other than the test's own while
+// `counting` is set is counted (the test's thread only sleeps then, so they
+// are the audio thread's). A sanitizer build keeps its own malloc, and the
+// count is skipped there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define COUNT_ALLOCATIONS 0
+#else
+#define COUNT_ALLOCATIONS 1
+#endif
+
+namespace {
+std::atomic<bool> counting;
+pthread_t testThread;
+std::atomic<int> otherThreadAllocations;
+}  // namespace
+
+#if COUNT_ALLOCATIONS
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* __libc_calloc(size_t count, size_t size);
+extern "C" void* __libc_realloc(void* p, size_t size);
+
+namespace {
+void Count()
+{
+    if (counting.load(std::memory_order_relaxed) && !pthread_equal(pthread_self(), testThread))
+        otherThreadAllocations++;
+}
+}  // namespace
+
+extern "C" void* malloc(size_t size)
+{
+    Count();
+    return __libc_malloc(size);
+}
+
+extern "C" void* calloc(size_t count, size_t size)
+{
+    Count();
+    return __libc_calloc(count, size);
+}
+
+extern "C" void* realloc(void* p, size_t size)
+{
+    Count();
+    return __libc_realloc(p, size);
+}
+#endif
 
 namespace {
 
@@ -148,6 +199,42 @@ TEST(MixerTest, ShippedMusicLoopsWithoutASeam)
         longest = std::max(longest, silentRun);
     }
     EXPECT_LT(longest, 16);
+    remove(raw.c_str());
+}
+
+// With music crossfading, both looping voices gliding, tones, and more
+// effects than voices (so old ones make way), the audio thread allocates
+// nothing: SDL_mixer's callback and ours run on what was made beforehand.
+TEST(MixerTest, AudioThreadAllocatesNothing)
+{
+    if (!COUNT_ALLOCATIONS)
+        GTEST_SKIP() << "the sanitizer owns malloc";
+    std::string raw = TempPath("busy.raw");
+    std::string dir = std::string(KESTRUNE_GAME_DIR) + "/sound/";
+    ASSERT_EQ(StartRecording(raw), 1);
+    const char* files[] = {"music_menu.ogg", "music_race.ogg", "roll_terrain.ogg", "roll_obstacle.ogg", "hit_box.ogg"};
+    for (int slot = 0; slot < 5; slot++) ASSERT_EQ(AudioLoadSound(slot, (dir + files[slot]).c_str()), 1);
+    AudioPlayMusic(0);
+    AudioSetLoop(0, 2, 0.5f, 1.0f);
+    AudioPlayEffect(4, 1.0f);
+    WaitFrames(AUDIO_RATE / 5);          // every voice has sounded once
+
+    testThread = pthread_self();
+    otherThreadAllocations = 0;
+    counting = true;
+    AudioPlayMusic(1);
+    for (int k = 0; k < 40; k++) {
+        AudioPlayEffect(4, 0.5f);
+        AudioSetLoop(0, 2, 0.5f, 0.6f + 0.02f * float(k));
+        AudioSetLoop(1, 3, 0.3f, 1.5f);
+        if (k % 10 == 0) AudioPlayTone(768.0f, 64);
+        WaitFrames(1024);
+    }
+    AudioPlayMusic(-1);
+    WaitFrames(AUDIO_RATE);              // the music fades out and stops
+    counting = false;
+    StopRecording(raw);
+    EXPECT_EQ(otherThreadAllocations.load(), 0);
     remove(raw.c_str());
 }
 

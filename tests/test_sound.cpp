@@ -15,6 +15,7 @@
 #include "platform/audio.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
+#include "sensor/board_local.h"
 #include "support/physics_support.h"
 #include "support/scripted_input.h"
 #include "support/sound_course.h"
@@ -178,8 +179,9 @@ TEST(SoundImpacts, OneSoundPerStartQuieterFartherRateLimited)
 }
 
 // The title plays the menu music, and its cursor's move is the menu's own
-// sound with no speaker tone beside it; the race plays the race music and
-// the countdown still beeps; falling off sounds the fall.
+// sound with no speaker tone beside it; with a board connected the board
+// gets the click and the speakers still play the move; the race plays the
+// race music and the countdown still beeps; falling off sounds the fall.
 TEST(SoundScreens, MusicPerScreenMenuSoundsAndTheFall)
 {
     std::string dir = WriteSoundCourse("sound-screens", 1.0f, "", nullptr);
@@ -193,6 +195,15 @@ TEST(SoundScreens, MusicPerScreenMenuSoundsAndTheFall)
     for (int f = 0; f < 3; f++) SoundFrame();
     EXPECT_EQ(AudioQueuedEffects().perSlot[SOUND_MENU_MOVE], moves + 1);
     EXPECT_EQ(AudioQueuedTones().count, tones);
+    boardLink.boardConnected.store(1);
+    boardLink.soundWordA.store(0);
+    boardLink.boardData[7].store(uint8_t(-20));   // the board tipped towards the player
+    for (int f = 0; f < 3; f++) SoundFrame();
+    EXPECT_EQ(boardLink.soundWordA.load(), 0x1800);   // the board's click
+    boardLink.boardData[7].store(0);
+    for (int f = 0; f < 3; f++) SoundFrame();
+    boardLink.boardConnected.store(0);
+    EXPECT_EQ(AudioQueuedEffects().perSlot[SOUND_MENU_MOVE], moves + 2);
 
     RequestCourseLoad(0);
     EnterIntro();
