@@ -411,7 +411,6 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
-    ReleaseOptions();
     ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();

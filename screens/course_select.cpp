@@ -62,6 +62,22 @@ void QueueHeading()
     }
 }
 
+// A glyph whose texture could not be made is left out rather than drawn as
+// a solid block.
+void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour)
+{
+    if (!g.texture)
+        return;
+    float right = left + g.width * scale, bottom = top + g.height * scale;
+    SpriteVertex v[4] = {
+        {right, bottom, 0, 1, colour, g.u1, g.v1},
+        {left, bottom, 0, 1, colour, g.u0, g.v1},
+        {left, top, 0, 1, colour, g.u0, g.v0},
+        {right, top, 0, 1, colour, g.u1, g.v0},
+    };
+    QueueQuad(g.texture, v, DEPTH_SPRITE);
+}
+
 bool IsBlank(const Glyph& g)
 {
     return g.character == 32 || g.character == 0x3000;

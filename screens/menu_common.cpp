@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "data/sounds.h"
-#include "render/course_text.h"
 #include "render/sprites.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -54,20 +53,6 @@ void RearmTilt(const TiltVector& tilt)
     RearmAxis(tilt.z, &menuLatches.zLatch);
     if (!tilt.button)
         menuLatches.confirmLatch = 0;
-}
-
-void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour)
-{
-    if (!g.texture)
-        return;
-    float right = left + g.width * scale, bottom = top + g.height * scale;
-    SpriteVertex v[4] = {
-        {right, bottom, 0, 1, colour, g.u1, g.v1},
-        {left, bottom, 0, 1, colour, g.u0, g.v1},
-        {left, top, 0, 1, colour, g.u0, g.v0},
-        {right, top, 0, 1, colour, g.u1, g.v0},
-    };
-    QueueQuad(g.texture, v, DEPTH_SPRITE);
 }
 
 void DrawWhiteBackground()

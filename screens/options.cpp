@@ -1,9 +1,7 @@
 // The options screen: ball type, gravity, camera pitch and camera distance,
-// three presets each, then the sound rows (options_sound.cpp). Forward/back
-// moves between the rows, the button opens a row for editing (left/right
-// change its value) and closes it again; the last row leaves, saving the
-// four choices to "config.sav" and the sound rows to "extras.sav".
-#include "data/extras.h"
+// three presets each. Forward/back moves between the rows, the button opens
+// a row for editing (left/right change its value) and closes it again; the
+// last row leaves, saving the four choices to "config.sav".
 #include "data/save_files.h"
 #include "platform/sys.h"
 #include "render/sprites.h"
@@ -20,7 +18,7 @@ enum OptionsPhase {
 
 struct OptionsScreen {
     int phase;          // OptionsPhase
-    int row;            // selected row, 0..8 (8 leaves)
+    int row;            // selected row, 0..4 (4 leaves)
     int editing;        // 1 while the row's value is being changed
     int frameCounter;   // +1 every frame: heading and cursor pulse
     int holdCounter;    // frames a held tilt waits; while leaving, the heading's exit
@@ -31,11 +29,8 @@ struct OptionsScreen {
 };
 OptionsScreen options;
 
-const int kPresetRows = 4;
-const int kRows = kPresetRows + OPTION_SOUND_ROWS + 1;
-const int kLeaveRow = kRows - 1;
-const int kLeaveLabel = 4;     // the leave row's cell in the row-label sheet
-const float kFirstRowY = 128;  // the rows stand 32 apart inside the panel
+const int kRows = 5;
+const int kLeaveRow = 4;
 const int kHeadingFrames = 25;
 const int kHoldFrames = 30;
 
@@ -87,24 +82,15 @@ void Rearm(const TiltVector& tilt)
     }
 }
 
-bool IsSoundRow(int r)
-{
-    return r >= kPresetRows && r < kLeaveRow;
-}
-
 void DrawRow(int r, float pulse)
 {
-    float y = kFirstRowY + 32.0f * r;
+    float y = 216 + 32.0f * r;
+    DrawSprite(SHEET_OPTION_ROWS, r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
     bool edited = options.editing && r == options.row;
     if (r == options.row) {
         float side = options.editing ? 32 : 32 - pulse;
         DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, y, side, side);
     }
-    if (IsSoundRow(r)) {
-        DrawOptionSoundRow(r - kPresetRows, y, edited, pulse);
-        return;
-    }
-    DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveLabel : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
     if (r == kLeaveRow)
         return;
     for (int i = 0; i < 3; i++)
@@ -122,18 +108,13 @@ void Confirm()
     options.buttonLatch = 1;
 }
 
-// Left lowers the value, right raises it, wrapping among the three presets
-// (a volume stops at its ends).
+// Left lowers the value, right raises it, wrapping among the three presets.
 void EditRow(const TiltVector& tilt)
 {
     if (!options.xLatch) {
         int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
         SetLedPattern(by < 0 ? 3 : by > 0 ? 12 : 0);
-        if (by != 0 && IsSoundRow(options.row)) {
-            ChangeOptionSoundRow(options.row - kPresetRows, by);
-            options.xLatch = 1;
-            MenuSound(MENU_SOUND_MOVE);
-        } else if (by != 0) {
+        if (by != 0) {
             int* value = SettingOfRow(options.row);
             *value = (*value + by + 3) % 3;
             options.xLatch = 1;
@@ -198,8 +179,6 @@ void Leaving()
     if (options.panel.phase != PANEL_CLOSED)
         return;
     SaveOptions();
-    SaveExtras();
-    ReleaseOptionSoundText();
     game.state = STATE_TITLE;
     ResetTitle();
 }
@@ -211,12 +190,7 @@ void ResetOptions()
     options = OptionsScreen{};
     options.phase = OPTIONS_MENU;
     options.buttonLatch = 1;   // the press that chose this screen opens no row
-    InitMenuPanel(&options.panel, 55, kFirstRowY - 24, 585, kFirstRowY + 32 * (kRows - 1) + 24, 8, 12);
-}
-
-void ReleaseOptions()
-{
-    ReleaseOptionSoundText();
+    InitMenuPanel(&options.panel, 55, 192, 585, 368, 8, 12);
 }
 
 void UpdateOptions(const TiltVector& tilt)

@@ -7,7 +7,6 @@ void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
 void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
-void ReleaseOptions();             // the texts the options screen made (at shutdown)
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);

@@ -37,21 +37,6 @@ enum ScreenSheet {
 
 const float kPi = 3.14159265f;
 
-// One glyph of a text (render/course_text.h) with its ink box's top left at
-// (left, top); a glyph whose texture could not be made is left out rather
-// than drawn as a solid block.
-struct Glyph;
-void QueueGlyph(const Glyph& g, float left, float top, float scale, uint32_t colour);
-
-// The options screen's sound rows (options_sound.cpp): the master, music and
-// effects volumes and muting while the window is in the background, kept in
-// the extras. Drawn as text, since the option sheets hold cells for the
-// preset rows only.
-enum { OPTION_SOUND_ROWS = 4 };
-void DrawOptionSoundRow(int row, float y, bool editing, float pulse);
-void ChangeOptionSoundRow(int row, int by);   // by -1 or +1; volumes stop at 0 and 10
-void ReleaseOptionSoundText();
-
 // The white quad behind a whole screen.
 void DrawWhiteBackground();
 // How much a cursor of side `side` shrinks at menu frame `counter`: a
