@@ -28,6 +28,7 @@
 #include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
 
@@ -257,6 +258,7 @@ void Dispatch(int frameState)
     switch (frameState) {
     case STATE_TITLE: UpdateTitle(loop.tilt); break;
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
+    case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
@@ -375,6 +377,8 @@ int LastQuitCode()
 int StartUp()
 {
     run = LoopRun{};
+    // First of all: the language every message from here on is shown in.
+    LoadExtras();
     if (!SysCreateWindow(kGameTitle, 640, 480))
         return 0;
     if (!InitRenderer())
@@ -391,7 +395,6 @@ int StartUp()
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    LoadExtras();
     StartSound();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
@@ -411,6 +414,7 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseTextCache();
     ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();

@@ -4,59 +4,64 @@
 
 #include "data/little_endian.h"
 #include "data/save_files.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1};
+
 namespace {
 
-// In file order. A value above its field's largest is taken as the largest,
-// so a damaged file cannot set a switch to 2 or a volume to 1000.
+// The file's words in order, each with the values it may take.
 struct ExtraField {
-    int32_t Extras::*field;
-    int32_t defaultValue;
-    int32_t largest;
+    int32_t Extras::* field;
+    int32_t low, high;
 };
-const ExtraField kExtraFields[] = {
-    {&Extras::lampsShown, 1, 1},
+const ExtraField kFields[] = {
+    {&Extras::lampsShown, 0, 1},
     {&Extras::muted, 0, 1},
-    {&Extras::ghostShown, 1, 1},
-    {&Extras::masterVolume, 8, EXTRAS_VOLUME_MAX},
-    {&Extras::musicVolume, 6, EXTRAS_VOLUME_MAX},
-    {&Extras::effectsVolume, 8, EXTRAS_VOLUME_MAX},
-    {&Extras::muteUnfocused, 1, 1},
+    {&Extras::ghostShown, 0, 1},
+    {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::masterVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::musicVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::effectsVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::muteUnfocused, 0, 1},
 };
-const int kExtraCount = int(sizeof kExtraFields / sizeof kExtraFields[0]);
+const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
 
-Extras DefaultExtras()
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// the music a little below the effects; silent in the background.
+Extras Defaults()
 {
-    Extras defaults{};
-    for (const ExtraField& f : kExtraFields) defaults.*f.field = f.defaultValue;
-    return defaults;
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1};
 }
 
 }  // namespace
 
-Extras extras = DefaultExtras();
-
 void LoadExtras()
 {
-    extras = DefaultExtras();
+    extras = Defaults();
     SysMakeProgramDirectoryCurrent();
     FILE* file = SysOpenFile("extras.sav", "rb");
-    if (!file)
-        return;
-    uint32_t values[kExtraCount];
-    int read = ReadLittleEndianWords(file, values, kExtraCount);
-    fclose(file);
-    for (int i = 0; i < read; i++) {
-        const ExtraField& f = kExtraFields[i];
-        extras.*f.field = values[i] > uint32_t(f.largest) ? f.largest : int32_t(values[i]);
+    if (file) {
+        uint32_t values[kFieldCount];
+        int read = ReadLittleEndianWords(file, values, kFieldCount);
+        fclose(file);
+        for (int i = 0; i < read; i++) {
+            int32_t v = int32_t(values[i]);
+            // The first switches were saved as any nonzero word for "on".
+            if (kFields[i].high == 1)
+                v = v != 0;
+            if (v >= kFields[i].low && v <= kFields[i].high)
+                extras.*kFields[i].field = v;
+        }
     }
+    SetLanguage(extras.language);
 }
 
 int SaveExtras()
 {
-    unsigned char bytes[kExtraCount * 4];
-    for (int i = 0; i < kExtraCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kExtraFields[i].field));
+    unsigned char bytes[kFieldCount * 4];
+    for (int i = 0; i < kFieldCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kFields[i].field));
     return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

@@ -1,15 +1,17 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, muting, the ghost ball and the
-// sound volumes. Kept in "extras.sav" beside "config.sav", as 32-bit
-// little-endian integers in the order of the record; a shorter file leaves
-// the later choices at their defaults, so new extras can be appended.
+// (its layout is fixed): the on-screen lamps, muting, the ghost ball, the
+// language, the sound volumes, and what later settings add. Kept in "extras.sav"
+// beside "config.sav", as 32-bit little-endian integers in the order of the
+// record; a shorter file leaves the later choices at their defaults, so new
+// extras are appended at the end.
 #pragma once
 #include <cstdint>
 
 struct Extras {
-    int32_t lampsShown;      // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;           // 1: no sound at all from the speakers (F8)
-    int32_t ghostShown;      // 1: the best run's ghost ball races along (F9)
+    int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
+    int32_t muted;        // 1: no sound at all from the speakers (F8)
+    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t language;     // Language; from the locale until the player chooses
     int32_t masterVolume;    // 0..10: everything the speakers play
     int32_t musicVolume;     // 0..10: the music
     int32_t effectsVolume;   // 0..10: effects, the rolling ball and the board's tones
@@ -19,5 +21,7 @@ extern Extras extras;
 
 enum { EXTRAS_VOLUME_MAX = 10 };
 
-void LoadExtras();        // defaults when the file is missing or short
+// Defaults when the file is missing or short; a value out of its range takes
+// its default. Applies the language.
+void LoadExtras();
 int  SaveExtras();        // 1 written, 0 failed (the choices stay in memory)

@@ -7,6 +7,8 @@ void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
 void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
+void ResetSettings();
+void UpdateSettings(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
