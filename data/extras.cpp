@@ -4,8 +4,7 @@
 
 #include "data/little_endian.h"
 #include "data/save_files.h"
-#include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 namespace {
 const Extras kDefaultExtras = {1, 0, 1};   // lamps shown, sound on, ghost shown
@@ -23,8 +22,7 @@ const int kExtraCount = int(sizeof extraFields / sizeof extraFields[0]);
 void LoadExtras()
 {
     extras = kDefaultExtras;
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("extras.sav", "rb");
+    FILE* file = OpenSaveFile(SysConfigFolder(), "extras.sav");
     if (!file)
         return;
     uint32_t values[kExtraCount];
@@ -38,5 +36,5 @@ int SaveExtras()
 {
     unsigned char bytes[kExtraCount * 4];
     for (int i = 0; i < kExtraCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*extraFields[i]));
-    return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
+    return WriteSaveFile(SysConfigFolder(), "extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

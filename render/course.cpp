@@ -8,6 +8,7 @@
 #include "app/game.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 static CourseGraphics graphics;
@@ -151,7 +152,7 @@ bool LoadCourse(int index)
     const CourseDef& course = courseList.courses[index];
     ClearCourseBodies();
     ReleaseCourseGraphics();
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     Utf8Path texture = PathOf(course.FIELD_TEXTURE);
     graphics.fieldTexture = CreateTextureFromFile(texture.text);
     if (!graphics.fieldTexture) {

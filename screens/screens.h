@@ -9,6 +9,9 @@ void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
+// Straight into course `index`'s intro, as if chosen on course select, which
+// then shows it when the race menus lead back there.
+void StartAtCourse(int index);
 void UpdateCourseSelect(const TiltVector& tilt);
 
 // Race flow.

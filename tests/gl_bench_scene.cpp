@@ -19,6 +19,7 @@
 #include "data/settings.h"
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/camera.h"
 #include "render/course.h"
@@ -126,8 +127,8 @@ bool OpenShippedGame(benchmark::State& state)
 {
     OpenTestDevice();
     InstallScriptedInput(nullptr, nullptr);
-    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
-    SysMakeProgramDirectoryCurrent();
+    SysUseOneFolder(KESTRUNE_GAME_DIR);
+    SysMakeGameFolderCurrent();
     game = {};
     loop = {};
     if (!LoadSpriteSheets() || !LoadCourseList() || state.range(0) >= courseList.courseCount) {
@@ -148,7 +149,7 @@ void CloseShippedGame()
         ReleaseShapeMesh(&shape);
     ReleaseSpriteSheets();
     FreeCourseList();
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
     SysSetHooks(nullptr);
 }
 

@@ -16,6 +16,7 @@
 #include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/course.h"
 #include "render/device.h"
@@ -81,8 +82,8 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
-        SysSetProgramDirectoryForTests(GameDir());
-        SysMakeProgramDirectoryCurrent();
+        SysUseOneFolder(GameDir());
+        SysMakeGameFolderCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();
         CreatePhysicsWorld();
@@ -95,7 +96,7 @@ protected:
         for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
         FreeCourseList();
         ReleaseSpriteSheets();
-        SysSetProgramDirectoryForTests(nullptr);
+        SysUseOneFolder(nullptr);
         SysSetHooks(nullptr);
     }
     static int spritesRead, listRead;

@@ -11,6 +11,7 @@
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "support/data_files.h"
 
@@ -159,7 +160,7 @@ TEST_F(SaveFilesTest, UnwritableFolder)
 {
     MakeCourses(1);
     WriteBytes("blocker", "x");
-    SysSetProgramDirectoryForTests((dir + "blocker/").c_str());
+    SysUseOneFolder((dir + "blocker/").c_str());
     testing::internal::CaptureStderr();
     EXPECT_EQ(SaveOptions(), 0);
     EXPECT_EQ(SaveBestTimes(), 0);
@@ -168,7 +169,7 @@ TEST_F(SaveFilesTest, UnwritableFolder)
     EXPECT_NE(said.find(dir + "blocker/record.sav: Not a directory"), std::string::npos) << said;
     EXPECT_FALSE(FileExists("config.sav"));   // not in the current folder instead
     EXPECT_FALSE(FileExists("record.sav"));
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
 
     WriteBytes("config.sav", "old");
     ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
