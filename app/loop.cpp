@@ -6,14 +6,14 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/game.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
+#include "core/game.h"
+#include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/old_saves.h"
-#include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -21,18 +21,17 @@
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "render/course_text.h"
 #include "render/device.h"
 #include "render/ghost_view.h"
 #include "render/hud.h"
 #include "render/preview.h"
 #include "render/scene.h"
+#include "render/shapes.h"
+#include "render/sprite_sheets.h"
 #include "render/sprites.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
-
-Game game;
-LoopState loop;
 
 const char* const kGameTitle = "ケストルーン - Kestrune";
 const char* const kInstanceLockName = "kestrune.lock";
@@ -275,6 +274,8 @@ bool InRaceFlow(int state)
 
 void DrawFrame(int frameState)
 {
+    Matrix ghostPose;
+    bool ghostShown = GhostPoseShown(&ghostPose);
     BeginScene();
     if (InRaceFlow(frameState)) {
         DrawTerrain();
@@ -282,13 +283,15 @@ void DrawFrame(int frameState)
         if (game.settings.renderFlags & DRAWSHADOW)
             DrawShadows();
         DrawGoalMarker();
-        DrawGhost();
+        if (ghostShown)
+            DrawGhost(ghostPose);
     }
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
-        DrawCoursePreview();
+        DrawCourseSelectPreview();
     } else if (InRaceFlow(frameState)) {
-        QueueGhostDot();
+        if (ghostShown)
+            QueueGhostDot(ghostPose);
         QueueCourseMap();
         QueueTimePanel();
         FlushSprites();
@@ -382,6 +385,7 @@ int StartUp()
         return 0;
     if (!LoadCourseList())
         return 0;
+    LoadShapeMeshes();
     CreatePhysicsWorld();
     InitGhost();
     LoadCourse(0);

@@ -1,7 +1,7 @@
 // The screens: title, options, course select, and the menus and entries of
 // the race flow. Each changes game.state by plain assignment.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
@@ -13,10 +13,11 @@ void StartCourseSelectAtFirst();  // a new game browses from the first course
 // then shows it when the race menus lead back there.
 void StartAtCourse(int index);
 void UpdateCourseSelect(const TiltVector& tilt);
+// The course model over the screen, after its 2D layer is flushed.
+void DrawCourseSelectPreview();
 
 // Race flow.
 void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
-void EnterGoal();                  // state Goal, 120 frames, keep the best time
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();

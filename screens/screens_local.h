@@ -2,7 +2,7 @@
 // race menus and course select, the frame counter that drives every cursor's
 // pulse, and the small drawing helpers they all use.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 struct MenuLatches {
     int frameCounter;   // +1 every menu frame; the cursor pulse (title, race menus, course select)

@@ -4,10 +4,11 @@
 #include <cmath>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/race.h"
 #include "physics/physics.h"
-#include "render/course.h"
+#include "course/course.h"
+#include "render/scene.h"
 #include "support/physics_support.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/game.h"
 #include "app/loop.h"
 #include "app/version.h"
+#include "core/game.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "screens/course_select.h"

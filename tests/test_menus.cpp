@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "platform/hid_sim.h"

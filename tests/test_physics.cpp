@@ -2,7 +2,7 @@
 // and fall tests.
 #include <gtest/gtest.h>
 #include <cmath>
-#include "app/game.h"
+#include "core/game.h"
 #include "physics/physics_local.h"
 #include "support/physics_support.h"
 

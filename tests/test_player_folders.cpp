@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/loop.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/old_saves.h"
 #include "data/save_files.h"

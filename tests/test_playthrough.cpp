@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "app/loop.h"
 #include "data/course_list.h"

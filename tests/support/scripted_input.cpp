@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "platform/paths.h"
 
