@@ -75,7 +75,7 @@ protected:
     std::string home;
 };
 
-// Installed: the game folder beside the executable's by the install layout,
+// Installed: the game folder found from the executable by the install layout,
 // options and records in the XDG folders, as set or by their defaults.
 TEST_F(PlayerFolders, InstalledGameUsesTheXdgFolders)
 {

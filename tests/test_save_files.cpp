@@ -154,7 +154,7 @@ TEST_F(SaveFilesTest, SecondCopyIsRefusedWhileTheLockIsHeld)
     SysUnlockFile(other);
 }
 
-// An unwritable program folder: both saves fail, each says so, nothing lands in another folder
+// An unwritable save folder: both saves fail, each says so, nothing lands in another folder
 // and old files stay as they were. (A file in place of the folder stops even root; a read-only
 // folder stops other users.)
 TEST_F(SaveFilesTest, UnwritableFolder)
