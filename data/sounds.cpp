@@ -1,10 +1,11 @@
 #include "data/sounds.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/audio.h"
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 static_assert(int(SOUND_COUNT) <= int(AUDIO_SOUNDS), "every sound needs a mixer slot");
 
@@ -22,7 +23,8 @@ const char* const kKeyNames[SOUND_COUNT] = {
     "MENU_MOVE", "MENU_CONFIRM", "MENU_BACK", "MUSIC_MENU", "MUSIC_RACE",
 };
 
-// The player's music, looked for beside the game's data.
+// The player's music: in the player's own save folder, else in the game
+// folder's music/ (where a portable copy or a course pack puts it).
 struct MusicOverride {
     SoundId id;
     const char* file;
@@ -72,17 +74,23 @@ int LoadNamed(SoundId id, const char* name, const char* namedBy)
     return why ? 0 : 1;
 }
 
-// 1 when the player's file replaced the shipped music.
-int LoadPlayerMusic(const MusicOverride& music)
+// 1 when the file is there and replaced the shipped music.
+int LoadPlayerMusicFrom(SoundId id, const std::string& name)
 {
     char path[1024];
-    if (!SysResolvePath(music.file, path, sizeof path))
+    if (!SysResolvePath(name.c_str(), path, sizeof path))
         return 0;
-    if (AudioLoadSound(music.id, music.file))
+    if (AudioLoadSound(id, name.c_str()))
         return 1;
     fprintf(stderr, "Kestrune: %s is not an OGG Vorbis file that can be played (or is damaged, "
-                    "or over ten minutes long); the game's own music plays instead\n", music.file);
+                    "or over ten minutes long); the game's own music plays instead\n", path);
     return 0;
+}
+
+int LoadPlayerMusic(const MusicOverride& music)
+{
+    return LoadPlayerMusicFrom(music.id, std::string(SysSaveFolder()) + music.file) ||
+           LoadPlayerMusicFrom(music.id, music.file);
 }
 
 }  // namespace
@@ -107,7 +115,7 @@ const char* SoundKey(SoundId id)
 
 void LoadSounds()
 {
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     static SoundNames names;
     if (!ReadSoundNames("sound.ini", &names))
         fprintf(stderr, "Kestrune: sound.ini is missing; the game plays without sound effects or music\n");

@@ -1,7 +1,8 @@
 // The game's sounds: one mixer slot each, named in "sound.ini" beside
 // def.ini so that a course pack or a player can replace any of them, and
-// loaded at start-up. OGG files a player puts in the data folder as
-// music\menu.ogg and music\race.ogg play instead of the two music loops.
+// loaded at start-up. OGG files a player puts as music/menu.ogg and
+// music/race.ogg in the save folder (or in the game folder) play instead of
+// the two music loops.
 #pragma once
 #include "data/text_reader.h"
 
@@ -34,7 +35,7 @@ struct SoundNames {
 int ReadSoundNames(const char* iniName, SoundNames* out);
 const char* SoundKey(SoundId id);   // "HIT_BOX", as the file spells it
 
-// Reads "sound.ini" in the program's folder and the player's music, and
+// Reads "sound.ini" in the game folder and the player's music, and
 // loads each sound into the slot of its SoundId. Call once the audio is
 // open. A named file that cannot be played is said once on standard error,
 // and that sound stays silent.

@@ -13,6 +13,7 @@
 #include "data/sounds.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "sensor/board_local.h"
@@ -98,11 +99,11 @@ TEST(SoundSettings, KeysCommentsAndMessages)
     EXPECT_STREQ(names.file[SOUND_GOAL], "");
     EXPECT_STREQ(names.file[SOUND_ROLL_TERRAIN], "");
 
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     testing::internal::CaptureStderr();
     LoadSounds();
     std::string said = testing::internal::GetCapturedStderr();
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
     EXPECT_EQ(said, "Kestrune: sound.ini: LAND names sound\\missing.ogg, which is missing; "
                     "that sound stays silent\n");
 }

@@ -9,11 +9,11 @@
 // callback); it is decoded whole and looped on a channel of its own.
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <dlfcn.h>
 
 #include "platform/audio_local.h"
 #include "platform/files.h"
 #include "platform/sdl/audio_sdl.h"
+#include "platform/sdl/quiet_sound.h"
 
 namespace {
 
@@ -21,27 +21,6 @@ struct AudioDevice {
     bool open;        // SDL_mixer opened and the hooks installed
 };
 AudioDevice device;
-
-// ALSA writes its complaints (no card, no default device) straight to
-// standard error. SDL loads the same libasound, so a silent handler set here
-// keeps a machine without sound quiet.
-extern "C" void QuietAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
-
-void QuietAlsa()
-{
-    static bool done;
-    if (done)
-        return;
-    done = true;
-    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (!alsa)
-        return;
-    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
-    if (setHandler)
-        setHandler(QuietAlsaMessage);
-    // Kept loaded: the handler must outlive SDL's use of the library.
-}
 
 // The volumes stay as set; loops and music asked for before the device
 // opened start with it.
@@ -82,7 +61,7 @@ int AudioOpen()
 {
     if (device.open)
         return 1;
-    QuietAlsa();
+    QuietSoundLibraries();   // the tests open the sound without a window
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return 0;
     ResetShared();
