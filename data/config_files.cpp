@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 namespace {
 
 // Where config.sav lives.
 const char* ConfigFolder()
 {
-    return SysProgramDirectory();
+    return SysConfigFolder();
 }
 
 }  // namespace
@@ -25,6 +25,8 @@ std::string ConfigFilePath(const char* name)
 int ReadConfigFile(const char* name, std::string* text)
 {
     text->clear();
+    if (!ConfigFolder()[0])
+        return 0;   // no home, so no player's folder: nothing was kept
     FILE* file = SysOpenFile(ConfigFilePath(name).c_str(), "rb");
     if (!file)
         return 0;
@@ -39,12 +41,14 @@ int ReadConfigFile(const char* name, std::string* text)
     return res;
 }
 
+// Never the bare name: without a config folder the file would land in the
+// current folder, the game's own.
 int WriteConfigFile(const char* name, const std::string& text, int* reported)
 {
     std::string path = ConfigFilePath(name);
-    if (SysReplaceFile(path.c_str(), text.data(), text.size()))
+    if (ConfigFolder()[0] && SysReplaceFile(path.c_str(), text.data(), text.size()))
         return 1;
-    int reason = errno;
+    int reason = ConfigFolder()[0] ? errno : ENOENT;
     if (!*reported)
         fprintf(stderr, "Kestrune: cannot save %s: %s (the game goes on, but this is not kept)\n",
                 path.c_str(), strerror(reason));

@@ -4,6 +4,7 @@
 #include "platform/sys.h"
 
 int  SysBackendKeyDown(SysKey key);
+int  SysBackendWindowFocused();
 int  SysBackendKeyCodeDown(int code);    // code within 0 .. KEYCODE_COUNT - 1
 uint32_t SysBackendKeyPressCount(int code);
 // Relative mouse mode on or off; the motion gathered since the last take.

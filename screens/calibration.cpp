@@ -251,7 +251,7 @@ void Keep(TextId message)
     SaveCalibrations();
     screen.message = message;
     screen.phase = PHASE_MENU;
-    RaiseCue(CueConfirm);
+    MenuSound(MENU_SOUND_CONFIRM);
 }
 
 void FollowLevel(const TiltSource& device)
@@ -303,12 +303,12 @@ void Rearm(const TiltVector& tilt)
         screen.buttonLatch = 0;
     if (tilt.x > -3 && tilt.x < 3) {
         if (screen.xLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.xLatch = 0;
     }
     if (tilt.z > -3 && tilt.z < 3) {
         if (screen.zLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.zLatch = 0;
         screen.holdCounter = 0;
     }
@@ -327,7 +327,7 @@ void ChooseRow(const TiltVector& tilt)
     screen.row = (screen.row + by + ROW_COUNT) % ROW_COUNT;
     screen.holdCounter = kHoldFrames;
     screen.zLatch = 1;
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 void Change(int by)
@@ -348,7 +348,7 @@ void Change(int by)
     }
     SaveCalibrations();
     screen.message = TEXT_COUNT;
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 void ChangeValue(const TiltVector& tilt)
@@ -366,7 +366,7 @@ void ChangeValue(const TiltVector& tilt)
 void Press()
 {
     screen.buttonLatch = 1;
-    RaiseCue(CueConfirm);
+    MenuSound(screen.row == ROW_LEAVE ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     const TiltSource* device = Device();
     if (screen.row == ROW_LEAVE) {
         SaveCalibrations();

@@ -160,12 +160,12 @@ void Rearm(const TiltVector& tilt)
         screen.settle = 0;
     if (tilt.x > -3 && tilt.x < 3) {
         if (screen.xLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.xLatch = 0;
     }
     if (tilt.z > -3 && tilt.z < 3) {
         if (screen.zLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.zLatch = 0;
         screen.holdCounter = 0;
     }
@@ -184,7 +184,7 @@ void ChooseRow(const TiltVector& tilt)
     screen.row = (screen.row + by + kRowCount) % kRowCount;
     screen.holdCounter = kHoldFrames;
     screen.zLatch = 1;
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 // Left and right move between the boxes of an action's row, wrapping.
@@ -198,7 +198,7 @@ void ChooseColumn(const TiltVector& tilt)
     SetLedPattern(by < 0 ? 3 : 12);
     screen.column = (screen.column + by + kColumns) % kColumns;
     screen.xLatch = 1;
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 // ---------------------------------------------------------------------------
@@ -269,7 +269,7 @@ void EndCapture(RebindOutcome outcome, const char* name)
     SayOutcome(outcome, name);
     if (outcome.result == REBIND_DONE || outcome.result == REBIND_SWAPPED) {
         SaveBindings();
-        RaiseCue(CueConfirm);
+        MenuSound(MENU_SOUND_CONFIRM);
     }
 }
 
@@ -301,7 +301,7 @@ void Leave()
 void Press()
 {
     screen.buttonLatch = 1;
-    RaiseCue(CueConfirm);
+    MenuSound(screen.row == kBackRow ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     if (screen.row < ACTION_COUNT) {
         StartCapture();
     } else if (screen.row == kDefaultsRow) {

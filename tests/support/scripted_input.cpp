@@ -7,11 +7,13 @@
 
 #include "core/game.h"
 #include "app/loop.h"
+#include "platform/paths.h"
 
 bool scriptedKeys[KEY_COUNT];
 bool scriptedCodes[KEYCODE_COUNT];
 float scriptedMouseDx, scriptedMouseDy;
 uint32_t scriptedClockMs;
+bool scriptedFocus = true;
 
 namespace {
 int ScriptedKey(SysKey key) { return scriptedKeys[key] ? 1 : 0; }
@@ -23,6 +25,7 @@ void ScriptedMouse(float* dx, float* dy)
     *dy = scriptedMouseDy;
     scriptedMouseDx = scriptedMouseDy = 0;
 }
+int ScriptedFocus() { return scriptedFocus ? 1 : 0; }
 }  // namespace
 
 void ReleaseScriptedKeys()
@@ -44,6 +47,8 @@ void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t)
     hooks.milliseconds = ScriptedClock;
     hooks.errorBox = errorBox;
     hooks.sleep = sleep;
+    hooks.windowFocused = ScriptedFocus;
+    scriptedFocus = true;
     SysSetHooks(&hooks);
 }
 
@@ -60,7 +65,7 @@ void WriteFileText(const std::string& path, const std::string& bytes)
 
 int StartScriptedGame(const std::string& dir, void (*errorBox)(const char*))
 {
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     InstallScriptedInput(errorBox, nullptr);
     scriptedClockMs = 5000;
     game = Game{};
@@ -72,7 +77,7 @@ void StopScriptedGame()
 {
     ShutDown();
     SysSetHooks(nullptr);
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
 }
 
 std::string CopyGameFolder(const std::string& from, const std::string& name)
