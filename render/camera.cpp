@@ -94,14 +94,18 @@ CameraPose SteadyPose(CameraPose pose)
     return pose;
 }
 
-void SetRaceCamera()
+CameraPose FollowRaceCamera()
 {
     CameraPose pose = RaceCameraPose();
     if (extras.reducedMotion && game.state != STATE_COUNTDOWN)
-        pose = SteadyPose(pose);
-    else
-        steady.valid = false;
-    SetView(pose);
+        return SteadyPose(pose);
+    steady.valid = false;
+    return pose;
+}
+
+void SetRaceCamera()
+{
+    SetView(FollowRaceCamera());
 }
 
 void SetIntroCamera()
