@@ -367,9 +367,14 @@ int LastQuitCode()
     return run.quitSeen ? run.quitCode : 0;
 }
 
-int StartUp()
+void ResetLoopRun()
 {
     run = LoopRun{};
+}
+
+int StartUp()
+{
+    ResetLoopRun();
     if (!SysCreateWindow(kGameTitle, 640, 480))
         return 0;
     if (!InitRenderer())
