@@ -18,6 +18,8 @@ void ReleaseTerrainArrays()
     terrainGrid.indices = nullptr;
     delete physics.terrainMesh;
     physics.terrainMesh = nullptr;
+    delete physics.terrainBvh;
+    physics.terrainBvh = nullptr;
 }
 
 static btIndexedMesh IndexedMeshOf(const TerrainGrid& grid)
@@ -49,9 +51,11 @@ int BuildTerrainCollision(const TerrainGrid& grid, float bounce)
     physics.terrainMesh = new btTriangleIndexVertexArray();
     physics.terrainMesh->addIndexedMesh(IndexedMeshOf(terrainGrid), PHY_INTEGER);
 
-    btVector3 bvhMin(-1000, -1000, -1000);
-    btVector3 bvhMax(1000, 1000, 1000);
-    btCollisionShape* shape = new btBvhTriangleMeshShape(physics.terrainMesh, true, bvhMin, bvhMax, true);
+    // The same tree Bullet would build inside the shape, made or read apart.
+    btBvhTriangleMeshShape* shape =
+        new btBvhTriangleMeshShape(physics.terrainMesh, true, TerrainBvhMin(), TerrainBvhMax(), false);
+    physics.terrainBvh = TerrainBvhFor(terrainGrid, physics.terrainMesh, &physics.terrainBvhCached);
+    shape->setOptimizedBvh(physics.terrainBvh, btVector3(1, 1, 1));
     physics.collisionShapes.push_back(shape);
 
     btTransform identity;

@@ -25,7 +25,7 @@ link=$prefix/bin/kestrune
 [ -x "$game/kestrune" ] || fail "no executable in $game"
 [ -L "$link" ] || fail "$link is not a link"
 [ "$(readlink -f "$link")" = "$(readlink -f "$game/kestrune")" ] || fail "$link does not lead to the game"
-for f in "$game"/*.sav "$game"/*.lock "$game"/*.tmp; do
+for f in "$game"/*.sav "$game"/*.lock "$game"/*.tmp "$game"/cache; do
     [ -e "$f" ] && fail "build-folder leftover installed: $f"
 done
 
