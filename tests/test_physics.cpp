@@ -374,6 +374,27 @@ TEST_F(Physics, BallOffTheEdgeFalls)
     EXPECT_GT(BallPosition().x, 50.0f);
 }
 
+// The terrain's bounds, worked out by the game and handed to the shape, are
+// bit for bit those Bullet finds itself, down to a -0 met first.
+TEST_F(Physics, TerrainBoundsAreBullets)
+{
+    TerrainGrid grid = MakeFlatGrid(21, 21, 5);
+    grid.positions[0].y = -0.0f;              // the first vertex the triangles name
+    grid.positions[30].x = -51.0f;            // and a few that stand out
+    grid.positions[200].y = 7.5f;
+    grid.positions[201].y = 7.5f;
+    ASSERT_EQ(1, BuildTerrainCollision(grid, 0));
+    const TerrainGrid& kept = CurrentTerrainGrid();
+    btTriangleIndexVertexArray plain(kept.triangleCount, kept.indices, 12, kept.vertexCount,
+                                     &kept.positions[0].x, sizeof(GridPoint));
+    btBvhTriangleMeshShape reference(&plain, true, btVector3(-1000, -1000, -1000),
+                                     btVector3(1000, 1000, 1000), false);
+    auto* shape = static_cast<btBvhTriangleMeshShape*>(physics.collisionShapes[0]);
+    EXPECT_EQ(0, std::memcmp(&shape->getLocalAabbMin(), &reference.getLocalAabbMin(), 12));
+    EXPECT_EQ(0, std::memcmp(&shape->getLocalAabbMax(), &reference.getLocalAabbMax(), 12));
+    EXPECT_TRUE(std::signbit(shape->getLocalAabbMin().y()));
+}
+
 // Destroying a world with no course, or twice, is harmless.
 TEST(PhysicsLifetime, DestroyWithoutCourse)
 {
@@ -451,7 +472,10 @@ TEST_F(TerrainCache, CachedTreeIsBulletsOwnTree)
 {
     EXPECT_FALSE(Load());
     ASSERT_EQ(1u, CacheFiles().size());
-    btBvhTriangleMeshShape reference(physics.terrainMesh, true, btVector3(-1000, -1000, -1000),
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    btTriangleIndexVertexArray plain(grid.triangleCount, grid.indices, 12, grid.vertexCount,
+                                     &grid.positions[0].x, sizeof(GridPoint));
+    btBvhTriangleMeshShape reference(&plain, true, btVector3(-1000, -1000, -1000),
                                      btVector3(1000, 1000, 1000), true);
     const std::vector<unsigned char> bullets = Serialised(reference.getOptimizedBvh());
     EXPECT_TRUE(Serialised(TerrainTree()) == bullets);
