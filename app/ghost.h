@@ -5,8 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/xmath.h"
 #include "data/ghost_file.h"
-#include "render/xmath.h"
 
 struct Ghost {
     GhostRun replay;         // the course's best run; frameCount 0 = none
@@ -30,7 +30,7 @@ void KeepGhostRun();
 // The replay's world matrix (rotation and position, unscaled) at the race
 // clock; false when there is nothing to show.
 bool GhostMatrixNow(Matrix* out);
+// The same, and false also while the player hides the ghost (F9) or the game
+// is outside the race: what the scene and the course map draw.
+bool GhostPoseShown(Matrix* out);
 
-// Pose <-> row-vector world matrix (rotation rows 0..2, position row 3).
-void PoseFromMatrix(const Matrix& m, GhostPose* pose);
-void MatrixFromPose(const GhostPose& pose, Matrix* m);

@@ -5,31 +5,31 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
+#include "core/game.h"
+#include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
-#include "data/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "render/course_text.h"
 #include "render/device.h"
 #include "render/ghost_view.h"
 #include "render/hud.h"
 #include "render/preview.h"
 #include "render/scene.h"
+#include "render/shapes.h"
+#include "render/sprite_sheets.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
-
-Game game;
-LoopState loop;
 
 const char* const kGameTitle = "ケストルーン - Kestrune";
 const char* const kInstanceLockName = "kestrune.lock";
@@ -257,6 +257,7 @@ void Dispatch(int frameState)
     switch (frameState) {
     case STATE_TITLE: UpdateTitle(loop.tilt); break;
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
+    case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
@@ -272,6 +273,8 @@ bool InRaceFlow(int state)
 
 void DrawFrame(int frameState)
 {
+    Matrix ghostPose;
+    bool ghostShown = GhostPoseShown(&ghostPose);
     BeginScene();
     if (InRaceFlow(frameState)) {
         DrawTerrain();
@@ -279,13 +282,15 @@ void DrawFrame(int frameState)
         if (game.settings.renderFlags & DRAWSHADOW)
             DrawShadows();
         DrawGoalMarker();
-        DrawGhost();
+        if (ghostShown)
+            DrawGhost(ghostPose);
     }
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
-        DrawCoursePreview();
+        DrawCourseSelectPreview();
     } else if (InRaceFlow(frameState)) {
-        QueueGhostDot();
+        if (ghostShown)
+            QueueGhostDot(ghostPose);
         QueueCourseMap();
         QueueTimePanel();
         FlushSprites();
@@ -375,6 +380,8 @@ void ResetLoopRun()
 int StartUp()
 {
     ResetLoopRun();
+    // First of all: the language every message from here on is shown in.
+    LoadExtras();
     if (!SysCreateWindow(kGameTitle, 640, 480))
         return 0;
     if (!InitRenderer())
@@ -384,13 +391,13 @@ int StartUp()
         return 0;
     if (!LoadCourseList())
         return 0;
+    LoadShapeMeshes();
     CreatePhysicsWorld();
     InitGhost();
     LoadCourse(0);
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    LoadExtras();
     AudioSetMuted(extras.muted);
     AudioOpen();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
@@ -411,6 +418,7 @@ void ShutDown()
 {
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseTextCache();
     ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();

@@ -2,7 +2,9 @@
 // tilt pushes it; the goal is tested and the lamps show the push direction.
 #include <cmath>
 #include "app/race.h"
+#include "app/ghost.h"
 #include "data/course_list.h"
+#include "data/save_files.h"
 #include "physics/physics.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
@@ -92,4 +94,12 @@ void UpdateRace(const TiltVector& tilt, const TiltVector& previous)
     if (grounded && !loop.previousGrounded)
         RaiseCue(CueTick);
     loop.previousGrounded = grounded;
+}
+
+void EnterGoal()
+{
+    game.state = STATE_GOAL;
+    loop.goalFrames = 120;
+    if (KeepBestTime())
+        KeepGhostRun();
 }

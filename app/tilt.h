@@ -1,7 +1,7 @@
 // The tilt sampler: fills x, y, z of the TiltVector from the board, a game
 // pad or the keyboard, in that order of precedence.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 int SampleTilt(TiltVector* tilt);
 // The pad's south or start button, as the last sample without a board read

@@ -1,7 +1,7 @@
 // What the tilt sampler's files (tilt.cpp, pad_tilt.cpp) and their tests
 // share: the pad's part of the sample and its scale.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 // Full deflection of the left stick gives the keyboard's full tilt.
 const float kPadFullTilt = 20;

@@ -196,3 +196,10 @@ void FreeCourseList()
     free(courseList.courses);
     courseList = {};
 }
+
+Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight)
+{
+    float w = nx * gridSize;
+    float h = nz * gridSize;
+    return { w * (1 - fraction[0]) - w / 2, fraction[1] * mapHeight, h * fraction[2] - h / 2 };
+}

@@ -2,7 +2,7 @@
 // files, scales, start point, goal rectangle and obstacles.
 #pragma once
 #include <cstdint>
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 enum ObstacleShape { SHAPE_BOX = 0, SHAPE_SPHERE = 1, SHAPE_PILLAR = 2 };
 
@@ -41,6 +41,10 @@ struct CourseList {
 extern CourseList courseList;
 // A FIELD_TOTAL above this is refused with a message and makes no table.
 enum { MAX_COURSES = 9999 };
+
+// A point given as fractions of the height-map picture (fx from its left
+// edge, fz from its top edge), in the world of a grid of nx x nz points.
+Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight);
 
 int  LoadCourseList();   // 1 read, 0 when course.ini cannot be opened
 void FreeCourseList();

@@ -4,39 +4,59 @@
 
 #include "data/little_endian.h"
 #include "data/save_files.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH};
+
 namespace {
-const Extras kDefaultExtras = {1, 0, 1};   // lamps shown, sound on, ghost shown
+
+// The file's words in order, each with the values it may take.
+struct ExtraField {
+    int32_t Extras::* field;
+    int32_t low, high;
+};
+const ExtraField kFields[] = {
+    {&Extras::lampsShown, 0, 1},
+    {&Extras::muted, 0, 1},
+    {&Extras::ghostShown, 0, 1},
+    {&Extras::language, 0, LANGUAGE_COUNT - 1},
+};
+const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
+
+// Lamps shown, sound on, ghost shown; the language the system asks for.
+Extras Defaults()
+{
+    return {1, 0, 1, SystemLanguage()};
 }
-
-Extras extras = kDefaultExtras;
-
-namespace {
-
-int32_t Extras::* const extraFields[] = {&Extras::lampsShown, &Extras::muted, &Extras::ghostShown};
-const int kExtraCount = int(sizeof extraFields / sizeof extraFields[0]);
 
 }  // namespace
 
 void LoadExtras()
 {
-    extras = kDefaultExtras;
+    extras = Defaults();
     SysMakeProgramDirectoryCurrent();
     FILE* file = SysOpenFile("extras.sav", "rb");
-    if (!file)
-        return;
-    uint32_t values[kExtraCount];
-    int read = ReadLittleEndianWords(file, values, kExtraCount);
-    fclose(file);
-    for (int i = 0; i < read; i++)
-        extras.*extraFields[i] = values[i] != 0;
+    if (file) {
+        uint32_t values[kFieldCount];
+        int read = ReadLittleEndianWords(file, values, kFieldCount);
+        fclose(file);
+        for (int i = 0; i < read; i++) {
+            int32_t v = int32_t(values[i]);
+            // The first switches were saved as any nonzero word for "on".
+            if (kFields[i].high == 1)
+                v = v != 0;
+            if (v >= kFields[i].low && v <= kFields[i].high)
+                extras.*kFields[i].field = v;
+        }
+    }
+    SetLanguage(extras.language);
 }
 
 int SaveExtras()
 {
-    unsigned char bytes[kExtraCount * 4];
-    for (int i = 0; i < kExtraCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*extraFields[i]));
+    unsigned char bytes[kFieldCount * 4];
+    for (int i = 0; i < kFieldCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kFields[i].field));
     return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

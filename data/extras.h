@@ -1,8 +1,9 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, the speaker tones and the
-// ghost ball. Kept in "extras.sav" beside "config.sav", as 32-bit
-// little-endian integers in the order of the record; a shorter file leaves
-// the later choices at their defaults, so new extras can be appended.
+// (its layout is fixed): the on-screen lamps, the speaker tones, the ghost
+// ball, the language, and what later settings add. Kept in "extras.sav"
+// beside "config.sav", as 32-bit little-endian integers in the order of the
+// record; a shorter file leaves the later choices at their defaults, so new
+// extras are appended at the end.
 #pragma once
 #include <cstdint>
 
@@ -10,8 +11,11 @@ struct Extras {
     int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
     int32_t muted;        // 1: no speaker tones (F8)
     int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t language;     // Language; from the locale until the player chooses
 };
 extern Extras extras;
 
-void LoadExtras();        // defaults when the file is missing or short
+// Defaults when the file is missing or short; a value out of its range takes
+// its default. Applies the language.
+void LoadExtras();
 int  SaveExtras();        // 1 written, 0 failed (the choices stay in memory)

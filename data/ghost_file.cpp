@@ -218,3 +218,54 @@ int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
     free(bytes);
     return problem == nullptr;
 }
+
+// Rows of the row-vector matrix are the rotated axes, so the usual
+// column-vector formulas read the matrix transposed: R[i][j] = m[j][i].
+void PoseFromMatrix(const Matrix& m, GhostPose* pose)
+{
+    auto R = [&m](int i, int j) { return m.m[j][i]; };
+    float trace = R(0, 0) + R(1, 1) + R(2, 2);
+    float x, y, z, w;
+    if (trace > 0.0f) {
+        float s = std::sqrt(trace + 1.0f) * 2.0f;
+        w = 0.25f * s;
+        x = (R(2, 1) - R(1, 2)) / s;
+        y = (R(0, 2) - R(2, 0)) / s;
+        z = (R(1, 0) - R(0, 1)) / s;
+    } else if (R(0, 0) > R(1, 1) && R(0, 0) > R(2, 2)) {
+        float s = std::sqrt(1.0f + R(0, 0) - R(1, 1) - R(2, 2)) * 2.0f;
+        w = (R(2, 1) - R(1, 2)) / s;
+        x = 0.25f * s;
+        y = (R(0, 1) + R(1, 0)) / s;
+        z = (R(0, 2) + R(2, 0)) / s;
+    } else if (R(1, 1) > R(2, 2)) {
+        float s = std::sqrt(1.0f + R(1, 1) - R(0, 0) - R(2, 2)) * 2.0f;
+        w = (R(0, 2) - R(2, 0)) / s;
+        x = (R(0, 1) + R(1, 0)) / s;
+        y = 0.25f * s;
+        z = (R(1, 2) + R(2, 1)) / s;
+    } else {
+        float s = std::sqrt(1.0f + R(2, 2) - R(0, 0) - R(1, 1)) * 2.0f;
+        w = (R(1, 0) - R(0, 1)) / s;
+        x = (R(0, 2) + R(2, 0)) / s;
+        y = (R(1, 2) + R(2, 1)) / s;
+        z = 0.25f * s;
+    }
+    float n = std::sqrt(x * x + y * y + z * z + w * w);
+    if (!(n > 0.0f)) { x = y = z = 0.0f; w = n = 1.0f; }
+    const float q[4] = {x / n, y / n, z / n, w / n};
+    for (int k = 0; k < 4; k++) pose->rotation[k] = q[k];
+    for (int k = 0; k < 3; k++) pose->position[k] = m.m[3][k];
+}
+
+void MatrixFromPose(const GhostPose& pose, Matrix* m)
+{
+    float x = pose.rotation[0], y = pose.rotation[1], z = pose.rotation[2], w = pose.rotation[3];
+    const float R[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
+                           {2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)},
+                           {2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)}};
+    MatrixIdentity(m);
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++) m->m[j][i] = R[i][j];
+    for (int k = 0; k < 3; k++) m->m[3][k] = pose.position[k];
+}

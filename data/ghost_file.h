@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/xmath.h"
+
 struct GhostPose {
     float position[3];
     float rotation[4];   // unit quaternion x, y, z, w
@@ -23,6 +25,10 @@ struct GhostRun {
     uint32_t frameCount;     // poses in frames
     GhostPose* frames;       // GHOST_MAX_FRAMES entries, owned by the caller
 };
+
+// Pose <-> row-vector world matrix (rotation rows 0..2, position row 3).
+void PoseFromMatrix(const Matrix& m, GhostPose* pose);
+void MatrixFromPose(const GhostPose& pose, Matrix* m);
 
 uint32_t Crc32(const void* data, size_t size);
 // The course's entry in the list, its obstacles and the bytes of its height

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/little_endian.h"
 #include "platform/files.h"

@@ -1,18 +1,18 @@
-// "def.ini" and the obstacle meshes it names. Every line is searched for
+// "def.ini": the tunable constants and the names of the obstacle meshes. Every line is searched for
 // every key, so the file has no comment syntax: "#BALL_SIZE:[2]" still counts.
 #include "data/settings.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
-ShapeMesh shapeMeshes[3];
+ShapeMeshNames shapeMeshNames;
 
 const SettingKey settingKeys[] = {
     {u"BALL_NUM:", SETTING_BALL_NUM, 0, 1, 0.0f},
@@ -106,7 +106,8 @@ void ApplyKey(const SettingKey& key, const char16_t* at, BallType* ball, int* ne
     case SETTING_BALL_FLOAT: ReadFloats(at, FloatAt(ball, key.offset), 1, false); break;
     case SETTING_MESH:
         GetNameValue(name, at);
-        LoadShapeMesh(name, &shapeMeshes[key.offset]);
+        CopyText(shapeMeshNames.file[key.offset], VALUE_CHARS, name);
+        shapeMeshNames.named[key.offset] = 1;
         break;
     }
 }
@@ -122,39 +123,6 @@ void ApplyLine(const char16_t* line, int* ballIndex)
     *ballIndex = nextBall;
 }
 
-// ---------------------------------------------------------------- meshes
-
-// Textures sit in the folder of the mesh name's first component ("mesh\" of
-// "mesh\box.x"), below the program's folder, whichever separator is used.
-void TextureFolder(const char16_t* meshName, char* out, size_t outSize)
-{
-    const char16_t* cut = FindText(meshName, u"\\");
-    if (!cut) cut = FindText(meshName, u"/");
-    size_t length = cut ? (size_t)(cut - meshName) + 1 : 0;
-    char16_t folder[VALUE_CHARS];
-    CopyText(folder, length + 1 < (size_t)VALUE_CHARS ? length + 1 : (size_t)VALUE_CHARS, meshName);
-    char folderUtf8[1024];
-    Utf16ToUtf8(folder, folderUtf8, sizeof folderUtf8);
-    const char* program = GetProgramDirectory();
-    snprintf(out, outSize, "%s%s", program ? program : "", folderUtf8);
-}
-
-Texture* LoadMaterialTexture(const char* folder, const char* rawName)
-{
-    char16_t name[260];
-    DecodeNarrowText(rawName, strnlen(rawName, 259), name, 260);
-    char nameUtf8[1024];
-    Utf16ToUtf8(name, nameUtf8, sizeof nameUtf8);
-    char path[2048];
-    // A name that does not fit cannot be a real file: treat it as missing.
-    int n = snprintf(path, sizeof path, "%s%s", nameUtf8[0] == '/' ? "" : folder, nameUtf8);
-    if (n < 0 || n >= (int)sizeof path)
-        return nullptr;
-    char resolved[2048];
-    SysResolvePath(path, resolved, sizeof resolved);
-    return CreateTextureFromFile(resolved);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- public
@@ -165,7 +133,7 @@ void LoadSettings()
     ApplyDefaults(&game.settings);
     SysMakeProgramDirectoryCurrent();
     LoadOptions();
-    for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
+    shapeMeshNames = {};
     FILE* file = OpenTextFile("def.ini");
     if (!file) {
         SysErrorBox("初期設定ファイル'def.ini'が読み込めませんでした。");
@@ -175,49 +143,4 @@ void LoadSettings()
     int ballIndex = 0;
     while (ReadTextLine(file, line, SETTING_LINE_CHARS) != 0) ApplyLine(line, &ballIndex);
     fclose(file);
-}
-
-int LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape)
-{
-    ReleaseShapeMesh(shape);
-    char name[1024];
-    Utf16ToUtf8(fileName, name, sizeof name);
-    char path[2048];
-    SysResolvePath(name, path, sizeof path);
-    MeshMaterial* loaded = nullptr;
-    uint32_t count = 0;
-    Mesh* mesh = path[0] ? LoadMeshFromX(path, &loaded, &count) : nullptr;
-    Texture** textures = mesh ? (Texture**)calloc(count + 1, sizeof(Texture*)) : nullptr;
-    Material* materials = mesh ? (Material*)calloc(count + 1, sizeof(Material)) : nullptr;
-    if (!textures || !materials) {
-        free(textures);
-        free(materials);
-        free(loaded);
-        if (mesh) ReleaseMesh(mesh);
-        SysErrorBox("Xファイルの読み込みに失敗しました");
-        return 0;
-    }
-    *shape = {mesh, count, textures, materials};
-    char folder[2048];
-    TextureFolder(fileName, folder, sizeof folder);
-    for (uint32_t i = 0; i < count; i++) {
-        materials[i] = loaded[i].material;
-        memcpy(materials[i].ambient, materials[i].diffuse, sizeof materials[i].ambient);
-        if (!loaded[i].textureFile[0]) continue;
-        textures[i] = LoadMaterialTexture(folder, loaded[i].textureFile);
-        if (!textures[i]) SysErrorBox("テクスチャの読み込みに失敗しました");
-    }
-    free(loaded);
-    return 1;
-}
-
-void ReleaseShapeMesh(ShapeMesh* shape)
-{
-    if (!shape->mesh) return;
-    for (uint32_t i = 0; i < shape->materialCount; i++)
-        if (shape->textures[i]) ReleaseTexture(shape->textures[i]);
-    free(shape->textures);
-    free(shape->materials);
-    ReleaseMesh(shape->mesh);
-    *shape = {};
 }

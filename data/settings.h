@@ -1,22 +1,19 @@
 // "def.ini": the game's tunable constants (ball types, camera and gravity
-// presets, render switches) and the meshes of the three obstacle shapes.
+// presets, render switches) and the names of the three obstacle meshes.
 // Read once at start-up by the course list loader.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include "data/course_list.h"
-#include "render/device.h"
+#include "data/text_reader.h"
 
-// One obstacle shape's mesh as "def.ini" names it. Entry i of the lists
-// dresses subset i; a texture entry is null where the material has none.
-struct ShapeMesh {
-    Mesh* mesh;                  // null when not loaded
-    uint32_t materialCount;      // entries in textures and materials
-    Texture** textures;          // malloc'd, materialCount entries
-    Material* materials;         // malloc'd, ambient equal to diffuse
+// The obstacle meshes "def.ini" names, by ObstacleShape. The renderer loads
+// them (render/shapes.h); this layer only reads the file.
+struct ShapeMeshNames {
+    char16_t file[3][VALUE_CHARS];   // the name as written; "" when none was given
+    int named[3];                    // 1 when a line named this shape (even "")
 };
-// Indexed by ObstacleShape: box, sphere (also the balls), pillar.
-extern ShapeMesh shapeMeshes[3];
+extern ShapeMeshNames shapeMeshNames;
 
 // What a key of "def.ini" fills.
 enum SettingKind {
@@ -25,7 +22,7 @@ enum SettingKind {
     SETTING_DEGREES,      // like SETTING_FLOATS, the file gives degrees
     SETTING_RENDER,       // [words]: renderFlags
     SETTING_BALL_FLOAT,   // [v]: a float of the current BallType at `offset`
-    SETTING_MESH          // [[file]]: shapeMeshes[`offset`]
+    SETTING_MESH          // [[file]]: shapeMeshNames entry `offset`
 };
 
 struct SettingKey {
@@ -41,9 +38,5 @@ extern const int settingKeyCount;
 
 // Resets the global game record, applies the defaults, restores the option
 // choices of "config.sav", then reads "def.ini" (a message when it is
-// missing) and loads the shape meshes it names.
+// missing) and keeps the mesh names it gives.
 void LoadSettings();
-// 1 loaded; 0 with a message when the X file fails (shape left empty).
-// A texture that fails shows its message and leaves that entry null.
-int  LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape);
-void ReleaseShapeMesh(ShapeMesh* shape);   // leaves it empty; no-op when empty

@@ -1,7 +1,7 @@
 // What the race asks the world each frame: does the ball touch something,
 // where is everything, is the ball in the goal, has it fallen off.
 #include "physics/physics_local.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 
 Matrix ballMatrix;

@@ -3,7 +3,7 @@
 // 1 the ball, 2 + k the k-th obstacle of the current course.
 #pragma once
 #include <cstdint>
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 // --- world -------------------------------------------------------------------
 void CreatePhysicsWorld();

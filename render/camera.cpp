@@ -3,7 +3,7 @@
 // race camera starts, so the hand-over to the countdown shows no jump.
 #include "render/camera.h"
 
-#include "app/game.h"
+#include "core/game.h"
 #include "physics/physics.h"
 #include "render/device.h"
 

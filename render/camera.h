@@ -1,6 +1,6 @@
 // The cameras of the race and of the intro fly-over.
 #pragma once
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 void SetRaceCamera();
 void SetIntroCamera();

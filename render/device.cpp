@@ -11,10 +11,10 @@
 // [SECTION] Start-up and shutdown
 #include "render/device.h"
 
-#include "data/settings.h"
 #include "platform/gfx.h"
 #include "platform/image.h"
 #include "platform/meshfile.h"
+#include "render/shapes.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -532,8 +532,7 @@ void ReleaseRenderer()
     renderer.sphere = nullptr;
     ReleaseMesh(renderer.cylinder);
     renderer.cylinder = nullptr;
-    for (ShapeMesh& shape : shapeMeshes)
-        ReleaseShapeMesh(&shape);
+    ReleaseShapeMeshes();
     ReleaseVertexBuffer(renderer.markerVertices);
     renderer.markerVertices = nullptr;
     ReleaseIndexBuffer(renderer.markerIndices);

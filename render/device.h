@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 int  InitRenderer();      // 1 ok, 0 when no device can be made
 // Releases the primitive meshes, the shape meshes and the marker buffers. The

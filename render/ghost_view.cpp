@@ -1,12 +1,11 @@
 #include "render/ghost_view.h"
 
-#include "app/game.h"
-#include "app/ghost.h"
-#include "data/extras.h"
-#include "data/settings.h"
+#include "core/game.h"
+#include "data/course_list.h"
 #include "render/device.h"
 #include "render/hud.h"
 #include "render/scene.h"
+#include "render/shapes.h"
 #include "render/sprites.h"
 
 namespace {
@@ -14,13 +13,6 @@ namespace {
 const float kGhostOpacity = 0.4f;
 const uint32_t kDotColour = 0x90FFFFFF;   // faint white, under the red ball dot
 const int32_t kMapIconSheet = 9;          // the course map's ball and goal icons
-
-bool GhostVisible(Matrix* at)
-{
-    if (!extras.ghostShown || game.state < STATE_COUNTDOWN || game.state > STATE_GOAL_MENU)
-        return false;
-    return GhostMatrixNow(at);
-}
 
 // The ball's own material, made translucent.
 Material GhostMaterial(const ShapeMesh& shape, Texture** texture)
@@ -34,11 +26,10 @@ Material GhostMaterial(const ShapeMesh& shape, Texture** texture)
 
 }  // namespace
 
-void DrawGhost()
+void DrawGhost(const Matrix& pose)
 {
-    Matrix pose;
     const ShapeMesh& shape = shapeMeshes[SHAPE_SPHERE];
-    if (!shape.mesh || shape.materialCount == 0 || !GhostVisible(&pose))
+    if (!shape.mesh || shape.materialCount == 0)
         return;
     float size = SelectedBallType().size;
     Matrix scale, world;
@@ -53,11 +44,8 @@ void DrawGhost()
     SetTexture(nullptr);
 }
 
-void QueueGhostDot()
+void QueueGhostDot(const Matrix& pose)
 {
-    Matrix pose;
-    if (!GhostVisible(&pose))
-        return;
     float x, y;
     if (!CourseMapPoint(pose.m[3][0], pose.m[3][2], &x, &y))
         return;

@@ -3,11 +3,11 @@
 // operation recomputes its sprites from the loop's counters every frame.
 #include "render/hud.h"
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "render/scene.h"
 #include "render/sprites.h"
 #include "sensor/board.h"
 

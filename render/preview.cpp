@@ -1,18 +1,13 @@
-// The course-select preview: a second copy of a course's terrain in buffers
-// of its own, with the ball, the obstacles and the goal column placed from
-// the course file (no physics), drawn over the screen's 2D elements.
+// The course-select preview: the course's terrain model with the ball, the
+// obstacles and the goal column placed from the course file (no physics),
+// drawn over the screen's 2D elements.
 #include <cmath>
-#include <new>
 #include "render/preview.h"
-#include "render/preview_local.h"
-#include "render/course.h"
-#include "render/scene.h"
-#include "render/sprites.h"
-#include "app/game.h"
-#include "data/settings.h"
-#include "data/text_reader.h"
+#include "core/game.h"
 #include "platform/sys.h"
-#include "screens/course_select.h"
+#include "render/scene.h"
+#include "render/shapes.h"
+#include "render/sprites.h"
 
 static CoursePreview preview;
 
@@ -25,86 +20,6 @@ namespace {
 
 const float kPi = 3.14159265f;
 const int kSheetFlags = 7;          // cell 0 start flag, cell 1 goal flag
-
-void ReleaseBuffers()
-{
-    if (preview.texture)
-        ReleaseTexture(preview.texture);
-    if (preview.vertices)
-        ReleaseVertexBuffer(preview.vertices);
-    if (preview.indices)
-        ReleaseIndexBuffer(preview.indices);
-    preview.texture = nullptr;
-    preview.vertices = nullptr;
-    preview.indices = nullptr;
-    preview.vertexCount = 0;
-    preview.triangleCount = 0;
-}
-
-// Column and row of the goal cell, the products truncated; false when the
-// cell lies outside the grid (a goal at the picture's left edge gives NX).
-bool GoalCell(int nx, int nz, float goalX, float goalZ, int* column, int* row)
-{
-    float fx = (float)nx * goalX, fz = (float)nz * goalZ;
-    // Written so that a NaN fails too; truncation makes (-1, 0) column 0.
-    if (!(fx > -1.0f && fx < (float)nx && fz > -1.0f && fz < (float)nz))
-        return false;
-    *column = (int)fx;
-    *row = (int)fz;
-    return true;
-}
-
-// Failures leave the buffer absent or unfilled and are not reported: the
-// preview is only a picture, and the race load says what went wrong.
-void UploadVertices(const PreviewArrays& arrays)
-{
-    uint32_t bytes = (uint32_t)((size_t)arrays.grid.vertexCount * sizeof(TerrainVertex));
-    preview.vertices = CreateVertexBuffer(bytes);
-    if (preview.vertices)
-        WriteVertexBuffer(preview.vertices, arrays.vertices, bytes);
-}
-
-void UploadIndices(const TerrainGrid& grid)
-{
-    int count = 3 * grid.triangleCount;
-    preview.indexBits = grid.vertexCount > 65536 ? 32 : 16;
-    uint32_t bytes = (uint32_t)count * (preview.indexBits / 8);
-    preview.indices = CreateIndexBuffer(bytes, preview.indexBits);
-    if (!preview.indices)
-        return;
-    if (preview.indexBits == 32) {
-        WriteIndexBuffer(preview.indices, grid.indices, bytes);
-        return;
-    }
-    uint16_t* low = new (std::nothrow) uint16_t[count];
-    if (!low) {
-        ReleaseIndexBuffer(preview.indices);
-        preview.indices = nullptr;
-        return;
-    }
-    for (int k = 0; k < count; k++)
-        low[k] = (uint16_t)grid.indices[k];
-    WriteIndexBuffer(preview.indices, low, bytes);
-    delete[] low;
-}
-
-void BuildPreviewMesh(const HeightMap& map, const CourseDef& course)
-{
-    PreviewArrays arrays;
-    if (!BuildPreviewArrays(map, course, preview.goalX, preview.goalZ, &arrays, &preview.goalHeight))
-        return;
-    UploadVertices(arrays);
-    UploadIndices(arrays.grid);
-    preview.NX = arrays.grid.NX;
-    preview.NZ = arrays.grid.NZ;
-    preview.vertexCount = arrays.grid.vertexCount;
-    preview.triangleCount = preview.indices ? arrays.grid.triangleCount : 0;
-    preview.hasModel = true;
-    FreePreviewArrays(&arrays);
-}
-
-// ---------------------------------------------------------------------------
-// Drawing
 
 Matrix PreviewWorld(float slideOffset, float scaling)
 {
@@ -207,10 +122,10 @@ void QueueFlags(const Matrix& pw, const Matrix& view, const Vec3& start, const V
     DrawSprite(kSheetFlags, 1, 0xE0FFFFFFu, 0, DEPTH_SPRITE, 0, x, y - lift, 48, 48);
 }
 
-void DrawModel(const CourseSelect& screen)
+void DrawModel(const PreviewFrame& frame)
 {
     const CourseDef& c = preview.course;
-    Matrix pw = PreviewWorld(screen.slideOffset, c.SELECT_SCALING);
+    Matrix pw = PreviewWorld(frame.slideOffset, c.SELECT_SCALING);
     Matrix view = PreviewView();
     SetTransform(TS_VIEW, &view);
     DrawTerrainModel(pw);
@@ -220,7 +135,7 @@ void DrawModel(const CourseSelect& screen)
                   wz * preview.goalZ - wz / 2 };
     DrawPreviewObjects(pw, wx, wz);
     DrawPreviewGoalMarker(pw, goal, wx, wz);
-    QueueFlags(pw, view, start, goal, CourseSelectFrame());
+    QueueFlags(pw, view, start, goal, frame.frameCounter);
 }
 
 // The screen fades to black over the 60 frames before the race starts.
@@ -233,52 +148,9 @@ void QueueVeil(int startDelay)
 
 }  // namespace
 
-int BuildPreviewArrays(const HeightMap& map, const CourseDef& course, float goalX, float goalZ,
-                       PreviewArrays* out, float* goalHeight)
+void SetCoursePreview(const CoursePreview& model)
 {
-    *out = {};
-    if (BuildTerrainGrid(map, course.MAP_HEIGHT, course.GRID_SIZE, &out->grid) != 1)
-        return 0;
-    out->vertices = new (std::nothrow) TerrainVertex[out->grid.vertexCount];
-    if (!out->vertices) {
-        FreePreviewArrays(out);
-        return 0;
-    }
-    BuildTerrainVertices(out->grid, out->vertices);
-    int column, row;
-    if (GoalCell(out->grid.NX, out->grid.NZ, goalX, goalZ, &column, &row))
-        *goalHeight = HeightSample(map, column > 0 ? column - 1 : 0, row > 0 ? row - 1 : 0);
-    return 1;
-}
-
-void FreePreviewArrays(PreviewArrays* arrays)
-{
-    delete[] arrays->grid.positions;
-    delete[] arrays->grid.indices;
-    delete[] arrays->vertices;
-    *arrays = {};
-}
-
-void LoadCoursePreview(const CourseDef& course)
-{
-    ReleaseBuffers();
-    preview.hasModel = false;
-    char path[1024];
-    Utf16ToUtf8(course.FIELD_TEXTURE, path, sizeof path);
-    preview.texture = CreateTextureFromFile(path);
-    // Even without a picture the screen names the course it stands on, so
-    // the text and the course always change together; only the model is
-    // missing.
-    Utf16ToUtf8(course.HEIGHT_MAP, path, sizeof path);
-    HeightMap map;
-    if (ReadHeightMap(path, &map) == HEIGHTMAP_OK) {
-        preview.goalX = 1 - (course.GOAL[0] + course.GOAL[2]) / 2;
-        preview.goalZ = (course.GOAL[1] + course.GOAL[3]) / 2;
-        BuildPreviewMesh(map, course);
-        FreeHeightMap(&map);
-    }
-    LoadCourseText(course);
-    preview.course = course;
+    preview = model;
 }
 
 void ResetPreviewMaterial()
@@ -286,21 +158,30 @@ void ResetPreviewMaterial()
     preview.material = { {1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, 2.0f };
 }
 
-void DrawCoursePreview()
+void DrawCoursePreview(const PreviewFrame& frame)
 {
-    const CourseSelect& screen = GetCourseSelect();
-    if (screen.phase == SELECT_ENTERING)
+    if (!frame.shown)
         return;
     ClearDepth();
     if (preview.hasModel)
-        DrawModel(screen);
-    if (screen.phase == SELECT_STARTING)
-        QueueVeil(screen.startDelay);
+        DrawModel(frame);
+    if (frame.starting)
+        QueueVeil(frame.startDelay);
     FlushSprites();
 }
 
 void ReleaseCoursePreview()
 {
-    ReleaseBuffers();
+    if (preview.texture)
+        ReleaseTexture(preview.texture);
+    if (preview.vertices)
+        ReleaseVertexBuffer(preview.vertices);
+    if (preview.indices)
+        ReleaseIndexBuffer(preview.indices);
+    preview.texture = nullptr;
+    preview.vertices = nullptr;
+    preview.indices = nullptr;
+    preview.vertexCount = 0;
+    preview.triangleCount = 0;
     preview.hasModel = false;
 }

@@ -4,13 +4,14 @@
 
 #include <cmath>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
-#include "data/settings.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
 #include "render/device.h"
+#include "render/shapes.h"
+
+static CourseGraphics graphics;
 
 namespace {
 
@@ -72,6 +73,27 @@ void DrawShadow(const Matrix& world, int selfIndex, Mesh* primitive, Material* m
 
 }  // namespace
 
+const CourseGraphics& GetCourseGraphics()
+{
+    return graphics;
+}
+
+void SetCourseGraphics(const CourseGraphics& made)
+{
+    graphics = made;
+}
+
+void ReleaseCourseGraphics()
+{
+    if (graphics.terrainVertices)
+        ReleaseVertexBuffer(graphics.terrainVertices);
+    if (graphics.terrainIndices)
+        ReleaseIndexBuffer(graphics.terrainIndices);
+    if (graphics.fieldTexture)
+        ReleaseTexture(graphics.fieldTexture);
+    graphics = {};
+}
+
 // A course file may name a material the mesh file does not have, and the
 // ball type a material of the sphere mesh that is missing: the last one
 // there is dresses the object then, so a typo still shows the obstacle.
@@ -106,7 +128,6 @@ void ObstacleScaling(Matrix* out, const ObstacleDef& o)
 
 void DrawTerrain()
 {
-    const CourseGraphics& graphics = GetCourseGraphics();
     uint32_t flags = game.settings.renderFlags;
     Matrix world;
     MatrixIdentity(&world);

@@ -2,10 +2,28 @@
 #pragma once
 #include <cstdint>
 
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 struct ShapeMesh;
 struct ObstacleDef;
+struct Texture;
+struct VertexBuffer;
+struct IndexBuffer;
+
+// The loaded course's graphics, made by the course loader (course/); each
+// null when absent.
+struct CourseGraphics {
+    Texture* fieldTexture;            // FIELD_TEXTURE with a full mip chain
+    VertexBuffer* terrainVertices;    // one TerrainVertex per grid point
+    IndexBuffer* terrainIndices;      // 3 per triangle
+    int indexBits;                    // 16, or 32 when the grid has over 65,536 points
+    int triangleCount;                // triangles in terrainIndices
+};
+const CourseGraphics& GetCourseGraphics();
+// The scene takes over the course's texture and buffers; call
+// ReleaseCourseGraphics first, or the ones before are lost.
+void SetCourseGraphics(const CourseGraphics& graphics);
+void ReleaseCourseGraphics();
 
 void DrawTerrain();
 void DrawBallAndObstacles();

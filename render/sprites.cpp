@@ -6,7 +6,7 @@
 #include "render/sprites.h"
 #include "render/sprites_local.h"
 
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "render/device.h"
 
 #include <algorithm>

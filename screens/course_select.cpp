@@ -3,11 +3,13 @@
 // dialog that starts the race. There is no way back to the title from here.
 #include <cmath>
 #include "screens/course_select.h"
-#include "screens/screens.h"
-#include "screens/screens_local.h"
+#include "course/course.h"
 #include "data/course_list.h"
+#include "render/course_text.h"
 #include "render/preview.h"
 #include "render/sprites.h"
+#include "screens/screens.h"
+#include "screens/screens_local.h"
 #include "sensor/board.h"
 
 namespace {
@@ -306,6 +308,17 @@ const CourseSelect& GetCourseSelect()
 int CourseSelectFrame()
 {
     return menuLatches.frameCounter;
+}
+
+void DrawCourseSelectPreview()
+{
+    PreviewFrame frame = {};
+    frame.shown = selectScreen.phase != SELECT_ENTERING;
+    frame.slideOffset = selectScreen.slideOffset;
+    frame.frameCounter = menuLatches.frameCounter;
+    frame.starting = selectScreen.phase == SELECT_STARTING;
+    frame.startDelay = selectScreen.startDelay;
+    DrawCoursePreview(frame);
 }
 
 void ResetCourseSelect()

@@ -1,6 +1,6 @@
-// The course-select screen's own state. The screen writes it; the preview
-// reads the phase, the slide, the frame counter and the start delay.
-// The tilt and button latches are the menus' shared ones.
+// The course-select screen's own state. The screen writes it and hands the
+// preview what it needs each frame (DrawCourseSelectPreview). The tilt and
+// button latches are the menus' shared ones.
 #pragma once
 #include "render/sprites.h"
 

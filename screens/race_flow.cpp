@@ -1,9 +1,6 @@
 // Entering the race flow's states. The menus themselves come with the screens.
 #include "screens/screens.h"
 
-#include "app/ghost.h"
-#include "data/save_files.h"
-
 void EnterIntro()
 {
     game.state = STATE_INTRO;
@@ -12,14 +9,6 @@ void EnterIntro()
     // the fly-over; the latch holds until the button is released.
     loop.releaseLatch = 1;
     loop.raceTimeMs = 0;
-}
-
-void EnterGoal()
-{
-    game.state = STATE_GOAL;
-    loop.goalFrames = 120;
-    if (KeepBestTime())
-        KeepGhostRun();
 }
 
 void RequestCourseLoad(int index)

@@ -1,19 +1,22 @@
 // The screens: title, options, course select, and the menus and entries of
 // the race flow. Each changes game.state by plain assignment.
 #pragma once
-#include "app/game.h"
+#include "core/game.h"
 
 void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
 void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
+void ResetSettings();
+void UpdateSettings(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
 void UpdateCourseSelect(const TiltVector& tilt);
+// The course model over the screen, after its 2D layer is flushed.
+void DrawCourseSelectPreview();
 
 // Race flow.
 void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
-void EnterGoal();                  // state Goal, 120 frames, keep the best time
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();

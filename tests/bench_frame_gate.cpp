@@ -7,7 +7,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "platform/sys.h"
 

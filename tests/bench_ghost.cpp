@@ -2,7 +2,7 @@
 // and finding the replay's pose for drawing. Neither allocates.
 #include <benchmark/benchmark.h>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "physics/physics.h"
 

@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/race.h"
 #include "physics/physics.h"
+#include "course/course.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "render/scene.h"
 #include "support/physics_support.h"
 
 namespace {

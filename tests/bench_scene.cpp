@@ -4,11 +4,11 @@
 #include <benchmark/benchmark.h>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
 #include "physics/physics.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 #include "render/scene.h"
 #include "support/physics_support.h"

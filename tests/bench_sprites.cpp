@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "render/device.h"
 #include "render/sprites.h"
 

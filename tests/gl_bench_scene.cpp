@@ -13,16 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/shapes.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
+#include "render/course_text.h"
 #include "render/preview.h"
 #include "render/scene.h"
 #include "screens/screens.h"
@@ -136,6 +138,7 @@ bool OpenShippedGame(benchmark::State& state)
         FreeCourseList();
         return false;
     }
+    LoadShapeMeshes();
     CreatePhysicsWorld();
     return true;
 }
@@ -144,8 +147,7 @@ void CloseShippedGame()
 {
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
-    for (ShapeMesh& shape : shapeMeshes)
-        ReleaseShapeMesh(&shape);
+    ReleaseShapeMeshes();
     ReleaseSpriteSheets();
     FreeCourseList();
     SysSetProgramDirectoryForTests(nullptr);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <string>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "platform/sys.h"
 #include "screens/course_select.h"

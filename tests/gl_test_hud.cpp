@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
+#include "app/race.h"
 #include "data/course_list.h"
-#include "render/course.h"
+#include "course/course.h"
+#include "render/scene.h"
 #include "screens/screens.h"
 #include "support/gfx_window.h"
 #include "support/scripted_input.h"

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "data/extras.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "physics/physics.h"
 #include "render/camera.h"
-#include "render/course.h"
+#include "course/course.h"
 #include "render/device.h"
 #include "render/ghost_view.h"
 #include "render/scene.h"
@@ -253,7 +254,9 @@ TEST_F(SceneFrameTest, GhostIsTranslucentAndHiddenBehindObstacles)
         pose.m[3][0] = at.x; pose.m[3][1] = at.y; pose.m[3][2] = at.z;
         PoseFromMatrix(pose, &ghost.replay.frames[0]);
         Draw(0, false);
-        DrawGhost();
+        Matrix shown;
+        if (GhostPoseShown(&shown))
+            DrawGhost(shown);
         return ReadFrame();
     };
     Frame plain = Draw(0, false);

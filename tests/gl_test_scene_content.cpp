@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "physics/physics.h"

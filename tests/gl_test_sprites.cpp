@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "render/course_text.h"
 #include "render/device.h"
 #include "render/sprites.h"

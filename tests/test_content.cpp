@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/shapes.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/sys.h"
-#include "render/course.h"
+#include "course/course.h"
+#include "render/scene.h"
 #include "render/device.h"
 
 #ifndef KESTRUNE_GAME_DIR
@@ -85,6 +87,7 @@ protected:
         SysMakeProgramDirectoryCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();
+        LoadShapeMeshes();
         CreatePhysicsWorld();
     }
     static void TearDownTestSuite()

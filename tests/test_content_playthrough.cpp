@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "platform/sys.h"

@@ -2,7 +2,7 @@
 // numbers, comments, odd counts, and the best times read last.
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/text_reader.h"
 #include "support/data_files.h"

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
-#include "render/course.h"
-#include "render/terrain.h"
+#include "course/course.h"
+#include "render/scene.h"
+#include "course/terrain.h"
 #include "support/physics_support.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "render/device.h"

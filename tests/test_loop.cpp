@@ -7,8 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
+#include "app/race.h"
 #include "physics/physics.h"
 #include "platform/hid_sim.h"
 #include "platform/sys.h"

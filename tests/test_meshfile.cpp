@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "platform/meshfile.h"
 #include "support/data_files.h"
 
@@ -260,6 +261,7 @@ TEST_F(MeshFileTest, HostileFilesGiveTheMeshMessage)
         WriteBytes("mesh/bad.x", files[k]);
         shownMessages.clear();
         LoadSettings();
+        LoadShapeMeshes();
         EXPECT_EQ(shownMessages, std::vector<std::string>{"Xファイルの読み込みに失敗しました"}) << "file " << k;
         EXPECT_EQ(shapeMeshes[SHAPE_BOX].mesh, nullptr) << "file " << k;
     }
@@ -267,6 +269,7 @@ TEST_F(MeshFileTest, HostileFilesGiveTheMeshMessage)
     WriteBytes("mesh/bad.x", text + "Mesh{3;0;0;0;,1;0;0;,0;1;0;;1;3;0,1,2;;}");
     shownMessages.clear();
     LoadSettings();
+    LoadShapeMeshes();
     EXPECT_TRUE(shownMessages.empty());
     ASSERT_NE(shapeMeshes[SHAPE_BOX].mesh, nullptr);
     EXPECT_EQ(shapeMeshes[SHAPE_BOX].materialCount, 1u);

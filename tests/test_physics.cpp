@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "physics/physics_local.h"
 #include "platform/sys.h"
 #include "support/data_files.h"

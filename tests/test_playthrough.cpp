@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/ghost.h"
 #include "app/loop.h"
 #include "data/course_list.h"

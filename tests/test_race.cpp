@@ -2,7 +2,7 @@
 // goal, lamps and the landing cue.
 #include <gtest/gtest.h>
 #include <vector>
-#include "app/game.h"
+#include "core/game.h"
 #include "app/race.h"
 #include "app/tilt.h"
 #include "physics/physics.h"

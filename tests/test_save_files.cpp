@@ -6,11 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "support/data_files.h"

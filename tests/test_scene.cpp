@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "physics/physics.h"
 #include "render/camera.h"
 #include "render/device.h"

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "data/text_reader.h"
 #include "support/data_files.h"
 
@@ -183,6 +184,7 @@ TEST_F(SettingsTest, MissingMeshShowsMessage)
 {
     WriteBytes("def.ini", "BOX_MESH:[[mesh\\none.x]]\nSPHERE_MESH:\n");
     LoadSettings();
+    LoadShapeMeshes();
     ASSERT_EQ(shownMessages.size(), 2u);
     EXPECT_EQ(shownMessages[0], "Xファイルの読み込みに失敗しました");
     EXPECT_EQ(shownMessages[1], "Xファイルの読み込みに失敗しました");
@@ -198,6 +200,7 @@ TEST_F(SettingsTest, MeshMaterialsAndTextures)
     WriteBmp("Mesh/\xE8\xA1\xA8.bmp");   // 表.bmp, named in CP932 inside the mesh
     WriteBytes("def.ini", "BOX_MESH:[[mesh\\box.x]]\nPILLAR_MESH:[[mesh/box.x]]\n");
     LoadSettings();
+    LoadShapeMeshes();
     const ShapeMesh& box = shapeMeshes[SHAPE_BOX];
     if (!box.mesh) GTEST_SKIP() << "X meshes do not load on this build yet";
     ASSERT_EQ(box.materialCount, 4u);

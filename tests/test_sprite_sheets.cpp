@@ -3,7 +3,7 @@
 #include <malloc.h>
 #include <string>
 
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "render/device.h"
 #include "support/data_files.h"
 

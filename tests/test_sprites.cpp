@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 #include "platform/gfx.h"
 #include "render/device.h"
 #include "render/sprites.h"

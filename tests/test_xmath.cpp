@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 namespace {
 

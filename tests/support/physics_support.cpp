@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
-#include "render/course.h"
+#include "render/shapes.h"
+#include "course/course.h"
+#include "render/scene.h"
 
 TerrainGrid MakeFlatGrid(int nx, int nz, float gridSize)
 {

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/ghost_file.h"

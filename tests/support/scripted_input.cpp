@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 
 bool scriptedKeys[KEY_COUNT];

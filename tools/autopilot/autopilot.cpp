@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "data/text_reader.h"

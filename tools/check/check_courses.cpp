@@ -6,16 +6,18 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/check/check.h"
-#include "app/game.h"
+#include "core/game.h"
+#include "course/course.h"
+#include "render/scene.h"
+#include "course/terrain.h"
 #include "data/course_list.h"
 #include "data/settings.h"
+#include "render/shapes.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/image.h"
-#include "render/course.h"
-#include "render/terrain.h"
+#include "tools/check/check.h"
 
 namespace {
 
@@ -276,6 +278,7 @@ void CheckCourses()
 {
     TextLines text = ReadLines(kFile);
     LoadCourseList();
+    LoadShapeMeshes();
     std::vector<std::string> messages = TakeMessages();
     ReportListMessages(messages);
     if (!text.opened) return;
@@ -297,6 +300,6 @@ void CheckCourses()
     ClearCourseBodies();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
-    for (ShapeMesh& mesh : shapeMeshes) ReleaseShapeMesh(&mesh);
+    ReleaseShapeMeshes();
     FreeCourseList();
 }

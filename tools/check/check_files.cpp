@@ -4,9 +4,10 @@
 #include <string>
 
 #include "tools/check/check.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "data/settings.h"
-#include "data/sprite_sheets.h"
+#include "render/shapes.h"
+#include "render/sprite_sheets.h"
 #include "data/text_reader.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "tools/check/check.h"
 #include "tools/autopilot/autopilot.h"
-#include "app/game.h"
+#include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
 #include "platform/sys.h"

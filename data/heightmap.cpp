@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include "render/terrain.h"
+#include "data/heightmap.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 

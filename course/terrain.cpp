@@ -1,9 +1,11 @@
 // The terrain grid: one point per picture corner, two triangles per pixel,
-// and the render vertices with their texture coordinates and normals.
+// and the render vertices with their texture coordinates and normals, and
+// the GPU buffers made from them.
 #include <cmath>
+#include <memory>
 #include <new>
-#include "render/terrain.h"
-#include "render/xmath.h"
+#include "core/xmath.h"
+#include "course/course_local.h"
 
 namespace {
 
@@ -126,4 +128,35 @@ void BuildTerrainVertices(const TerrainGrid& grid, TerrainVertex* out)
                   (float)j / (float)(grid.NZ - 1) };
         }
     }
+}
+
+VertexBuffer* UploadTerrainVertices(const TerrainGrid& grid, const TerrainVertex* vertices)
+{
+    uint32_t bytes = (uint32_t)((size_t)grid.vertexCount * sizeof(TerrainVertex));
+    VertexBuffer* buffer = CreateVertexBuffer(bytes);
+    if (buffer)
+        WriteVertexBuffer(buffer, vertices, bytes);
+    return buffer;
+}
+
+IndexBuffer* UploadTerrainIndices(const TerrainGrid& grid, int* indexBits)
+{
+    int count = 3 * grid.triangleCount;
+    *indexBits = grid.vertexCount > 65536 ? 32 : 16;
+    uint32_t bytes = (uint32_t)count * (*indexBits / 8);
+    IndexBuffer* buffer = CreateIndexBuffer(bytes, *indexBits);
+    if (!buffer || *indexBits == 32) {
+        if (buffer)
+            WriteIndexBuffer(buffer, grid.indices, bytes);
+        return buffer;
+    }
+    std::unique_ptr<uint16_t[]> low(new (std::nothrow) uint16_t[count]);
+    if (!low) {
+        ReleaseIndexBuffer(buffer);
+        return nullptr;
+    }
+    for (int k = 0; k < count; k++)
+        low[k] = (uint16_t)grid.indices[k];
+    WriteIndexBuffer(buffer, low.get(), bytes);
+    return buffer;
 }

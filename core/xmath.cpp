@@ -1,7 +1,7 @@
 // Row-vector matrix helpers. Each follows the classic helper of the same name
 // to the letter (row layout, handedness, which plane value is normalised),
 // because the course scene's numbers were tuned against those results.
-#include "render/xmath.h"
+#include "core/xmath.h"
 
 #include <cmath>
 

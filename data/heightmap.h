@@ -1,9 +1,7 @@
-// The terrain of a course: the height-map picture and the grid built from it,
-// shared by the physics terrain and the terrain mesh.
+// The height-map picture of a course as read from its bitmap file, and the
+// height of each of its pixels.
 #pragma once
 #include <cstdint>
-#include "physics/physics.h"
-#include "render/device.h"
 
 // A height-map bitmap as read, turned into 24-bit pixels whatever its depth,
 // in a zero-filled buffer of whole padded rows (a short file leaves zeros).
@@ -36,11 +34,3 @@ void FreeHeightMap(HeightMap* map);
 // Height value of the pixel px columns from the right edge and pz rows from
 // the top: the sum of its bytes / 255 * bytes per pixel (0..9 for 24-bit).
 float HeightSample(const HeightMap& map, int px, int pz);
-
-// Builds positions and triangles for a (width + 1) x (height + 1) grid.
-// 0 when a point would leave the +-1000 box the physics world covers, -1 when
-// memory for the arrays runs out (no arrays are kept in either case).
-int BuildTerrainGrid(const HeightMap& map, float mapHeight, float gridSize, TerrainGrid* grid);
-
-// One lit, textured vertex per grid point, normals from the neighbours.
-void BuildTerrainVertices(const TerrainGrid& grid, TerrainVertex* out);

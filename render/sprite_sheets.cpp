@@ -1,7 +1,7 @@
 // "sprite.ini": "PLANE_NUM:[n]" on the first line, then one
 // "TEXTURE:[[file]][columns][rows]" line per sheet. A picture that fails
 // takes no number, so the sheets after it move down by one.
-#include "data/sprite_sheets.h"
+#include "render/sprite_sheets.h"
 
 #include <cstdio>
 #include <cstdlib>
