@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sys/prctl.h>
@@ -59,6 +60,15 @@ void SetRound(uint32_t round, GhostRun* run)
         run->frames[i] = GhostPose{{float(round), float(i), 1.0f}, {0, 0, 0, 1}};
 }
 
+// "extras.sav" holds the record's fields in order, each a 32-bit integer.
+std::vector<uint32_t> ExtrasWords()
+{
+    static_assert(sizeof(Extras) % 4 == 0, "the extras are 32-bit fields");
+    std::vector<uint32_t> words(sizeof(Extras) / 4);
+    std::memcpy(words.data(), &extras, sizeof(Extras));
+    return words;
+}
+
 std::string ExpectedBytes(SoakFile file, uint32_t round)
 {
     GhostRun run;
@@ -71,7 +81,7 @@ std::string ExpectedBytes(SoakFile file, uint32_t round)
     if (file == SOAK_RECORD)
         for (int i = 0; i < courseList.courseCount; i++) words.push_back(courseList.courses[i].bestTimeMs);
     if (file == SOAK_EXTRAS)
-        words = {uint32_t(extras.lampsShown), uint32_t(extras.muted), uint32_t(extras.ghostShown)};
+        words = ExtrasWords();
     return LittleEndianWords(words);
 }
 
@@ -230,7 +240,7 @@ std::string MakeSoakGame(const std::string& name)
     SysSetProgramDirectoryForTests(dir.c_str());
     SysMakeProgramDirectoryCurrent();
     game = Game{};
-    extras = Extras{};
+    LoadExtras();       // the other extras (the language) keep these values
     LoadCourseList();
     soak.ghostHash = CourseHash(0);
     return dir;
@@ -274,7 +284,7 @@ std::string CheckSoakedStartUp()
         LittleEndianWords({uint32_t(s.ballTypeSel), uint32_t(s.gravitySel), uint32_t(s.cameraPitchSel),
                            uint32_t(s.cameraLengthSel)}),
         LittleEndianWords({courseList.courses[0].bestTimeMs, courseList.courses[1].bestTimeMs}),
-        LittleEndianWords({uint32_t(extras.lampsShown), uint32_t(extras.muted), uint32_t(extras.ghostShown)}),
+        LittleEndianWords(ExtrasWords()),
     };
     bool ghost = soak.known[SOAK_GHOST] < 0 || GhostIsRound(uint32_t(soak.known[SOAK_GHOST]));
     StopScriptedGame();
