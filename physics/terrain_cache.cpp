@@ -9,7 +9,6 @@
 #include "physics/physics_local.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -131,8 +130,9 @@ public:
     int NodeCount() const { return m_curNodeIndex; }
     int SubtreeCount() const { return m_SubtreeHeaders.size(); }
 
-    // Reads the tree the header announces into one block of its own; 0 when the bytes are short, differ from
-    // what was written, or could lead a traversal astray.
+    // Reads the tree the header announces into one block of its own; 0 when
+    // the bytes are short, differ from what was written, or could lead a
+    // traversal astray.
     int ReadPayload(FILE* file, const TerrainCacheHeader& h)
     {
         size_t nodes = sizeof(btQuantizedBvhNode) * size_t(h.nodeCount);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
 #include "core/game.h"
 #include "physics/physics_local.h"
@@ -553,6 +554,46 @@ TEST_F(TerrainCache, DamagedFilesAreBuiltAgain)
         EXPECT_FALSE(Load()) << what;
         EXPECT_EQ(ReadBytes(file.string()), good) << what << ": not written again";
         EXPECT_TRUE(Load()) << what;
+    }
+}
+
+// A forged tree that passes the checks (its leaves name real triangles, its
+// skips stay inside) may be wrong, but rolling a ball and casting rays on
+// it stays within the mesh: random nodes, sealed as the game seals them.
+TEST_F(TerrainCache, ForgedTreesStayInsideTheMesh)
+{
+    Load();
+    const std::filesystem::path file = CacheFiles().at(0);
+    const std::string good = ReadBytes(file.string());
+    const size_t header = sizeof(TerrainCacheHeader);
+    TerrainCacheHeader h;
+    std::memcpy(&h, good.data(), header);
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 20; trial++) {
+        std::string bytes = good;
+        for (int k = 0; k < 50; k++) {
+            size_t node = random() % size_t(h.nodeCount);
+            char* at = &bytes[header + node * sizeof(btQuantizedBvhNode)];
+            int32_t value;
+            std::memcpy(&value, at + 12, 4);
+            value = value >= 0 ? int32_t(random() % uint32_t(h.triangleCount))
+                               : -int32_t(1 + random() % uint32_t(h.nodeCount - int32_t(node)));
+            std::memcpy(at + 12, &value, 4);
+            at[random() % 12] = char(random());       // and a bound
+        }
+        uint64_t hash[2];
+        TerrainCacheHash(bytes.data() + header, bytes.size() - header, hash);
+        std::memcpy(&bytes[offsetof(TerrainCacheHeader, payloadA)], hash, 16);
+        WriteBytes(file.string(), bytes);
+        ASSERT_TRUE(Load()) << "trial " << trial << ": the forged tree was not taken";
+        AddCourseBody(BODY_SPHERE, 10, 15, 10, 3, 3, 3, 1, 0.2f, 0, 0, 0);
+        SetCourseGravity(1);
+        for (int k = 0; k < 60; k++)
+            StepPhysicsWorld();
+        Vec3 hit = {}, normal = {};
+        CastGroundRay(&hit, 1, {5, 50, 5}, {5, -50, 5}, &normal);
+        SyncCourseTransforms();
+        EXPECT_TRUE(std::isfinite(BallPosition().y)) << "trial " << trial;
     }
 }
 
