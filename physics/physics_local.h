@@ -31,7 +31,7 @@ btVector3 TerrainBvhMax();
 // else built by Bullet and, for a big mesh, kept there for the next load.
 btOptimizedBvh* TerrainBvhFor(const TerrainGrid& grid, btStridingMeshInterface* mesh, bool* fromCache);
 
-// A cache file ("cache/terrain-<key>.bvh" in the program folder): this
+// A cache file ("terrain-<key>.bvh" in the cache folder): this
 // header, as it lies in memory, then the tree's quantized nodes and subtree
 // headers.
 struct TerrainCacheHeader {

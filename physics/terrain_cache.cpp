@@ -1,6 +1,6 @@
 // The terrain's optimised BVH, kept on disk so that a big course does not
 // build it again on every load (three quarters of a 255 x 255 load went on
-// building it). One file per terrain mesh in "cache/" beside the saves,
+// building it). One file per terrain mesh in the cache folder,
 // named and checked by a hash of the mesh's own bytes, so a file can only
 // ever stand for the very mesh it was built from; the nodes in it are
 // Bullet's own, byte for byte, and the ball rolls exactly as on a fresh
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -100,8 +100,8 @@ bool HeaderFits(const TerrainCacheHeader& h, const TerrainCacheHeader& want)
 
 void CachePath(const Hash128& key, char* out, size_t size)
 {
-    snprintf(out, size, "%scache/terrain-%016llx%016llx.bvh", SysProgramDirectory(),
-             (unsigned long long)key.a, (unsigned long long)key.b);
+    snprintf(out, size, "%sterrain-%016llx%016llx.bvh", SysCacheFolder(), (unsigned long long)key.a,
+             (unsigned long long)key.b);
 }
 
 // --- Bullet's BVH, read and written by us -----------------------------------
@@ -242,11 +242,10 @@ void WriteCachedBvh(const Hash128& key, const TerrainGrid& grid, const TerrainBv
     h.payloadA = payload[0];
     h.payloadB = payload[1];
     memcpy(bytes, &h, sizeof h);
-    char folder[4200], path[4200];
-    snprintf(folder, sizeof folder, "%scache", SysProgramDirectory());
+    char path[4200];
     CachePath(key, path, sizeof path);
-    if (SysMakeFolder(folder) && SysReplaceFileUnsynced(path, bytes, size))
-        TrimCache(folder);
+    if (SysMakeCacheFolder() && SysReplaceFileUnsynced(path, bytes, size))
+        TrimCache(SysCacheFolder());
     free(bytes);
 }
 
@@ -281,7 +280,7 @@ btVector3 TerrainBvhMax()
 btOptimizedBvh* TerrainBvhFor(const TerrainGrid& grid, btStridingMeshInterface* mesh, bool* fromCache)
 {
     *fromCache = false;
-    if (grid.triangleCount < kCachedTriangles) {
+    if (grid.triangleCount < kCachedTriangles || !SysCacheFolder()[0]) {
         btOptimizedBvh* bvh = new btOptimizedBvh();
         bvh->build(mesh, true, TerrainBvhMin(), TerrainBvhMax());
         return bvh;

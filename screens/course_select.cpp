@@ -363,3 +363,10 @@ void StartCourseSelectAtFirst()
     selectScreen = CourseSelect{};
     selectScreen.dialogPanel.phase = PANEL_CLOSED;
 }
+
+void StartAtCourse(int index)
+{
+    selectScreen.selectedCourse = index;
+    RequestCourseLoad(index);
+    EnterIntro();
+}

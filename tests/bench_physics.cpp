@@ -10,7 +10,7 @@
 #include "app/race.h"
 #include "physics/physics.h"
 #include "course/course.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 #include "render/scene.h"
 #include "support/physics_support.h"
 
@@ -56,19 +56,19 @@ BENCHMARK(RaceFrame)->Unit(benchmark::kMicrosecond);
 // Loads after the first find the terrain's tree in the cache.
 void LoadCourse255(benchmark::State& state)
 {
-    SysSetProgramDirectoryForTests(TempDir().c_str());
+    SysUseOneFolder(TempDir().c_str());
     SetUpCourse(255, 20);
     for (auto _ : state)
         benchmark::DoNotOptimize(LoadCourse(0));
     TearDownCourse();
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
 }
 BENCHMARK(LoadCourse255)->Unit(benchmark::kMillisecond);
 
 // The first load of a height map: the tree is built and written to the cache.
 void LoadCourse255Uncached(benchmark::State& state)
 {
-    SysSetProgramDirectoryForTests(TempDir().c_str());
+    SysUseOneFolder(TempDir().c_str());
     SetUpCourse(255, 20);
     for (auto _ : state) {
         state.PauseTiming();
@@ -77,7 +77,7 @@ void LoadCourse255Uncached(benchmark::State& state)
         benchmark::DoNotOptimize(LoadCourse(0));
     }
     TearDownCourse();
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
 }
 BENCHMARK(LoadCourse255Uncached)->Unit(benchmark::kMillisecond);
 

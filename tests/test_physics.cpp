@@ -10,7 +10,7 @@
 #include <vector>
 #include "core/game.h"
 #include "physics/physics_local.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 #include "support/data_files.h"
 #include "support/physics_support.h"
 
@@ -419,12 +419,12 @@ protected:
         dir = TempDir() + "/bvh-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        SysSetProgramDirectoryForTests(dir.c_str());
+        SysUseOneFolder(dir.c_str());
     }
     void TearDown() override
     {
         DestroyPhysicsWorld();
-        SysSetProgramDirectoryForTests(nullptr);
+        SysUseOneFolder(nullptr);
     }
     // 100 x 100 points of hills and ripples: big enough to be kept.
     static TerrainGrid BumpyGrid(float lift = 0)

@@ -18,7 +18,7 @@
 #include "data/extras.h"
 #include "data/ghost_file.h"
 #include "data/save_files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 #include "support/data_files.h"
 #include "support/physics_support.h"
 #include "support/scripted_input.h"
@@ -237,8 +237,8 @@ std::string MakeSoakGame(const std::string& name)
     soak.dir = dir;
     soak.frames.resize(GHOST_MAX_FRAMES);
     for (long long& k : soak.known) k = -1;
-    SysSetProgramDirectoryForTests(dir.c_str());
-    SysMakeProgramDirectoryCurrent();
+    SysUseOneFolder(dir.c_str());
+    SysMakeGameFolderCurrent();
     game = Game{};
     LoadExtras();       // the other extras (the language) keep these values
     LoadCourseList();
