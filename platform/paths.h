@@ -56,6 +56,10 @@ int SysMakeCacheFolder();
 // touch the player's own folders. Null goes back to the executable's.
 void SysUseOneFolder(const char* dir);
 
+// Puts the cache in `dir` from now on; null or "" for none (nothing is then
+// cached), as for the course checker, whose folder is only ever read.
+void SysUseCacheFolder(const char* dir);
+
 // One XDG base folder: `value` when it is an absolute path; otherwise (unset,
 // empty or relative, which the XDG rules say to ignore) `home` joined with
 // `fallback` ("" when there is no home either). Ends in '/' unless "".

@@ -156,6 +156,12 @@ TEST_F(PlayerFolders, CacheFolderFollowsTheXdgRules)
     WriteBytes("games/portable", "");
     ASSERT_EQ(1, SysChooseFolders(Sources()));
     EXPECT_EQ(std::string(SysCacheFolder()), dir + "games/cache/");
+    // The course checker's folder is only read: it caches nothing.
+    SysUseOneFolder(dir.c_str());
+    EXPECT_EQ(std::string(SysCacheFolder()), dir + "cache/");
+    SysUseCacheFolder(nullptr);
+    EXPECT_STREQ(SysCacheFolder(), "");
+    EXPECT_EQ(0, SysMakeCacheFolder());
 }
 
 // No home and no absolute XDG folder: nothing can be kept, and saving says

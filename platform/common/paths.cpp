@@ -115,6 +115,12 @@ void ChooseFromProcessUnlessChosen()
 
 }  // namespace
 
+void SysUseCacheFolder(const char* dir)
+{
+    ChooseFromProcessUnlessChosen();
+    folders.cache = dir && dir[0] ? WithSlash(dir) : "";
+}
+
 std::string SysXdgBaseFolder(const char* value, const char* home, const char* fallback)
 {
     if (value && value[0] == '/') return WithSlash(value);
