@@ -1,7 +1,8 @@
 // Saves under SIGKILL: a child process writes "config.sav", "record.sav",
 // "extras.sav" and course 0's ghost over and over, one round of all four
 // after another, and is killed at a random moment; after every kill each
-// file must hold exactly what one of the last two rounds wrote.
+// file must hold exactly what one of the last two rounds wrote. Shared by
+// the save-file test (a short run) and bench_save_soak (the full run).
 #pragma once
 #include <string>
 
