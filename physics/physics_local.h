@@ -22,6 +22,7 @@ btRigidBody* CreateRigidBody(float mass, const btTransform& start, btCollisionSh
 btRigidBody* BodyWithMotionState(int index);
 void WriteRowMatrix(Matrix* out, const btTransform& t);
 void ReleaseTerrainArrays();     // frees the grid arrays, the mesh interface and the tree
+void ForgetContacts();           // the bodies are gone: no pair touches any more
 
 // The bounds every terrain tree is quantized in: the physics world's.
 btVector3 TerrainBvhMin();
