@@ -1,10 +1,12 @@
 // "course.ini": the table of courses with their files, scales, start, goal
-// and obstacles. Reading it also reads "def.ini" and, last, the best times.
+// and obstacles. Reading it also reads "def.ini" and, last, the best times
+// and the par times.
 #include "data/course_list.h"
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/par.h"
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
@@ -178,6 +180,7 @@ int LoadCourseList()
     }
     fclose(file);
     LoadBestTimes();
+    LoadParTimes();
     return 1;
 }
 

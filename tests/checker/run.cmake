@@ -46,10 +46,20 @@ expect_report(broken "" 2
   "course.ini:14: error: error in 14line. 指定されたフィールド番号が大きすぎます。 ("
   "course.ini:18: warning: course 3: START x and z must lie between 0 and 1"
   "course.ini:18: warning: course 3: START lies above no terrain"
-  "5 errors, 14 warnings")
+  "par/course0.par: warning: not a par file (a line PAR:[m:ss.sss]); course 0 has no medals"
+  "5 errors, 15 warnings")
 
 # A course whose goal no ball can reach is reported by --play, and only that.
 make_case(unreachable)
 expect_report(unreachable --play 1
   "course.ini:3: warning: course 0: not finished within 3:00.000 (autopilot, ball type 0, straight for the goal)"
   "0 errors, 1 warning")
+# --write-par leaves no par behind for a course nobody finished (the shipped
+# course 0's came along with the copy).
+if(NOT EXISTS ${WORK}/unreachable/par/course0.par)
+  message(FATAL_ERROR "unreachable: the copy has no par/course0.par to start from")
+endif()
+expect_report(unreachable --write-par 1 "0 errors, 1 warning")
+if(EXISTS ${WORK}/unreachable/par/course0.par OR EXISTS ${WORK}/unreachable/par/course0.gho)
+  message(FATAL_ERROR "unreachable: --write-par kept the par of a course nobody finished")
+endif()

@@ -39,4 +39,10 @@ std::string Utf8(const std::u16string& text);
 void CheckSprites();          // sprite.ini and its pictures
 void CheckSettings();         // def.ini and its meshes
 void CheckCourses();          // course.ini and each course's files
-void PlayCourses();           // every course raced by the autopilot
+// Every course raced by the autopilot: its Race frames, -1 when it was not
+// finished, AUTOPILOT_NOT_LOADED when it could not be raced.
+std::vector<int> PlayCourses();
+void CheckPars();             // par/ beside course.ini
+// --write-par: the par time and par run of every course the autopilot
+// finished (the runs are the ghosts the races left in `raced`), into `folder`.
+void WriteParFiles(const std::string& folder, const std::string& raced, const std::vector<int>& raceFrames);

@@ -1,7 +1,9 @@
-// kestrune-check [GAME_FOLDER] [--play]: reads the folder's def.ini,
-// course.ini and sprite.ini with the game's own loaders and lists every
-// problem as file:line: message; with --play it also races every course
-// with the autopilot. Exit code 0 clean, 1 warnings, 2 errors.
+// kestrune-check [GAME_FOLDER] [--play] [--write-par]: reads the folder's
+// def.ini, course.ini and sprite.ini with the game's own loaders and lists
+// every problem as file:line: message; with --play it also races every
+// course with the autopilot, and with --write-par keeps each finished race
+// as the course's par time and par run in par/. Exit code 0 clean, 1
+// warnings, 2 errors.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,14 +20,17 @@ namespace {
 
 int Usage()
 {
-    fprintf(stderr, "usage: kestrune-check [GAME_FOLDER] [--play]\n"
+    fprintf(stderr, "usage: kestrune-check [GAME_FOLDER] [--play] [--write-par]\n"
                     "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: this program's)\n"
-                    "  --play       also race every course with the autopilot (3 minutes of game time at most each)\n");
+                    "  --play       also race every course with the autopilot (3 minutes of game time at most each)\n"
+                    "  --write-par  race them (as --play) and write each finished race into par/ as the\n"
+                    "               course's par time (par/course<N>.par) and par run (par/course<N>.gho)\n");
     return 2;
 }
 
-// Races write record.sav beside the game; they run on a copy of the folder
-// without the player's saves, so the author's folder is never touched.
+// Races write record.sav and ghosts beside the game; they run on a copy of
+// the folder without the player's saves, so the author's folder is never
+// touched (but for the par files --write-par asks for).
 std::string RaceCopy(const std::string& folder)
 {
     fs::path copy = fs::temp_directory_path() / ("kestrune-check-" + std::to_string(getpid()));
@@ -35,6 +40,8 @@ std::string RaceCopy(const std::string& folder)
     if (error) return "";
     fs::remove(copy / "record.sav", error);
     fs::remove(copy / "config.sav", error);
+    fs::remove(copy / "extras.sav", error);
+    fs::remove_all(copy / "ghost", error);
     return copy.string() + "/";
 }
 
@@ -48,10 +55,11 @@ void UseFolder(const std::string& folder)
 
 int main(int argc, char** argv)
 {
-    bool play = false;
+    bool play = false, writePar = false;
     std::string folder;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--play")) play = true;
+        else if (!strcmp(argv[i], "--write-par")) play = writePar = true;
         else if (argv[i][0] == '-' || !folder.empty()) return Usage();
         else folder = argv[i];
     }
@@ -68,13 +76,15 @@ int main(int argc, char** argv)
     CheckSprites();
     CheckSettings();
     CheckCourses();
+    CheckPars();
     if (play) {
         std::string copy = RaceCopy(folder);
         if (copy.empty()) {
             Report("course.ini", 0, SEVERITY_ERROR, "no room for a copy of the folder to race in");
         } else {
             UseFolder(copy);
-            PlayCourses();
+            std::vector<int> raceFrames = PlayCourses();
+            if (writePar) WriteParFiles(folder, copy, raceFrames);
             std::error_code error;
             fs::remove_all(copy, error);
         }

@@ -39,7 +39,7 @@ void ReportRace(int course, const AutopilotRoute& route, int frames)
 
 }  // namespace
 
-void PlayCourses()
+std::vector<int> PlayCourses()
 {
     SysHooks hooks = {};
     hooks.keyDown = HeldKey;
@@ -49,18 +49,20 @@ void PlayCourses()
     if (StartUp() != 1) {
         Report("course.ini", 0, SEVERITY_ERROR, "the game does not start, so no course can be raced");
         ShutDown();
-        return;
+        return {};
     }
     std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
     AutopilotInput input = {keys, &clockMs};
+    std::vector<int> raceFrames(courseList.courseCount, AUTOPILOT_NOT_LOADED);
     // Courses that are empty or do not load have been reported already.
     for (int i = 0; i < courseList.courseCount; i++) {
         if (!courseList.courses[i].HEIGHT_MAP[0]) continue;
-        int frames = RaceWithAutopilot(i, routes[i], input);
-        if (frames != AUTOPILOT_NOT_LOADED) ReportRace(i, routes[i], frames);
+        raceFrames[i] = RaceWithAutopilot(i, routes[i], input);
+        if (raceFrames[i] != AUTOPILOT_NOT_LOADED) ReportRace(i, routes[i], raceFrames[i]);
     }
     SysPostMessage(SYS_MSG_CLOSE, 0);
     while (RunPass()) {
     }
     ShutDown();
+    return raceFrames;
 }
