@@ -7,7 +7,9 @@
 
 #include "app/ghost.h"
 #include "app/race.h"
+#include "app/splits.h"
 #include "app/tilt.h"
+#include "app/watch.h"
 #include "core/game.h"
 #include "course/course.h"
 #include "data/course_list.h"
@@ -88,7 +90,7 @@ void ToggleExtra(int index)
         extras.muted = !extras.muted;
         AudioSetMuted(extras.muted);
         break;
-    case 8: extras.ghostShown = !extras.ghostShown; break;
+    case 8: ToggleGhost(); break;
     default: return;
     }
     SaveExtras();
@@ -259,6 +261,7 @@ void Dispatch(int frameState)
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
     case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
+    case STATE_WATCH: UpdateWatch(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
             RunRaceChain(frameState);
@@ -266,9 +269,10 @@ void Dispatch(int frameState)
     }
 }
 
-bool InRaceFlow(int state)
+// The race flow and watching a run show the course.
+bool ShowsCourse(int state)
 {
-    return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+    return (state >= STATE_INTRO && state <= STATE_GOAL_MENU) || state == STATE_WATCH;
 }
 
 void DrawFrame(int frameState)
@@ -276,7 +280,7 @@ void DrawFrame(int frameState)
     Matrix ghostPose;
     bool ghostShown = GhostPoseShown(&ghostPose);
     BeginScene();
-    if (InRaceFlow(frameState)) {
+    if (ShowsCourse(frameState)) {
         DrawTerrain();
         DrawBallAndObstacles();
         if (game.settings.renderFlags & DRAWSHADOW)
@@ -288,11 +292,12 @@ void DrawFrame(int frameState)
     FlushSprites();
     if (frameState == STATE_COURSE_SELECT) {
         DrawCourseSelectPreview();
-    } else if (InRaceFlow(frameState)) {
+    } else if (ShowsCourse(frameState)) {
         if (ghostShown)
             QueueGhostDot(ghostPose);
         QueueCourseMap();
         QueueTimePanel();
+        QueueSplits();
         FlushSprites();
     }
     // The board's lamps for players without one, over everything else.

@@ -15,7 +15,8 @@ enum GameState {
     STATE_GOAL = 9,
     STATE_GOAL_MENU = 10,
     STATE_EXIT = 11,
-    STATE_SETTINGS = 12        // the more settings, under the options
+    STATE_SETTINGS = 12,       // the more settings, under the options
+    STATE_WATCH = 13           // a recorded run replayed, from course select
 };
 
 // renderFlags bits, named as the settings file spells them.

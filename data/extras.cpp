@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "platform/sys.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, GHOST_BEST};
 
 namespace {
 
@@ -22,13 +22,18 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::ghostChoice, 0, GHOST_CHOICES - 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
+const int kGhostChoiceWord = 4;
+
+// The ghost F9 brings back: the last one shown this run.
+int32_t ghostBeforeHidden = GHOST_BEST;
 
 // Lamps shown, sound on, ghost shown; the language the system asks for.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage()};
+    return {1, 0, 1, SystemLanguage(), GHOST_BEST};
 }
 
 }  // namespace
@@ -50,8 +55,27 @@ void LoadExtras()
             if (v >= kFields[i].low && v <= kFields[i].high)
                 extras.*kFields[i].field = v;
         }
+        // A file from before the choice: the ghost switch says best or none.
+        if (read <= kGhostChoiceWord) extras.ghostChoice = extras.ghostShown ? GHOST_BEST : GHOST_NONE;
     }
+    GhostChoiceChanged();
     SetLanguage(extras.language);
+}
+
+void ToggleGhost()
+{
+    if (extras.ghostChoice != GHOST_NONE) {
+        ghostBeforeHidden = extras.ghostChoice;
+        extras.ghostChoice = GHOST_NONE;
+    } else {
+        extras.ghostChoice = ghostBeforeHidden;
+    }
+    GhostChoiceChanged();
+}
+
+void GhostChoiceChanged()
+{
+    extras.ghostShown = extras.ghostChoice != GHOST_NONE;
 }
 
 int SaveExtras()

@@ -7,13 +7,23 @@
 #pragma once
 #include <cstdint>
 
+// Which ghost races along: the player's best run (the par run until there
+// is one), the par run, or none.
+enum GhostChoice { GHOST_BEST = 0, GHOST_PAR = 1, GHOST_NONE = 2, GHOST_CHOICES };
+
 struct Extras {
     int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
     int32_t muted;        // 1: no speaker tones (F8)
-    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t ghostShown;   // 1: a ghost races along; follows ghostChoice, kept for older files
     int32_t language;     // Language; from the locale until the player chooses
+    int32_t ghostChoice;  // GhostChoice; from ghostShown in a file without it
 };
 extern Extras extras;
+
+// F9: no ghost, or back to the ghost chosen before (the player's best at first).
+void ToggleGhost();
+// After ghostChoice changed: ghostShown follows it.
+void GhostChoiceChanged();
 
 // Defaults when the file is missing or short; a value out of its range takes
 // its default. Applies the language.

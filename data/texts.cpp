@@ -25,6 +25,19 @@ const TextRow kTexts[] = {
     {TEXT_VALUE_OFF, {"オフ", "Off"}},
     {TEXT_VALUE_SHOWN, {"表示", "Shown"}},
     {TEXT_VALUE_HIDDEN, {"非表示", "Hidden"}},
+    {TEXT_VALUE_GHOST_BEST, {"自己ベスト", "Your best"}},
+    {TEXT_VALUE_GHOST_PAR, {"パー", "Par"}},
+    {TEXT_VALUE_NONE, {"なし", "None"}},
+    {TEXT_MEDAL_GOLD, {"金メダル", "Gold"}},
+    {TEXT_MEDAL_SILVER, {"銀メダル", "Silver"}},
+    {TEXT_MEDAL_BRONZE, {"銅メダル", "Bronze"}},
+    {TEXT_TITLE_MEDALS, {"メダル", "Medals"}},
+    {TEXT_SELECT_PAR, {"パー", "Par"}},
+    {TEXT_SELECT_WATCH_BEST, {"▼ 自己ベストの走りを見る", "▼ Watch your best run"}},
+    {TEXT_SELECT_WATCH_PAR, {"▼ パーの走りを見る", "▼ Watch the par run"}},
+    {TEXT_WATCH_BEST_RUN, {"リプレイ: 自己ベスト", "Replay: your best run"}},
+    {TEXT_WATCH_PAR_RUN, {"リプレイ: パーの走り", "Replay: the par run"}},
+    {TEXT_WATCH_BACK, {"ボタンで コースセレクトへ", "Button: back to course select"}},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
 

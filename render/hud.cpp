@@ -5,14 +5,19 @@
 
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/par.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
+#include "render/medal.h"
 #include "render/scene.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "sensor/board.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -86,6 +91,20 @@ void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero)
         DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i], y, 16, 24);
 }
 
+// Under the resting goal plate: the medal this run earned and its name.
+void QueueGoalMedal(const CourseDef& course)
+{
+    const int medal = MedalFor(loop.raceTimeMs, course.parTimeMs);
+    if (medal == MEDAL_NONE)
+        return;
+    const float disc = 40, gap = 10, fontHeight = 30;
+    const char* name = MedalName(medal);
+    const float left = 320 - (disc + gap + TextWidth(name, fontHeight)) / 2;
+    QueueMedal(medal, left + disc / 2, 190, disc);
+    QueueText(name, left + disc + gap + 2, 192, fontHeight, 0xC0000000u);
+    QueueText(name, left + disc + gap, 190, fontHeight, MedalColour(medal));
+}
+
 }  // namespace
 
 void QueueIntroOverlay()
@@ -114,6 +133,8 @@ void QueueGoalOverlay()
     QueueSettlingPlate(2, q, 20.0f);
     if (q != 0)
         return;
+    if (const CourseDef* course = CurrentCourseDef())
+        QueueGoalMedal(*course);
     // The veil darkens the resting scene behind the result menu.
     const float v = static_cast<float>(loop.goalFrames) / 60.0f;
     const uint32_t alpha = 128u - static_cast<uint32_t>(std::floor(128.0f * v));
@@ -200,4 +221,22 @@ void QueueTimePanel()
     const CourseDef* course = CurrentCourseDef();
     QueueTimeRow(course ? course->bestTimeMs : 0, 24, 0xFFFFFF00, true);
     QueueTimeRow(loop.raceTimeMs, 48, kWhite, false);
+}
+
+void FormatSplitDelta(int32_t deltaMs, char* out, size_t outSize)
+{
+    const uint32_t hundredths = (static_cast<uint32_t>(std::abs(static_cast<int64_t>(deltaMs))) + 5) / 10;
+    const char* sign = deltaMs < 0 ? "\u2212" : deltaMs > 0 ? "+" : "\u00B1";
+    snprintf(out, outSize, "%s%u.%02u", sign, hundredths / 100, hundredths % 100);
+}
+
+void QueueSplitDelta(int32_t deltaMs)
+{
+    const uint32_t kAhead = 0xFF5AB4FFu, kBehind = 0xFFFF5A50u;
+    char text[32];
+    FormatSplitDelta(deltaMs, text, sizeof text);
+    const uint32_t colour = deltaMs < 0 ? kAhead : deltaMs > 0 ? kBehind : kWhite;
+    // A panel of its own left of the time panel, level with the run's time.
+    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 349, 48, 90, 26);
+    QueueText(text, 388, 48, 24, colour, TEXT_RIGHT);
 }

@@ -1,13 +1,21 @@
 // Course select: one course at a time with its 3D preview, a panel with its
-// name, record and description, arrows to the neighbours, and a yes/no
-// dialog that starts the race. There is no way back to the title from here.
+// name, record (with its medal and the par) and description, arrows to the
+// neighbours, and a yes/no dialog that starts the race. A backward tilt
+// watches the run of the ghost the course would be raced against. There is
+// no way back to the title from here.
 #include <cmath>
+#include <cstdio>
 #include "screens/course_select.h"
 #include "course/course.h"
 #include "data/course_list.h"
+#include "data/extras.h"
+#include "data/par.h"
+#include "data/texts.h"
 #include "render/course_text.h"
+#include "render/medal.h"
 #include "render/preview.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -41,8 +49,18 @@ bool HasNext()
 
 void ShowCourse(int index)
 {
-    if (index >= 0 && index < courseList.courseCount && courseList.courses)
-        LoadCoursePreview(courseList.courses[index]);
+    selectScreen.watchable = 0;
+    if (index < 0 || index >= courseList.courseCount || !courseList.courses)
+        return;
+    LoadCoursePreview(courseList.courses[index]);
+    uint32_t time = 0;
+    selectScreen.watchable = PeekRacedGhost(index, extras.ghostChoice, &time, &selectScreen.watchIsPar);
+}
+
+const CourseDef* ShownCourse()
+{
+    bool listed = courseList.courses && selectScreen.selectedCourse < courseList.courseCount;
+    return listed ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -91,12 +109,37 @@ bool Skipped(const Glyph& g)
 
 int NameLength()
 {
-    const CourseDef* c = courseList.courses && selectScreen.selectedCourse < courseList.courseCount
-                           ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
+    const CourseDef* c = ShownCourse();
     int n = 0;
     while (c && n < 32 && c->FIELD_NAME[n])
         n++;
     return n;
+}
+
+// After the record: the medal it earned, then the course's par.
+void QueueMedalAndPar(const MenuPanel& panel, float pen)
+{
+    const CourseDef* c = ShownCourse();
+    if (!c || c->parTimeMs == 0)
+        return;
+    const float middle = panel.top + courseText.titleMetrics.height * 0.5f + 3;
+    int medal = MedalFor(c->bestTimeMs, c->parTimeMs);
+    if (medal != MEDAL_NONE) {
+        QueueMedal(medal, pen + 11, middle, 18);
+        pen += 22;
+    }
+    uint32_t t = c->parTimeMs;
+    char text[64];
+    snprintf(text, sizeof text, "%s %u:%02u.%03u", Tr(TEXT_SELECT_PAR), t / 60000, t / 1000 % 60, t % 1000);
+    QueueText(text, pen + 8, middle, 18, 0xFF808080u);
+}
+
+void QueueWatchHint()
+{
+    if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
+        return;
+    TextId hint = selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST;
+    QueueText(Tr(hint), 586, 318, 18, 0xFF506080u, TEXT_RIGHT);
 }
 
 // The name in colour, then the record text smaller and a little lower.
@@ -116,6 +159,7 @@ void QueueTitleLine(const MenuPanel& panel)
             QueueGlyph(g, pen + g.originX * s, top, s, name ? 0xFF00BFBFu : 0xFF808080u);
         pen += g.advanceX * s;
     }
+    QueueMedalAndPar(panel, pen);
 }
 
 // The typewriter's share of the description, wrapped at the panel's right.
@@ -201,6 +245,12 @@ void Browsing(const TiltVector& tilt)
         selectScreen.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
         SetLedPattern(3);
         RaiseCue(CueClick);
+    } else if (selectScreen.watchable && tilt.z > 7 && !menuLatches.zLatch) {
+        menuLatches.zLatch = 1;
+        RaiseCue(CueConfirm);
+        selectScreen.phase = SELECT_STARTING;
+        selectScreen.startDelay = 60;
+        selectScreen.startWatch = 1;
     } else if (tilt.x > -7 && tilt.x < 7) {
         SetLedPattern(0);
     }
@@ -235,6 +285,7 @@ void Confirming(const TiltVector& tilt)
     if (selectScreen.mainPanel.phase == PANEL_OPEN) {
         QueueTitleLine(selectScreen.mainPanel);
         QueueDescription(selectScreen.mainPanel);
+        QueueWatchHint();
     }
     float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
@@ -250,6 +301,7 @@ void Confirming(const TiltVector& tilt)
         } else {
             selectScreen.phase = SELECT_STARTING;
             selectScreen.startDelay = 60;
+            selectScreen.startWatch = 0;
         }
     }
 }
@@ -286,7 +338,10 @@ void Starting()
 {
     if (--selectScreen.startDelay == 0) {
         RequestCourseLoad(selectScreen.selectedCourse);
-        EnterIntro();
+        if (selectScreen.startWatch)
+            EnterWatch();
+        else
+            EnterIntro();
     }
     selectScreen.mainPanel.phase = PANEL_CLOSING;
     UpdateMenuPanel(&selectScreen.mainPanel);
@@ -320,6 +375,7 @@ void ResetCourseSelect()
     selectScreen.phase = SELECT_ENTERING;
     menuLatches.frameCounter = 0;
     selectScreen.startDelay = 0;
+    selectScreen.startWatch = 0;
     InitMenuPanel(&selectScreen.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
     ShowCourse(selectScreen.selectedCourse);
     menuLatches.zLatch = 0;

@@ -11,6 +11,14 @@ void EnterIntro()
     loop.raceTimeMs = 0;
 }
 
+void EnterWatch()
+{
+    game.state = STATE_WATCH;
+    loop.releaseLatch = 1;
+    loop.raceTimeMs = 0;
+    loop.goalFrames = 0;
+}
+
 void RequestCourseLoad(int index)
 {
     loop.courseReloadIndex = index;

@@ -17,6 +17,7 @@ void DrawCourseSelectPreview();
 
 // Race flow.
 void EnterIntro();                 // state Intro, 180 frames, latch the button, clock to 0
+void EnterWatch();                 // state Watch: the course's ghost replays; latch the button, clock to 0
 void OpenPauseMenu();
 void UpdatePauseMenu(const TiltVector& tilt);
 void OpenResultMenu();

@@ -39,6 +39,7 @@ struct SettingRow {
 
 const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
+const TextId kGhostChoices[] = {TEXT_VALUE_GHOST_BEST, TEXT_VALUE_GHOST_PAR, TEXT_VALUE_NONE};
 
 void ApplyMute()
 {
@@ -48,7 +49,7 @@ void ApplyMute()
 const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
     {TEXT_SETTING_SPEAKER_TONES, ROW_CHOICE, &extras.muted, 2, kOnOff, ApplyMute, nullptr},
-    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostChoice, GHOST_CHOICES, kGhostChoices, GhostChoiceChanged, nullptr},
     {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
 };
 const int kRowCount = int(sizeof kRows / sizeof kRows[0]);

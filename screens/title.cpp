@@ -1,7 +1,15 @@
 // The title screen: twelve letters fly in, a panel opens on three entries
 // (course select, options, exit), a forward/back tilt moves the cursor and
 // the button confirms; the letters then spin out and the state changes.
+// Under the panel, the medals the player holds, by kind.
+#include <cstdio>
+
+#include "data/course_list.h"
+#include "data/par.h"
+#include "data/texts.h"
+#include "render/medal.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -111,9 +119,39 @@ void TakeInput(const TiltVector& tilt)
     }
 }
 
+bool AnyPar()
+{
+    for (int i = 0; i < courseList.courseCount; i++)
+        if (courseList.courses[i].parTimeMs) return true;
+    return false;
+}
+
+// "Medals  (gold) x 2  (silver) x 0  (bronze) x 1", centred under the panel;
+// nothing when no course has a par.
+void DrawMedalCounts()
+{
+    if (!AnyPar())
+        return;
+    const MedalCounts counts = CountMedals();
+    const int held[3] = {counts.gold, counts.silver, counts.bronze};
+    const int kinds[3] = {MEDAL_GOLD, MEDAL_SILVER, MEDAL_BRONZE};
+    const float y = 404, disc = 26, slot = 86;
+    const char* label = Tr(TEXT_TITLE_MEDALS);
+    float left = 320 - (TextWidth(label, 24) + 16 + 3 * slot) / 2;
+    QueueMenuText(label, left, y, TEXT_LEFT);
+    left += TextWidth(label, 24) + 16;
+    for (int i = 0; i < 3; i++, left += slot) {
+        char count[16];
+        snprintf(count, sizeof count, "\u00D7 %d", held[i]);
+        QueueMedal(kinds[i], left + disc / 2, y, disc);
+        QueueMenuText(count, left + disc + 6, y, TEXT_LEFT);
+    }
+}
+
 void Menu(const TiltVector& tilt)
 {
     DrawLetters(1, 0);
+    DrawMedalCounts();
     UpdateMenuPanel(&title.panel);
     menuLatches.frameCounter++;
     if (title.panel.phase == PANEL_OPEN) {

@@ -100,7 +100,7 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE};
+    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, GHOST_NONE};
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
     EXPECT_EQ(ReadBytes("extras.sav").substr(0, 16), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE}));
@@ -109,4 +109,34 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.muted, 1);
     EXPECT_EQ(extras.language, LANGUAGE_JAPANESE);
     EXPECT_EQ(CurrentLanguage(), LANGUAGE_JAPANESE);
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+}
+
+// The ghost choice: a file from before it keeps the ghost switch's meaning
+// (hidden is none, shown is the best run); the par choice reads back and
+// keeps the old switch word saying "shown"; F9 hides the ghost and brings
+// back the one chosen before.
+TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
+{
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 0, LANGUAGE_ENGLISH}));
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1}));
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
+    extras.ghostChoice = GHOST_PAR;
+    GhostChoiceChanged();
+    ASSERT_EQ(SaveExtras(), 1);
+    EXPECT_EQ(ReadBytes("extras.sav").substr(8, 4), LittleEndianWords({1}));
+    extras = Extras{};
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
+    ToggleGhost();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    EXPECT_EQ(extras.ghostShown, 0);
+    ToggleGhost();
+    EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 7}));   // out of range
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
 }
