@@ -8,6 +8,7 @@
 #include "data/extras.h"
 #include "data/par.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 
 Ghost ghost = {{}, {}, -1, GHOST_BEST, false, false, false};
 
@@ -35,7 +36,7 @@ void LoadCourseGhost()
     if (extras.ghostChoice == GHOST_BEST && LoadGhostFile(course, hash, &ghost.replay)) return;
     char name[64];
     ParGhostFileName(course, name, sizeof name);
-    ghost.replayIsPar = LoadGhostFileNamed(name, course, hash, &ghost.replay) == 1;
+    ghost.replayIsPar = LoadGhostFileIn(SysGameFolder(), name, course, hash, &ghost.replay) == 1;
 }
 
 // The obstacles that can move, in list order, as many as a ghost keeps.

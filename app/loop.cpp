@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/splits.h"
@@ -14,9 +15,11 @@
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
+#include "data/old_saves.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
@@ -386,7 +389,7 @@ int StartUp()
         return 0;
     if (!InitRenderer())
         return 0;
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     if (!LoadSpriteSheets())
         return 0;
     if (!LoadCourseList())
@@ -443,7 +446,7 @@ void ShutDown()
 int TakeInstanceLock()
 {
     ReleaseInstanceLock();
-    std::string path = std::string(SysProgramDirectory()) + kInstanceLockName;
+    std::string path = std::string(SysSaveFolder()) + kInstanceLockName;
     int handle = SysLockFile(path.c_str());
     if (handle == -1) {
         fprintf(stderr, "Kestrune: another copy of the game is already running (it holds %s); "
@@ -463,15 +466,29 @@ void ReleaseInstanceLock()
     instanceLock = -1;
 }
 
-int GameMain()
+// Everything that may end the game before a window opens comes first: the
+// command line, the display, the folders, and the lock (a refused second
+// copy must not flash a window up).
+int GameMain(int argc, const char* const* argv)
 {
+    CommandLine options;
+    int code = 0;
+    if (!HandleCommandLine(argc, argv, &options, &code))
+        return code;
+    if (!SysHasDisplay()) {
+        SayNoDisplay();
+        return 1;
+    }
+    if (!SysChooseFolders(SysFolderSourcesOfProcess(options.data.c_str()))) {
+        fprintf(stderr, "Kestrune: no home folder to keep options and records in (HOME is not set)\n");
+        return 1;
+    }
+    CarryOverOldSaves();
     SysCatchStopSignals();
-    // Before the window: a refused second copy must not flash one up.
     if (!TakeInstanceLock())
         return 1;
-    int code = 0;
     if (StartUp()) {
-        code = RunLoop();
+        code = ApplyCommandLine(options) ? RunLoop() : 2;
         ShutDown();
     }
     ReleaseInstanceLock();

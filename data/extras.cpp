@@ -5,8 +5,7 @@
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/texts.h"
-#include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, GHOST_BEST};
 
@@ -41,8 +40,7 @@ Extras Defaults()
 void LoadExtras()
 {
     extras = Defaults();
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("extras.sav", "rb");
+    FILE* file = OpenSaveFile(SysConfigFolder(), "extras.sav");
     if (file) {
         uint32_t values[kFieldCount];
         int read = ReadLittleEndianWords(file, values, kFieldCount);
@@ -82,5 +80,5 @@ int SaveExtras()
 {
     unsigned char bytes[kFieldCount * 4];
     for (int i = 0; i < kFieldCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kFields[i].field));
-    return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
+    return WriteSaveFile(SysConfigFolder(), "extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

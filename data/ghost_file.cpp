@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "data/course_list.h"
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -245,7 +246,7 @@ uint64_t CourseHash(int course)
     fnv.AddFloats(c.START, 3);
     fnv.AddFloats(c.GOAL, 4);
     HashObstacles(&fnv, c);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     HashFile(&fnv, c.HEIGHT_MAP);
     return fnv.value;
 }
@@ -279,9 +280,9 @@ int SaveGhostFile(const GhostRun& run)
     PutLittleEndian(bytes + size - 4, Crc32(bytes, size - 4));
     char name[64];
     GhostFileName(run.course, name, sizeof name);
-    SysMakeProgramDirectoryCurrent();
-    SysMakeFolder("ghost");   // when it cannot be made, the write says why
-    int ok = WriteSaveFile(name, bytes, size, &saveReports.ghostReported);
+    // When the folder cannot be made, the write says why.
+    if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
+    int ok = WriteSaveFile(SysSaveFolder(), name, bytes, size, &saveReports.ghostReported);
     free(bytes);
     return ok;
 }
@@ -290,13 +291,12 @@ int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
 {
     char name[64];
     GhostFileName(course, name, sizeof name);
-    return LoadGhostFileNamed(name, course, courseHash, run);
+    return LoadGhostFileIn(SysSaveFolder(), name, course, courseHash, run);
 }
 
-int PeekGhostFile(const char* name, int course, uint64_t courseHash, uint32_t* timeMs)
+int PeekGhostFile(const char* folder, const char* name, int course, uint64_t courseHash, uint32_t* timeMs)
 {
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile(name, "rb");
+    FILE* file = OpenSaveFile(folder, name);
     if (!file) return 0;
     unsigned char header[kHeaderBytes];
     bool whole = fread(header, 1, kHeaderBytes, file) == kHeaderBytes;
@@ -322,10 +322,9 @@ int GrowGhostObstacles(GhostRun* run, size_t poses)
     return 1;
 }
 
-int LoadGhostFileNamed(const char* name, int course, uint64_t courseHash, GhostRun* run)
+int LoadGhostFileIn(const char* folder, const char* name, int course, uint64_t courseHash, GhostRun* run)
 {
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile(name, "rb");
+    FILE* file = OpenSaveFile(folder, name);
     if (!file) return 0;
     size_t size = 0;
     unsigned char* bytes = ReadWholeFile(file, &size);
@@ -333,7 +332,7 @@ int LoadGhostFileNamed(const char* name, int course, uint64_t courseHash, GhostR
     if (!bytes) return 0;
     const char* problem = CheckGhostBytes(bytes, size, course, courseHash);
     if (problem)
-        Complain(name, problem);
+        Complain((folder + std::string(name)).c_str(), problem);
     else
         DecodeGhost(bytes, course, courseHash, run);
     free(bytes);

@@ -1,6 +1,6 @@
 // Ghost files: the run that set a course's best time, one file per course in
-// "ghost/" beside the save files (and a course's par run beside the course,
-// in the same format). Little-endian: magic "KGHO", version, course index,
+// "ghost/" in the save folder (and a course's par run beside the course, in
+// the same format). Little-endian: magic "KGHO", version, course index,
 // course hash (64 bits), frame count, time in ms, then one pose per 16 ms
 // frame (position x y z, rotation quaternion x y z w, floats), then a CRC-32
 // of everything before it. A file that is damaged, from another course or
@@ -49,7 +49,7 @@ uint32_t Crc32(const void* data, size_t size);
 // The course's entry in the list, its obstacles and the bytes of its height
 // map: anything that changes where a ball can roll changes the hash.
 uint64_t CourseHash(int course);
-// "ghost/course<N>.gho" relative to the program folder.
+// "ghost/course<N>.gho" relative to the save folder.
 void GhostFileName(int course, char* out, size_t outSize);
 
 // 1 written (atomically: a crash leaves the old file or the new one).
@@ -58,9 +58,9 @@ int SaveGhostFile(const GhostRun& run);
 // frames buffer must hold GHOST_MAX_FRAMES). 0 when there is none; a file
 // that is there but unusable also says why on standard error.
 int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run);
-// The same from any file name relative to the program folder (a par run).
-int LoadGhostFileNamed(const char* name, int course, uint64_t courseHash, GhostRun* run);
-// Only the header: 1 when `name` holds a ghost of this course and hash (its
-// time in *timeMs); says nothing when it does not. For showing what a ghost
-// would be before loading it.
-int PeekGhostFile(const char* name, int course, uint64_t courseHash, uint32_t* timeMs);
+// The same from `name` in `folder` (a course's par run in the game folder).
+int LoadGhostFileIn(const char* folder, const char* name, int course, uint64_t courseHash, GhostRun* run);
+// Only the header: 1 when `name` in `folder` holds a ghost of this course
+// and hash (its time in *timeMs); says nothing when it does not. For showing
+// what a ghost would be before loading it.
+int PeekGhostFile(const char* folder, const char* name, int course, uint64_t courseHash, uint32_t* timeMs);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "data/course_list.h"
 #include "data/extras.h"
@@ -9,6 +10,7 @@
 #include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 namespace {
@@ -100,7 +102,7 @@ int ReadParFile(int course, uint32_t* parMs)
 {
     char name[64];
     ParFileName(course, name, sizeof name);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     FILE* file = OpenTextFile(name);
     if (!file) return 0;
     uint32_t read = 0;
@@ -131,9 +133,9 @@ int WriteParFile(int course, uint32_t parMs)
                           "# Par of course %d: the autopilot's time (kestrune-check --play --write-par).\r\n"
                           "PAR:[%u:%02u.%03u]\r\n",
                           course, parMs / 60000, parMs / 1000 % 60, parMs % 1000);
-    SysMakeProgramDirectoryCurrent();
-    SysMakeFolder("par");   // when it cannot be made, the write says why
-    return WriteSaveFile(name, text, size_t(length), &reportedWrite);
+    // When the folder cannot be made, the write says why.
+    SysMakeFolder((SysGameFolder() + std::string("par")).c_str());
+    return WriteSaveFile(SysGameFolder(), name, text, size_t(length), &reportedWrite);
 }
 
 MedalCounts CountMedals()
@@ -158,8 +160,8 @@ int PeekRacedGhost(int course, int choice, uint32_t* timeMs, bool* isPar)
     char name[64];
     GhostFileName(course, name, sizeof name);
     *isPar = false;
-    if (choice == GHOST_BEST && PeekGhostFile(name, course, hash, timeMs)) return 1;
+    if (choice == GHOST_BEST && PeekGhostFile(SysSaveFolder(), name, course, hash, timeMs)) return 1;
     ParGhostFileName(course, name, sizeof name);
     *isPar = true;
-    return PeekGhostFile(name, course, hash, timeMs);
+    return PeekGhostFile(SysGameFolder(), name, course, hash, timeMs);
 }

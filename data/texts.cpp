@@ -25,6 +25,11 @@ const TextRow kTexts[] = {
     {TEXT_VALUE_OFF, {"オフ", "Off"}},
     {TEXT_VALUE_SHOWN, {"表示", "Shown"}},
     {TEXT_VALUE_HIDDEN, {"非表示", "Hidden"}},
+    {TEXT_NO_DISPLAY,
+     {"ケストルーン: ディスプレイがありません。デスクトップの画面から起動してください"
+      "（DISPLAY または WAYLAND_DISPLAY が設定されていません）。",
+      "Kestrune: no display. Start the game from a desktop session "
+      "(neither DISPLAY nor WAYLAND_DISPLAY leads to one)."}},
     {TEXT_VALUE_GHOST_BEST, {"自己ベスト", "Your best"}},
     {TEXT_VALUE_GHOST_PAR, {"パー", "Par"}},
     {TEXT_VALUE_NONE, {"なし", "None"}},

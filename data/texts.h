@@ -38,6 +38,8 @@ enum TextId {
     TEXT_VALUE_OFF,
     TEXT_VALUE_SHOWN,
     TEXT_VALUE_HIDDEN,
+    // start-up, on the terminal
+    TEXT_NO_DISPLAY,
     // medals, the ghost choice, watching a run
     TEXT_VALUE_GHOST_BEST,
     TEXT_VALUE_GHOST_PAR,

@@ -10,6 +10,7 @@
 #include "data/ghost_file.h"
 #include "data/par.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "tools/check/check.h"
 
@@ -60,7 +61,7 @@ void CheckPars()
 
 void WriteParFiles(const std::string& folder, const std::string& raced, const std::vector<int>& raceFrames)
 {
-    SysSetProgramDirectoryForTests(folder.c_str());
+    SysUseOneFolder(folder.c_str());
     for (int i = 0; i < int(raceFrames.size()); i++) {
         std::error_code error;
         if (raceFrames[i] <= 0) {
