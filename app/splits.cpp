@@ -114,10 +114,14 @@ void UpdateSplits(int frameState)
     if (game.state == STATE_GOAL) FinishSplits(&splits, loop.raceTimeMs, ghost.replay.timeMs);
 }
 
+// A split stays while its two seconds of race run (a pause holds it), the
+// final difference through the goal and its menu; not after a fall, not
+// outside a race.
 void QueueSplits()
 {
     if (extras.ghostChoice == GHOST_NONE) return;
     bool atGoal = game.state == STATE_GOAL || game.state == STATE_GOAL_MENU;
-    if (atGoal ? splits.finished : splits.shownFrames > 0 && game.state != STATE_MISS)
+    bool racing = game.state == STATE_RACE || game.state == STATE_PAUSE;
+    if (atGoal ? splits.finished : racing && splits.shownFrames > 0)
         QueueSplitDelta(splits.deltaMs);
 }
