@@ -7,7 +7,7 @@
 #include "data/texts.h"
 #include "platform/paths.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, GHOST_BEST};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, GHOST_BEST};
 
 namespace {
 
@@ -21,18 +21,23 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::masterVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::musicVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::effectsVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::muteUnfocused, 0, 1},
     {&Extras::ghostChoice, 0, GHOST_CHOICES - 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
-const int kGhostChoiceWord = 4;
+const int kGhostChoiceWord = 8;
 
 // The ghost F9 brings back: the last one shown this run.
 int32_t ghostBeforeHidden = GHOST_BEST;
 
-// Lamps shown, sound on, ghost shown; the language the system asks for.
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// the music a little below the effects; silent in the background.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage(), GHOST_BEST};
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1, GHOST_BEST};
 }
 
 }  // namespace

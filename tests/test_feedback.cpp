@@ -89,27 +89,45 @@ TEST(FeedbackTest, MixerPitchLengthAndMixing)
 class ExtrasTest : public DataFilesTest {};
 
 // Missing file: defaults; a file from an older game with one entry keeps the
-// later choices at their defaults; a save reads back.
+// later choices at their defaults; a save reads back; a damaged file's value
+// out of its choice's range takes the default.
 TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
 {
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 1);
     EXPECT_EQ(extras.muted, 0);
     EXPECT_EQ(extras.ghostShown, 1);
+    EXPECT_EQ(extras.masterVolume, 8);
+    EXPECT_EQ(extras.musicVolume, 6);
+    EXPECT_EQ(extras.effectsVolume, 8);
+    EXPECT_EQ(extras.muteUnfocused, 1);
     WriteBytes("extras.sav", LittleEndianWords({0}));
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, GHOST_NONE};
+    EXPECT_EQ(extras.musicVolume, 6);
+    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0, GHOST_NONE};
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
-    EXPECT_EQ(ReadBytes("extras.sav").substr(0, 16), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE}));
+    EXPECT_EQ(ReadBytes("extras.sav").substr(0, 32), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0}));
     extras = Extras{};
     LoadExtras();
     EXPECT_EQ(extras.muted, 1);
     EXPECT_EQ(extras.language, LANGUAGE_JAPANESE);
     EXPECT_EQ(CurrentLanguage(), LANGUAGE_JAPANESE);
-    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    EXPECT_EQ(extras.masterVolume, 3);
+    EXPECT_EQ(extras.musicVolume, 0);
+    EXPECT_EQ(extras.effectsVolume, 10);
+    EXPECT_EQ(extras.muteUnfocused, 0);
+    // A damaged file: a volume out of 0..10 takes its default.
+    WriteBytes("extras.sav", LittleEndianWords({7, 1, 1, 0, 11, 0xFFFFFFFFu, 4, 2}));
+    LoadExtras();
+    EXPECT_EQ(extras.lampsShown, 1);
+    EXPECT_EQ(extras.masterVolume, 8);
+    EXPECT_EQ(extras.musicVolume, 6);
+    EXPECT_EQ(extras.effectsVolume, 4);
+    EXPECT_EQ(extras.muteUnfocused, 1);
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);   // a file without the choice: the ghost switch says shown
 }
 
 // The ghost choice: a file from before it keeps the ghost switch's meaning
@@ -118,6 +136,11 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
 // back the one chosen before.
 TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
 {
+    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0, GHOST_NONE};
+    ASSERT_EQ(SaveExtras(), 1);
+    extras = Extras{};
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
     WriteBytes("extras.sav", LittleEndianWords({1, 0, 0, LANGUAGE_ENGLISH}));
     LoadExtras();
     EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
@@ -136,7 +159,7 @@ TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
     EXPECT_EQ(extras.ghostShown, 0);
     ToggleGhost();
     EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
-    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 7}));   // out of range
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 7}));   // out of range
     LoadExtras();
     EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
 }
