@@ -124,25 +124,6 @@ size_t GhostBytes(const unsigned char* bytes, size_t size, uint32_t version, uin
     return poses + ObstacleBytes(frames, count) + 4;
 }
 
-// Every obstacle pose finite with a unit rotation, as the recorder writes
-// them; a watched run puts the bodies there.
-bool ObstaclePosesSound(const unsigned char* bytes, uint32_t version, uint32_t frames)
-{
-    if (version < 2) return true;
-    const unsigned char* at = bytes + kHeaderBytes + size_t(frames) * kPoseBytes;
-    size_t poses = size_t(GetLittleEndian(at)) * frames;
-    at += 4 + 4 * size_t(GetLittleEndian(at));
-    for (size_t i = 0; i < poses; i++, at += kPoseBytes) {
-        GhostPose pose;
-        GetPose(at, &pose);
-        double length = 0;
-        for (int k = 0; k < 4; k++) length += double(pose.rotation[k]) * pose.rotation[k];
-        for (float v : pose.position) if (!std::isfinite(v)) return false;
-        if (!std::isfinite(length) || std::fabs(length - 1.0) > 1e-3) return false;
-    }
-    return true;
-}
-
 void DecodeObstacles(const unsigned char* bytes, GhostRun* run)
 {
     run->obstacleCount = 0;
@@ -173,6 +154,31 @@ void Complain(const char* path, const char* why)
     fprintf(stderr, "Kestrune: ghost %s ignored: %s\n", path, why);
 }
 
+// What no recorded run holds: a number that is not finite, or a rotation
+// that is not a unit quaternion (the recorder normalises every one).
+bool PoseIsSound(const unsigned char* at)
+{
+    double length = 0;
+    for (int k = 0; k < 7; k++) {
+        float value = GetFloat(at + 4 * k);
+        if (!std::isfinite(value)) return false;
+        if (k >= 3) length += double(value) * value;
+    }
+    return std::fabs(length - 1.0) <= 1e-3;
+}
+
+// The obstacles' poses too (a watched run puts the bodies there).
+bool ObstaclePosesSound(const unsigned char* bytes, uint32_t version, uint32_t frames)
+{
+    if (version < 2) return true;
+    const unsigned char* at = bytes + kHeaderBytes + size_t(frames) * kPoseBytes;
+    size_t poses = size_t(GetLittleEndian(at)) * frames;
+    at += 4 + 4 * size_t(GetLittleEndian(at));
+    for (size_t i = 0; i < poses; i++, at += kPoseBytes)
+        if (!PoseIsSound(at)) return false;
+    return true;
+}
+
 // Checks the header and the checksum; the reason when the bytes are unusable.
 const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course, uint64_t hash)
 {
@@ -186,6 +192,8 @@ const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course,
     if (!ObstaclePosesSound(bytes, version, frames)) return "damaged (an obstacle pose no run can have)";
     uint64_t fileHash = uint64_t(GetLittleEndian(bytes + 12)) | uint64_t(GetLittleEndian(bytes + 16)) << 32;
     if (int32_t(GetLittleEndian(bytes + 8)) != course || fileHash != hash) return "the course has changed";
+    for (uint32_t i = 0; i < frames; i++)
+        if (!PoseIsSound(bytes + kHeaderBytes + i * kPoseBytes)) return "damaged (a pose no run can have)";
     return nullptr;
 }
 
