@@ -75,6 +75,15 @@ void FreeGhost()
     ghost = Ghost{{}, {}, -1, false, false};
 }
 
+void ReloadCourseGhost()
+{
+    if (!ghost.replay.frames || !ghost.recording.frames) return;
+    ghost.recording.frameCount = 0;
+    ghost.overflowed = false;
+    ghost.keepRun = false;
+    LoadCourseGhost();
+}
+
 void KeepGhostRun()
 {
     ghost.keepRun = true;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/course_reload.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
@@ -343,6 +344,7 @@ void SampleInput()
 
 void RunFrame(uint32_t now)
 {
+    ReloadEditedCourse(game.state, now);
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
@@ -470,6 +472,8 @@ int GameMain(int argc, const char* const* argv)
     int code = 0;
     if (!HandleCommandLine(argc, argv, &options, &code))
         return code;
+    // Before anything changes the current folder the pack is named from.
+    ListCommandLinePack(options);
     if (!SysHasDisplay()) {
         SayNoDisplay();
         return 1;

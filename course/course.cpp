@@ -8,6 +8,7 @@
 
 #include "core/game.h"
 #include "course/course_local.h"
+#include "data/course_packs.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
 #include "platform/paths.h"
@@ -126,9 +127,10 @@ bool LoadCourse(int index)
     const CourseDef& course = courseList.courses[index];
     ClearCourseBodies();
     ReleaseCourseGraphics();
-    SysMakeGameFolderCurrent();
+    MakeCourseFolderCurrent(index);
     CourseGraphics graphics = {};
     bool built = BuildCourse(course, &graphics);
+    SysMakeGameFolderCurrent();
     SetCourseGraphics(graphics);
     if (!built)
         return false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
@@ -19,6 +20,7 @@ const char kMagic[4] = {'K', 'G', 'H', 'O'};
 const uint32_t kVersion = 1;
 const size_t kHeaderBytes = 4 + 4 + 4 + 8 + 4 + 4;
 const size_t kPoseBytes = 7 * 4;
+const size_t kNameBytes = 1200;   // packs/<a folder name>/ghost/course<N>.gho
 
 // --- little-endian writing and reading -------------------------------------
 
@@ -147,14 +149,17 @@ uint64_t CourseHash(int course)
     fnv.AddFloats(c.START, 3);
     fnv.AddFloats(c.GOAL, 4);
     HashObstacles(&fnv, c);
-    SysMakeGameFolderCurrent();
+    MakeCourseFolderCurrent(course);
     HashFile(&fnv, c.HEIGHT_MAP);
+    SysMakeGameFolderCurrent();
     return fnv.value;
 }
 
 void GhostFileName(int course, char* out, size_t outSize)
 {
-    snprintf(out, outSize, "ghost/course%d.gho", course);
+    const CoursePack* pack = PackOfCourse(course);
+    if (pack) snprintf(out, outSize, "packs/%s/ghost/course%d.gho", pack->key.c_str(), CourseNumberInPack(course));
+    else snprintf(out, outSize, "ghost/course%d.gho", course);
 }
 
 int SaveGhostFile(const GhostRun& run)
@@ -165,7 +170,7 @@ int SaveGhostFile(const GhostRun& run)
     if (!bytes) return 0;
     memcpy(bytes, kMagic, 4);
     PutLittleEndian(bytes + 4, kVersion);
-    PutLittleEndian(bytes + 8, uint32_t(run.course));
+    PutLittleEndian(bytes + 8, uint32_t(CourseNumberInPack(run.course)));
     PutLittleEndian(bytes + 12, uint32_t(run.courseHash));
     PutLittleEndian(bytes + 16, uint32_t(run.courseHash >> 32));
     PutLittleEndian(bytes + 20, run.frameCount);
@@ -176,10 +181,12 @@ int SaveGhostFile(const GhostRun& run)
         for (int k = 0; k < 4; k++) PutFloat(at + 12 + 4 * k, run.frames[i].rotation[k]);
     }
     PutLittleEndian(bytes + size - 4, Crc32(bytes, size - 4));
-    char name[64];
+    char name[kNameBytes];
     GhostFileName(run.course, name, sizeof name);
     // When the folder cannot be made, the write says why.
-    if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
+    const CoursePack* pack = PackOfCourse(run.course);
+    if (pack) MakePackSaveFolder(*pack, "ghost");
+    else if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
     int ok = WriteSaveFile(SysSaveFolder(), name, bytes, size, &saveReports.ghostReported);
     free(bytes);
     return ok;
@@ -187,7 +194,7 @@ int SaveGhostFile(const GhostRun& run)
 
 int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
 {
-    char name[64];
+    char name[kNameBytes];
     GhostFileName(course, name, sizeof name);
     FILE* file = OpenSaveFile(SysSaveFolder(), name);
     if (!file) return 0;
@@ -195,7 +202,7 @@ int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
     unsigned char* bytes = ReadWholeFile(file, &size);
     fclose(file);
     if (!bytes) return 0;
-    const char* problem = CheckGhostBytes(bytes, size, course, courseHash);
+    const char* problem = CheckGhostBytes(bytes, size, CourseNumberInPack(course), courseHash);
     if (problem)
         Complain((SysSaveFolder() + std::string(name)).c_str(), problem);
     else

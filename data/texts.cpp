@@ -30,6 +30,24 @@ const TextRow kTexts[] = {
       "（DISPLAY または WAYLAND_DISPLAY が設定されていません）。",
       "Kestrune: no display. Start the game from a desktop session "
       "(neither DISPLAY nor WAYLAND_DISPLAY leads to one)."}},
+    {TEXT_PACK_SKIPPED, {"コースパック「%s」は読み込めません: %s", "Course pack '%s' skipped: %s"}},
+    {TEXT_PACK_UNREADABLE, {"course.ini が読めません", "its course.ini cannot be read"}},
+    {TEXT_PACK_NO_COURSES,
+     {"course.ini に 1 以上の FIELD_TOTAL:[n] がありません", "its course.ini has no FIELD_TOTAL:[n] of 1 or more"}},
+    {TEXT_PACK_TOO_MANY, {"course.ini %d 行目: コースが多すぎます", "course.ini line %d: too many courses"}},
+    {TEXT_PACK_BAD_FIELD_NUM,
+     {"course.ini %d 行目: FIELD_NUM が 0 から FIELD_TOTAL - 1 の外です",
+      "course.ini line %d: FIELD_NUM is outside 0 to FIELD_TOTAL - 1"}},
+    {TEXT_PACK_BAD_SHAPE,
+     {"course.ini %d 行目: 形状が BOX、SPHERE、PILLAR のどれでもありません",
+      "course.ini line %d: the shape is not BOX, SPHERE or PILLAR"}},
+    {TEXT_PACK_EMPTY_COURSE, {"コース %d に HEIGHT_MAP がありません", "course %d has no HEIGHT_MAP"}},
+    {TEXT_PACK_MISSING_FILE, {"コース %d のファイル '%s' がありません", "course %d: the file '%s' is not there"}},
+    {TEXT_PACK_SAME_NAME,
+     {"同じ名前のフォルダーのパックが先にあります (%s)", "a pack in a folder of the same name comes first (%s)"}},
+    {TEXT_PACK_MORE_SKIPPED,
+     {"ほかに %d 個のパックを読み込めません（端末に表示）", "%d more packs skipped (see the terminal)"}},
+    {TEXT_PACK_LABEL, {"パック: %s", "Pack: %s"}},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
 

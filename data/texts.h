@@ -40,6 +40,20 @@ enum TextId {
     TEXT_VALUE_HIDDEN,
     // start-up, on the terminal
     TEXT_NO_DISPLAY,
+    // course packs: a skipped pack on course select and the terminal (the
+    // formats take the pack's name and the reason, then the reason's line,
+    // course number or file), and the pack a course comes from
+    TEXT_PACK_SKIPPED,
+    TEXT_PACK_UNREADABLE,
+    TEXT_PACK_NO_COURSES,
+    TEXT_PACK_TOO_MANY,
+    TEXT_PACK_BAD_FIELD_NUM,
+    TEXT_PACK_BAD_SHAPE,
+    TEXT_PACK_EMPTY_COURSE,
+    TEXT_PACK_MISSING_FILE,
+    TEXT_PACK_SAME_NAME,
+    TEXT_PACK_MORE_SKIPPED,
+    TEXT_PACK_LABEL,
     TEXT_COUNT
 };
 

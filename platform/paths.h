@@ -2,7 +2,11 @@
 //  - the game folder: def.ini, course.ini, sprite.ini and all they name,
 //    only ever read;
 //  - the config folder: config.sav and extras.sav;
-//  - the save folder: record.sav, ghost/ and the one-copy lock.
+//  - the save folder: record.sav, ghost/, the course packs' records and
+//    ghosts in packs/, and the one-copy lock;
+//  - the player's pack folder: course packs the player dropped in, each a
+//    folder of its own ($XDG_DATA_HOME/kestrune/courses/, or courses/ beside
+//    a portable executable).
 // Installed, the game folder is <exe>/../share/games/kestrune/ and the
 // player's folders follow the XDG base-directory rules: $XDG_CONFIG_HOME/
 // kestrune/ and $XDG_DATA_HOME/kestrune/ (~/.config/kestrune/ and
@@ -32,6 +36,7 @@ int SysChooseFolders(const SysFolderSources& from);
 const char* SysGameFolder();
 const char* SysConfigFolder();
 const char* SysSaveFolder();
+const char* SysPackFolder();         // the player's course packs; "" without a home
 const char* SysExecutableFolder();   // as the choice saw it
 int SysPortable();                   // the player's folders are the executable's
 // The game folder is the game's own, not another one given with --data:
@@ -39,6 +44,10 @@ int SysPortable();                   // the player's folders are the executable'
 int SysPlaysOwnGameFolder();
 
 int SysMakeGameFolderCurrent();      // 1 ok
+int SysMakeFolderCurrent(const char* folder);   // 1 ok
+// The folder with links and ".." resolved, ending in '/': two spellings of
+// one folder give the same text. As given (with '/') when it does not exist.
+std::string SysCanonicalFolder(const char* folder);
 // Makes the config and the save folder where missing (mode 0700, parents
 // too). 1 when both are there afterwards; a failure is left to the saves to
 // report, each with its path and reason.
@@ -48,6 +57,9 @@ int SysMakePlayerFolders();
 // there would have it: for tests and the course checker, which must never
 // touch the player's own folders. Null goes back to the executable's.
 void SysUseOneFolder(const char* dir);
+// The same with the game folder apart: the course checker races a pack
+// against the game's data while the records go to a folder of its own.
+void SysUseFolders(const char* gameDir, const char* saveDir);
 
 // One XDG base folder: `value` when it is an absolute path; otherwise (unset,
 // empty or relative, which the XDG rules say to ignore) `home` joined with

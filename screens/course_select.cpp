@@ -2,12 +2,17 @@
 // name, record and description, arrows to the neighbours, and a yes/no
 // dialog that starts the race. There is no way back to the title from here.
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include "screens/course_select.h"
 #include "course/course.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
+#include "data/texts.h"
 #include "render/course_text.h"
 #include "render/preview.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -41,8 +46,7 @@ bool HasNext()
 
 void ShowCourse(int index)
 {
-    if (index >= 0 && index < courseList.courseCount && courseList.courses)
-        LoadCoursePreview(courseList.courses[index]);
+    LoadCoursePreview(index);
 }
 
 // ---------------------------------------------------------------------------
@@ -137,6 +141,52 @@ void QueueDescription(const MenuPanel& panel)
             QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
         pen += g.advanceX;
     }
+}
+
+// The pack a course comes from, above the panel's right end.
+void QueuePackName()
+{
+    const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
+    if (!pack)
+        return;
+    char label[600];
+    snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), pack->name.c_str());
+    QueueMenuText(label, 588, 318, TEXT_RIGHT, 16);
+}
+
+const uint32_t kProblemInk = 0xFFB0302Au;
+
+// Narrowed until it fits the picture's width, down to a size still legible.
+void QueueProblemLine(const std::string& text, float x, float y, int align)
+{
+    int height = 15;
+    while (height > 11 && TextWidth(text.c_str(), height) > 628)
+        height--;
+    QueueText(text.c_str(), x, y, height, kProblemInk, align);
+}
+
+// Packs that cannot be played: the first one's problem along the top, how
+// many more there are along the bottom (each was said on the terminal).
+void QueueSkippedPacks()
+{
+    const CoursePack* first = nullptr;
+    int more = 0;
+    for (const CoursePack& pack : CoursePacks().packs) {
+        if (pack.problem.kind == PACK_OK)
+            continue;
+        if (first)
+            more++;
+        else
+            first = &pack;
+    }
+    if (!first)
+        return;
+    QueueProblemLine(PackProblemText(*first, CurrentLanguage()), 6, 11, TEXT_LEFT);
+    if (more == 0)
+        return;
+    char line[200];
+    snprintf(line, sizeof line, Tr(TEXT_PACK_MORE_SKIPPED), more);
+    QueueProblemLine(line, 634, 471, TEXT_RIGHT);
 }
 
 void QueueArrow(bool right, float side)
@@ -235,6 +285,7 @@ void Confirming(const TiltVector& tilt)
     if (selectScreen.mainPanel.phase == PANEL_OPEN) {
         QueueTitleLine(selectScreen.mainPanel);
         QueueDescription(selectScreen.mainPanel);
+        QueuePackName();
     }
     float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
@@ -334,6 +385,7 @@ void UpdateCourseSelect(const TiltVector& tilt)
     menuLatches.frameCounter++;
     RearmTilt(tilt);
     QueueHeading();
+    QueueSkippedPacks();
     switch (selectScreen.phase) {
     case SELECT_ENTERING: Entering(); break;
     case SELECT_BROWSING:
@@ -356,6 +408,15 @@ void StartCourseSelectAtFirst()
 {
     selectScreen = CourseSelect{};
     selectScreen.dialogPanel.phase = PANEL_CLOSED;
+}
+
+void ShowCourseAgain(int index, bool preview)
+{
+    selectScreen.selectedCourse = index;
+    if (!preview)
+        return;
+    ShowCourse(index);
+    selectScreen.revealedGlyphs = 0;
 }
 
 void StartAtCourse(int index)

@@ -11,6 +11,9 @@
 #include "render/scene.h"
 #include "course/terrain.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
+#include "data/texts.h"
+#include "platform/paths.h"
 #include "data/settings.h"
 #include "render/shapes.h"
 #include "data/text_reader.h"
@@ -23,6 +26,10 @@ namespace {
 
 const char* const kFile = "course.ini";
 const char* const kShapeNames[3] = {"BOX", "SPHERE", "PILLAR"};
+
+// The courses course.ini holds: the whole list for a pack, the game's own
+// (before any pack's) for the game folder.
+int checkedCount;
 
 // The lines of course.ini that fill each course, found as the loader does.
 struct Sections {
@@ -38,12 +45,12 @@ int FieldNumber(const std::u16string& text)
     char16_t value[VALUE_CHARS];
     GetBracketValue(value, at);
     int n = ParseInt(value);
-    return n < 0 || n >= courseList.courseCount ? courseList.courseCount - 1 : n;
+    return n < 0 || n >= checkedCount ? checkedCount - 1 : n;
 }
 
 Sections FindSections(const TextLines& text)
 {
-    Sections s = {0, std::vector<int>(courseList.courseCount), std::vector<std::vector<int>>(courseList.courseCount)};
+    Sections s = {0, std::vector<int>(checkedCount), std::vector<std::vector<int>>(checkedCount)};
     int current = 0;
     for (size_t n = 0; n < text.lines.size(); n++) {
         std::u16string line = Uncommented(text.lines[n]);
@@ -51,7 +58,7 @@ Sections FindSections(const TextLines& text)
             if (FindText(line.c_str(), u"FIELD_TOTAL:")) s.totalLine = int(n) + 1;
             continue;
         }
-        if (current >= courseList.courseCount) break;
+        if (current >= checkedCount) break;
         int field = FieldNumber(line);
         if (field >= 0) {
             current = field;
@@ -242,7 +249,7 @@ bool Empty(const Sections& s, int i)
 void ReportEmptyRun(const Sections& s, int* i)
 {
     int first = *i;
-    while (*i + 1 < courseList.courseCount && Empty(s, *i + 1)) ++*i;
+    while (*i + 1 < checkedCount && Empty(s, *i + 1)) ++*i;
     if (first == *i)
         Warn(s.totalLine, first, "no FIELD_NUM:[" + std::to_string(first) + "] section fills it: it is an empty course");
     else
@@ -258,6 +265,7 @@ void LoadAndCheck(const TextLines& text, const Sections& s, int i)
     const CourseDef& c = courseList.courses[i];
     char path[2048];
     bool loaded = LoadCourse(i);
+    MakeCourseFolderCurrent(i);
     for (const std::string& m : TakeMessages()) {
         int line = s.numLine[i];
         if (m.find("'" + Path(c.FIELD_TEXTURE) + "'") != std::string::npos) line = KeyLine(text, s, i, u"FIELD_TEXTURE:");
@@ -274,25 +282,63 @@ void LoadAndCheck(const TextLines& text, const Sections& s, int i)
 
 }  // namespace
 
-void CheckCourses()
+namespace {
+
+std::string SkipMessage(const CoursePack& pack)
 {
+    return "the game skips this pack: " + PackProblemText(pack, LANGUAGE_ENGLISH);
+}
+
+// What the game makes of the packs shipped in the folder's courses/.
+void CheckShippedPacks()
+{
+    for (const CoursePack& pack : CoursePacks().packs)
+        if (pack.problem.kind != PACK_OK)
+            Report("courses/" + pack.key + "/course.ini", pack.problem.line, SEVERITY_ERROR, SkipMessage(pack));
+}
+
+void CheckPack(const char* folder)
+{
+    CoursePack pack = ExaminePack(folder);
+    if (pack.problem.kind != PACK_OK) Report(kFile, pack.problem.line, SEVERITY_ERROR, SkipMessage(pack));
+}
+
+// The list as the game reads it; the current folder is where course.ini is.
+bool LoadList(const char* packFolder)
+{
+    if (!packFolder) {
+        LoadCourseList();
+        checkedCount = OwnCourseCount();
+        return true;
+    }
+    bool opened = LoadPackAsCourseList(packFolder) == 1;
+    if (!opened) Report(kFile, 0, SEVERITY_ERROR, "the pack's course.ini cannot be opened");
+    checkedCount = courseList.courseCount;
+    return opened;
+}
+
+}  // namespace
+
+void CheckCourses(const char* packFolder)
+{
+    bool listed = LoadList(packFolder);
     TextLines text = ReadLines(kFile);
-    LoadCourseList();
     LoadShapeMeshes();
     std::vector<std::string> messages = TakeMessages();
     ReportListMessages(messages);
-    if (!text.opened) return;
+    if (!text.opened || !listed) return;
     Sections s = FindSections(text);
     if (!s.totalLine) Report(kFile, 0, SEVERITY_WARNING, "no FIELD_TOTAL:[n] line: the game has no courses");
     if (text.endedAt)
         Report(kFile, text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
     CreatePhysicsWorld();
-    for (int i = 0; i < courseList.courseCount; i++) {
+    for (int i = 0; i < checkedCount; i++) {
         if (Empty(s, i)) {
             ReportEmptyRun(s, &i);
             continue;
         }
         LoadAndCheck(text, s, i);
+        MakeCourseFolderCurrent(i);
         CheckPoints(text, s, i);
         CheckMaterials(text, s, i);
         CheckFiles(text, s, i);
@@ -301,5 +347,8 @@ void CheckCourses()
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
     ReleaseShapeMeshes();
+    if (packFolder) CheckPack(packFolder);
+    else CheckShippedPacks();
     FreeCourseList();
+    SysMakeGameFolderCurrent();
 }

@@ -1,6 +1,9 @@
 // --play: every course raced by the autopilot through the game's own loop,
-// on the window-less platform, with a clock that advances 16 ms a frame.
+// on the window-less platform, with a clock that advances 16 ms a frame;
+// a pack's finished races become its courses' par files.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tools/check/check.h"
@@ -8,6 +11,9 @@
 #include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 namespace {
@@ -37,30 +43,81 @@ void ReportRace(int course, const AutopilotRoute& route, int frames)
     else Report("course.ini", line, SEVERITY_WARNING, name + ": not finished within 3:00.000" + how);
 }
 
+// The courses raced: the game folder's own, or the pack's.
+bool RacedCourses(const char* packFolder, int* first, int* count)
+{
+    if (!packFolder) {
+        *first = 0;
+        *count = OwnCourseCount();
+        return SysMakeGameFolderCurrent();
+    }
+    const CoursePack* pack = FindPack(packFolder);
+    if (!pack || pack->problem.kind != PACK_OK) {
+        Report("course.ini", 0, SEVERITY_ERROR, "the game skips this pack, so no course can be raced");
+        return false;
+    }
+    *first = pack->firstCourse;
+    *count = pack->courseCount;
+    return SysMakeFolderCurrent(pack->folder.c_str());
+}
+
+std::vector<RaceResult> RaceAll(const char* packFolder)
+{
+    std::vector<RaceResult> races;
+    int first = 0, count = 0;
+    if (!RacedCourses(packFolder, &first, &count)) return races;
+    std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(count);
+    SysMakeGameFolderCurrent();
+    AutopilotInput input = {keys, &clockMs};
+    // Courses that are empty or do not load have been reported already.
+    for (int n = 0; n < count; n++) {
+        if (!courseList.courses[first + n].HEIGHT_MAP[0]) continue;
+        int frames = RaceWithAutopilot(first + n, routes[n], input);
+        if (frames == AUTOPILOT_NOT_LOADED) continue;
+        ReportRace(n, routes[n], frames);
+        races.push_back({n, routes[n].ballType, frames, ""});
+    }
+    return races;
+}
+
 }  // namespace
 
-void PlayCourses()
+std::vector<RaceResult> PlayCourses(const char* packFolder)
 {
     SysHooks hooks = {};
     hooks.keyDown = HeldKey;
     hooks.milliseconds = Clock;
     hooks.errorBox = Ignore;    // the checks have reported every message already
     SysSetHooks(&hooks);
-    if (StartUp() != 1) {
+    SetCommandLinePack(packFolder);
+    std::vector<RaceResult> races;
+    if (StartUp() == 1)
+        races = RaceAll(packFolder);
+    else
         Report("course.ini", 0, SEVERITY_ERROR, "the game does not start, so no course can be raced");
-        ShutDown();
-        return;
-    }
-    std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
-    AutopilotInput input = {keys, &clockMs};
-    // Courses that are empty or do not load have been reported already.
-    for (int i = 0; i < courseList.courseCount; i++) {
-        if (!courseList.courses[i].HEIGHT_MAP[0]) continue;
-        int frames = RaceWithAutopilot(i, routes[i], input);
-        if (frames != AUTOPILOT_NOT_LOADED) ReportRace(i, routes[i], frames);
-    }
     SysPostMessage(SYS_MSG_CLOSE, 0);
     while (RunPass()) {
     }
     ShutDown();
+    return races;
+}
+
+void WriteParFiles(const std::string& packFolder, std::vector<RaceResult>* races)
+{
+    std::string folder = packFolder + "par";
+    bool made = false;
+    for (RaceResult& race : *races) {
+        if (race.frames < 0) continue;
+        made = made || SysMakeFolder(folder.c_str());
+        std::string name = "par/course" + std::to_string(race.course) + ".par";
+        std::string text = "# Par of course " + std::to_string(race.course) +
+                           ": the autopilot's time (kestrune-check --pack DIR --play writes it).\r\n"
+                           "PAR:[" + Time(race.frames) + "]\r\n";
+        if (made && SysReplaceFile((packFolder + name).c_str(), text.data(), text.size())) {
+            race.parFile = name;
+            Report(name, 0, SEVERITY_NOTE, "course " + std::to_string(race.course) + ": par " + Time(race.frames) + " written");
+        } else {
+            Report(name, 0, SEVERITY_WARNING, "course " + std::to_string(race.course) + ": the par cannot be written: " + strerror(errno));
+        }
+    }
 }

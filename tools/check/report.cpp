@@ -53,25 +53,42 @@ std::string GameMessage(const std::string& boxText)
     return oneLine;
 }
 
-void PrintFindings()
+std::vector<Finding> SortedFindings()
 {
     // Files in the order they were checked, each from its first line down.
     std::vector<std::string> order;
     for (const Finding& f : findings)
         if (std::find(order.begin(), order.end(), f.file) == order.end()) order.push_back(f.file);
-    std::stable_sort(findings.begin(), findings.end(), [&](const Finding& a, const Finding& b) {
+    std::vector<Finding> sorted = findings;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding& a, const Finding& b) {
         long fa = std::find(order.begin(), order.end(), a.file) - order.begin();
         long fb = std::find(order.begin(), order.end(), b.file) - order.begin();
         return fa != fb ? fa < fb : a.line < b.line;
     });
-    int errors = 0, warnings = 0;
-    for (const Finding& f : findings) {
-        const char* kind = f.severity == SEVERITY_ERROR ? "error" : f.severity == SEVERITY_WARNING ? "warning" : "note";
-        if (f.line > 0) printf("%s:%d: %s: %s\n", f.file.c_str(), f.line, kind, f.message.c_str());
-        else printf("%s: %s: %s\n", f.file.c_str(), kind, f.message.c_str());
-        errors += f.severity == SEVERITY_ERROR;
-        warnings += f.severity == SEVERITY_WARNING;
+    return sorted;
+}
+
+const char* SeverityName(Severity severity)
+{
+    return severity == SEVERITY_ERROR ? "error" : severity == SEVERITY_WARNING ? "warning" : "note";
+}
+
+int CountOf(Severity severity)
+{
+    int n = 0;
+    for (const Finding& f : findings) n += f.severity == severity;
+    return n;
+}
+
+void PrintFindings(const std::string& prefix)
+{
+    std::string folder = prefix.empty() || prefix.back() == '/' ? prefix : prefix + "/";
+    for (const Finding& f : SortedFindings()) {
+        std::string file = folder + f.file;
+        if (f.line > 0) printf("%s:%d: %s: %s\n", file.c_str(), f.line, SeverityName(f.severity), f.message.c_str());
+        else printf("%s: %s: %s\n", file.c_str(), SeverityName(f.severity), f.message.c_str());
     }
+    int errors = CountOf(SEVERITY_ERROR), warnings = CountOf(SEVERITY_WARNING);
     printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
 }
 
