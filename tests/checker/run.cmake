@@ -53,3 +53,86 @@ make_case(unreachable)
 expect_report(unreachable --play 1
   "course.ini:3: warning: course 0: not finished within 3:00.000 (autopilot, ball type 0, straight for the goal)"
   "0 errors, 1 warning")
+
+# Course packs. Runs the checker with `args`; its exit code must be `code`
+# and its standard output must hold each of the lines after them.
+function(expect_output args code)
+  execute_process(COMMAND ${CHECKER} ${args} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  message("${out}${err}")
+  if(NOT rc EQUAL ${code})
+    message(FATAL_ERROR "kestrune-check ${args}: exit code ${rc}, expected ${code}")
+  endif()
+  foreach(line IN LISTS ARGN)
+    string(FIND "${out}${err}" "${line}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "kestrune-check ${args}: the output lacks \"${line}\"")
+    endif()
+  endforeach()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+# --new writes a pack that passes, and that the autopilot finishes; --play
+# writes its par; --new never writes into a folder with files.
+file(REMOVE_RECURSE ${WORK}/starter)
+expect_output("--new;${WORK}/starter/first" 0 "Wrote a starter pack in ${WORK}/starter/first/"
+  "kestrune --course ${WORK}/starter/first")
+expect_output("--new;${WORK}/starter/first" 2 "the folder holds files already; nothing is written")
+expect_output("${GAME};--pack;${WORK}/starter/first;--play" 0
+  "${WORK}/starter/first/course.ini:16: note: course 0: finished in "
+  "${WORK}/starter/first/par/course0.par: note: course 0: par "
+  "0 errors, 0 warnings")
+file(READ ${WORK}/starter/first/par/course0.par par)
+if(NOT par MATCHES "\nPAR:\\[0:[0-5][0-9]\\.[0-9][0-9][0-9]\\]")
+  message(FATAL_ERROR "the par file holds: ${par}")
+endif()
+
+# --json: one document of this shape (the README shows it).
+function(expect_json json path type)
+  string(JSON got ERROR_VARIABLE problem TYPE "${json}" ${path})
+  if(problem OR NOT got STREQUAL type)
+    message(FATAL_ERROR "JSON ${path}: ${type} expected, ${got} ${problem} found in\n${json}")
+  endif()
+endfunction()
+function(expect_json_value json path value)
+  string(JSON got ERROR_VARIABLE problem GET "${json}" ${path})
+  if(problem OR NOT got STREQUAL value)
+    message(FATAL_ERROR "JSON ${path}: ${value} expected, ${got} ${problem} found in\n${json}")
+  endif()
+endfunction()
+expect_output("${GAME};--pack;${WORK}/starter/first;--play;--json" 0)
+set(json "${output}")
+expect_json_value("${json}" folder "${WORK}/starter/first/")
+expect_json_value("${json}" kind pack)
+expect_json("${json}" findings ARRAY)
+expect_json_value("${json}" "findings;0;file" course.ini)
+expect_json_value("${json}" "findings;0;line" 16)
+expect_json_value("${json}" "findings;0;severity" note)
+expect_json("${json}" "findings;0;message" STRING)
+expect_json("${json}" races ARRAY)
+expect_json_value("${json}" "races;0;course" 0)
+expect_json_value("${json}" "races;0;ballType" 0)
+expect_json_value("${json}" "races;0;finished" ON)
+expect_json("${json}" "races;0;timeMs" NUMBER)
+expect_json_value("${json}" "races;0;parFile" par/course0.par)
+expect_json_value("${json}" errors 0)
+expect_json_value("${json}" warnings 0)
+expect_json_value("${json}" exitCode 0)
+
+# A pack the game would skip is an error, with the game's reason; its JSON
+# says so too, with a null time for a race that is not run.
+file(REMOVE_RECURSE ${WORK}/starter/broken)
+file(COPY ${WORK}/starter/first/ DESTINATION ${WORK}/starter/broken)
+file(REMOVE ${WORK}/starter/broken/field/texture.bmp)
+expect_output("${GAME};--pack;${WORK}/starter/broken" 2
+  "${WORK}/starter/broken/course.ini:11: error: course 0: テクスチャの読み込みに失敗しました。 'field/texture.bmp' ("
+  "${WORK}/starter/broken/course.ini: error: the game skips this pack: Course pack 'first' skipped: course 0: the file 'field/texture.bmp' is not there"
+  "2 errors, 0 warnings")
+expect_output("${GAME};--pack;${WORK}/starter/broken;--json" 2)
+expect_json_value("${output}" "findings;1;severity" error)
+expect_json_value("${output}" exitCode 2)
+
+# A pack shipped in the game folder's courses/ that the game would skip.
+make_case(packs)
+expect_report(packs "" 2
+  "courses/nocourses/course.ini: error: the game skips this pack: Course pack 'Nothing yet' skipped: its course.ini has no FIELD_TOTAL:[n] of 1 or more"
+  "1 error, 0 warnings")
