@@ -105,7 +105,8 @@ int CourseCount()
 
 int StartAtPackCourse(const CourseChoice& choice)
 {
-    const CoursePack* pack = FindPack(choice.pack.c_str());
+    // Found as listed: the folder was named relative to where the game started.
+    const CoursePack* pack = CommandLinePack();
     const char* dir = choice.pack.c_str();
     if (!pack) {
         fprintf(stderr, "kestrune: --course %s: the pack was not read\n", dir);

@@ -253,6 +253,13 @@ const CoursePack* FindPack(const char* folder)
     return nullptr;
 }
 
+const CoursePack* CommandLinePack()
+{
+    for (const CoursePack& pack : packs.list.packs)
+        if (!packs.commandLine.empty() && pack.folder == packs.commandLine) return &pack;
+    return nullptr;
+}
+
 const CoursePack* PackOfCourse(int course)
 {
     for (const CoursePack& pack : packs.list.packs)

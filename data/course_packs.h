@@ -57,6 +57,8 @@ const PackList& CoursePacks();
 void SetCommandLinePack(const char* folder);
 // The listed pack in `folder` (any spelling of it); null when none is.
 const CoursePack* FindPack(const char* folder);
+// The pack SetCommandLinePack named, as listed; null when none is.
+const CoursePack* CommandLinePack();
 
 // The pack a course of the list belongs to; null for the game's own courses.
 const CoursePack* PackOfCourse(int course);

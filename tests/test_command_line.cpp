@@ -11,6 +11,7 @@
 #include "app/version.h"
 #include "core/game.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "screens/course_select.h"
 #include "data/course_list.h"
@@ -264,8 +265,11 @@ TEST_F(CourseOption, StartsAtAPackCourse)
     WriteFlatPack(dir + "elsewhere/broken", 1, "OBJECT:[CONE][1,1,1][0.5,0.5,0.5][0,0,0][0][0]\r\n");
     CommandLine options;
     std::string error;
-    ASSERT_EQ(1, Parse({"--course", dir + "elsewhere/mine:1"}, &options, &error)) << error;
+    // Named relative to the folder the game starts in, which it then leaves.
+    ASSERT_EQ(1, SysMakeFolderCurrent((dir + "elsewhere").c_str()));
+    ASSERT_EQ(1, Parse({"--course", "mine:1"}, &options, &error)) << error;
     ListCommandLinePack(options);
+    SysMakeGameFolderCurrent();
     testing::internal::CaptureStderr();
     ASSERT_EQ(1, LoadCourseList());
     ASSERT_EQ(1, ApplyCommandLine(options));
@@ -275,6 +279,7 @@ TEST_F(CourseOption, StartsAtAPackCourse)
     EXPECT_EQ(u"flat 1", std::u16string(courseList.courses[4].FIELD_NAME));
 
     ASSERT_EQ(1, Parse({"--course", dir + "elsewhere/mine:2"}, &options, &error));
+    ListCommandLinePack(options);
     EXPECT_EQ(0, ApplyCommandLine(options));
     ASSERT_EQ(1, Parse({"--course", dir + "elsewhere/broken"}, &options, &error));
     ListCommandLinePack(options);
