@@ -86,11 +86,12 @@ std::string Texture()
     return Bmp(kTextureSide, kTextureSide, bgr);
 }
 
+// One line: course select runs a description's lines together.
 std::string Description()
 {
-    return "Your first course: roll from the start to the goal at the far end, past the crate.\r\n"
-           "Paint field/height.bmp to shape the ground, field/texture.bmp to colour it, and write "
-           "this text in field/about.txt. Save, and the game shows the change.\r\n";
+    return "Your first course: roll from the start to the goal at the far end, past the crate. "
+           "Paint field/height.bmp to shape the ground and field/texture.bmp to colour it, write "
+           "this text in field/about.txt, and save: the game shows the change at once.\r\n";
 }
 
 // No empty line: an empty line ends a setting file for the game.
