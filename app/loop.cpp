@@ -9,14 +9,15 @@
 #include "app/course_reload.h"
 #include "app/ghost.h"
 #include "app/race.h"
+#include "app/sound.h"
 #include "app/tilt.h"
 #include "core/game.h"
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/old_saves.h"
+#include "data/sounds.h"
 #include "physics/physics.h"
-#include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
@@ -83,15 +84,13 @@ int NextPreset(int sel)
 }
 
 // F7..F9 switch the extras; each switch is saved at once, as the player
-// expects it to hold next time.
+// expects it to hold next time. (F8's muting reaches the speakers with this
+// frame's UpdateSound.)
 void ToggleExtra(int index)
 {
     switch (index) {
     case 6: extras.lampsShown = !extras.lampsShown; break;
-    case 7:
-        extras.muted = !extras.muted;
-        AudioSetMuted(extras.muted);
-        break;
+    case 7: extras.muted = !extras.muted; break;
     case 8: extras.ghostShown = !extras.ghostShown; break;
     default: return;
     }
@@ -149,7 +148,8 @@ void RaceBlock(int frameState)
         return;
     UpdateRace(loop.tilt, loop.previousTilt);
     if (loop.tilt.button) {
-        RaiseCue(CueConfirm);
+        RaiseBoardCue(CueConfirm);
+        PlaySound(SOUND_MENU_CONFIRM, 1.0f);
         game.state = STATE_PAUSE;
         OpenPauseMenu();
     }
@@ -157,6 +157,7 @@ void RaceBlock(int frameState)
     if (IsBallFallen()) {
         game.state = STATE_MISS;
         loop.missFrames = 120;
+        PlayFallSound();
     }
 }
 
@@ -351,6 +352,7 @@ void RunFrame(uint32_t now)
     HandleFunctionKeys();
     Dispatch(frameState);
     UpdateGhost(frameState);
+    UpdateSound(frameState);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
@@ -398,8 +400,7 @@ int StartUp()
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    AudioSetMuted(extras.muted);
-    AudioOpen();   // without speakers the game simply runs silent
+    StartSound();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     StartCourseSelectAtFirst();
@@ -431,7 +432,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
-    AudioClose();
+    StopSound();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the

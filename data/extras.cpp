@@ -7,7 +7,7 @@
 #include "data/texts.h"
 #include "platform/paths.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1};
 
 namespace {
 
@@ -21,13 +21,18 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::masterVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::musicVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::effectsVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::muteUnfocused, 0, 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
 
-// Lamps shown, sound on, ghost shown; the language the system asks for.
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// the music a little below the effects; silent in the background.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage()};
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1};
 }
 
 }  // namespace

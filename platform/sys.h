@@ -49,6 +49,10 @@ void SysDestroyGLContext();
 void SysSwapBuffers();
 void SysGetDrawableSize(int* width, int* height);
 
+// Whether the window has the keyboard focus: 1 until the window system says
+// it was lost (a window without one never loses it).
+int  SysWindowFocused();
+
 // Input, time, sleeping.
 int      SysKeyDown(SysKey key);          // nonzero while held
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
@@ -66,5 +70,6 @@ struct SysHooks {
     uint32_t (*milliseconds)();
     void     (*errorBox)(const char* textUtf8);
     void     (*sleep)(uint32_t ms);
+    int      (*windowFocused)();
 };
 void SysSetHooks(const SysHooks* hooks);   // null restores the platform's own

@@ -16,6 +16,7 @@ struct AtomicHooks {
     std::atomic<uint32_t (*)()> milliseconds;
     std::atomic<void (*)(const char*)> errorBox;
     std::atomic<void (*)(uint32_t)> sleep;
+    std::atomic<int (*)()> windowFocused;
 };
 
 struct SysCommon {
@@ -63,6 +64,13 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.milliseconds = h.milliseconds;
     sys.hooks.errorBox = h.errorBox;
     sys.hooks.sleep = h.sleep;
+    sys.hooks.windowFocused = h.windowFocused;
+}
+
+int SysWindowFocused()
+{
+    auto hook = sys.hooks.windowFocused.load();
+    return hook ? hook() : SysBackendWindowFocused();
 }
 
 int SysKeyDown(SysKey key)

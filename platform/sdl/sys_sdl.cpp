@@ -21,6 +21,7 @@ struct SdlState {
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
     SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
+    bool unfocused;              // the window system said the focus went elsewhere
 };
 SdlState sdl;
 
@@ -52,6 +53,18 @@ void ReleaseLetterKeys()
 {
     for (int i = 0; i < LETTER_COUNT; i++)
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+}
+
+// Only the events count: a window under a bare X server never gets the focus
+// announced, and must not be treated as sitting in the background.
+void TrackFocus(const SDL_WindowEvent& window)
+{
+    if (window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        sdl.unfocused = true;
+        ReleaseLetterKeys();
+    } else if (window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        sdl.unfocused = false;
+    }
 }
 
 bool VideoIsHeadless()
@@ -186,6 +199,7 @@ void SysDestroyWindow()
         SDL_Quit();
     }
     sdl.videoReady = false;
+    sdl.unfocused = false;
     ReleaseLetterKeys();
 }
 
@@ -257,9 +271,14 @@ void SysBackendPollEvents()
             SysToggleFullscreen();
         if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
             TrackLetterKey(event.key);
-        else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-            ReleaseLetterKeys();
+        else if (event.type == SDL_WINDOWEVENT)
+            TrackFocus(event.window);
     }
+}
+
+int SysBackendWindowFocused()
+{
+    return sdl.window && sdl.unfocused ? 0 : 1;
 }
 
 void SysBackendErrorBox(const char* textUtf8)
