@@ -50,7 +50,7 @@ const TextRow kTexts[] = {
     {TEXT_PACK_SAME_NAME,
      {"同じ名前のフォルダーのパックが先にあります (%s)", "a pack in a folder of the same name comes first (%s)"}},
     {TEXT_PACK_MORE_SKIPPED,
-     {"ほかに %d 個のパックを読み込めません（端末に表示）", "%d more packs skipped (see the terminal)"}},
+     {"ほかに %d 個のパックを読み込めません（端末に表示）", "Skipped packs besides this one: %d (see the terminal)"}},
     {TEXT_PACK_LABEL, {"パック: %s", "Pack: %s"}},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
