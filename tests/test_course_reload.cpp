@@ -165,3 +165,26 @@ TEST_F(CourseReload, SavedCourseIniReadsTheListAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// A height map saved half-written or broken: the game's message, and the
+// game goes on; saved whole again, the race restarts on it.
+TEST_F(CourseReload, BrokenSaveThenGoodSave)
+{
+    Race();
+    Save("field/map.bmp", FlatMapBytes(0, 200).substr(0, 20));
+    Frames(63);
+    ASSERT_EQ(1u, shownMessages.size());
+    EXPECT_NE(std::string::npos, shownMessages[0].find("map.bmp")) << shownMessages[0];
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    Frames(600);
+    EXPECT_EQ(1u, shownMessages.size());
+    Save("field/map.bmp", FlatMapBytes(0, 200));
+    Frames(63);
+    EXPECT_EQ(STATE_COUNTDOWN, game.state);
+    EXPECT_GT(HighestGround(), 5.0f);
+    FramesUntil(STATE_RACE, 5000);
+    EXPECT_EQ(STATE_RACE, game.state);
+}
+}  // namespace
