@@ -379,9 +379,14 @@ int LastQuitCode()
     return run.quitSeen ? run.quitCode : 0;
 }
 
-int StartUp()
+void ResetLoopRun()
 {
     run = LoopRun{};
+}
+
+int StartUp()
+{
+    ResetLoopRun();
     // First of all: the language every message from here on is shown in.
     LoadExtras();
     if (!SysCreateWindow(kGameTitle, 640, 480))

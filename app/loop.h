@@ -23,6 +23,8 @@ void SampleInput();                              // tilt, button, connected, rel
 bool FrameDue(uint32_t now, uint32_t frameTime); // 16 ms since the last frame
 void RunFrame(uint32_t now);
 int  LastQuitCode();                             // param of the last quit message
+// Forgets the quit an earlier run ended on; StartUp begins with it.
+void ResetLoopRun();
 
 // The window's caption.
 extern const char* const kGameTitle;

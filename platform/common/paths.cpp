@@ -28,6 +28,7 @@ struct Folders {
     std::string config;      // config.sav, extras.sav
     std::string save;        // record.sav, ghost/, packs/, the lock
     std::string packs;       // the player's course packs
+    std::string cache;       // what can be made again; "" for none
 };
 Folders folders;
 
@@ -115,6 +116,12 @@ void ChooseFromProcessUnlessChosen()
 
 }  // namespace
 
+void SysUseCacheFolder(const char* dir)
+{
+    ChooseFromProcessUnlessChosen();
+    folders.cache = dir && dir[0] ? WithSlash(dir) : "";
+}
+
 std::string SysXdgBaseFolder(const char* value, const char* home, const char* fallback)
 {
     if (value && value[0] == '/') return WithSlash(value);
@@ -134,6 +141,7 @@ SysFolderSources SysFolderSourcesOfProcess(const char* gameFolder)
     }
     from.xdgConfigHome = getenv("XDG_CONFIG_HOME");
     from.xdgDataHome = getenv("XDG_DATA_HOME");
+    from.xdgCacheHome = getenv("XDG_CACHE_HOME");
     return from;
 }
 
@@ -146,6 +154,9 @@ int SysChooseFolders(const SysFolderSources& from)
     std::string own = OwnGameFolder(folders.executable);
     folders.game = from.gameFolder.empty() ? own : Canonical(from.gameFolder);
     folders.ownGame = Canonical(folders.game) == Canonical(own);
+    // A game without a cache is only slower: no home for it is no failure.
+    std::string cache = SysXdgBaseFolder(from.xdgCacheHome, from.home, ".cache/");
+    folders.cache = folders.portable ? folders.executable + "cache/" : cache.empty() ? "" : cache + "kestrune/";
     if (folders.portable) {
         folders.config = folders.save = folders.executable;
         folders.packs = folders.executable + "courses/";
@@ -183,6 +194,12 @@ const char* SysPackFolder()
 {
     ChooseFromProcessUnlessChosen();
     return folders.packs.c_str();
+}
+
+const char* SysCacheFolder()
+{
+    ChooseFromProcessUnlessChosen();
+    return folders.cache.c_str();
 }
 
 const char* SysExecutableFolder()
@@ -225,6 +242,11 @@ int SysMakePlayerFolders()
     return config && save ? 1 : 0;
 }
 
+int SysMakeCacheFolder()
+{
+    return MakeFolders(SysCacheFolder()) ? 1 : 0;
+}
+
 void SysUseOneFolder(const char* dir)
 {
     SysUseFolders(dir, dir);
@@ -240,4 +262,5 @@ void SysUseFolders(const char* gameDir, const char* saveDir)
     folders.executable = folders.game = WithSlash(gameDir);
     folders.config = folders.save = WithSlash(saveDir);
     folders.packs = folders.save + "courses/";
+    folders.cache = folders.save + "cache/";
 }

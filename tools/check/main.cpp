@@ -101,6 +101,7 @@ std::string RaceCopy(const std::string& folder)
 void UseFolder(const std::string& folder)
 {
     SysUseOneFolder(folder.c_str());
+    SysUseCacheFolder(nullptr);   // the folder checked is only read: no terrain cache in it
     SysMakeGameFolderCurrent();
 }
 
@@ -128,6 +129,7 @@ std::vector<RaceResult> RacePack(const std::string& folder, const std::string& p
         return {};
     }
     SysUseFolders(folder.c_str(), saves.c_str());
+    SysUseCacheFolder(nullptr);
     std::vector<RaceResult> races = PlayCourses(pack.c_str());
     WriteParFiles(pack, &races);
     std::error_code error;
