@@ -34,6 +34,11 @@ void RestartRace(int course)
 
 }  // namespace
 
+void ForgetEditedCourse()
+{
+    courseWatch = CourseWatch{-1, {}, {}, {}, 0};
+}
+
 void ReloadEditedCourse(int frameState, uint32_t now)
 {
     int course = ShownCourse(frameState);

@@ -8,3 +8,6 @@
 // At the start of each frame, before its state runs: the course the state
 // shows is watched, and read again when its files were saved.
 void ReloadEditedCourse(int frameState, uint32_t now);
+// At start-up: no course is watched until a state shows one (the watch
+// outlives a shut-down game, as in the tests, which start many).
+void ForgetEditedCourse();

@@ -387,6 +387,7 @@ void ResetLoopRun()
 int StartUp()
 {
     ResetLoopRun();
+    ForgetEditedCourse();
     // First of all: the language every message from here on is shown in.
     LoadExtras();
     if (!SysCreateWindow(kGameTitle, 640, 480))

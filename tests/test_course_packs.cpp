@@ -118,7 +118,7 @@ TEST_F(Packs, RecordsAndGhostsStayWithTheirPack)
     EXPECT_EQ(LittleEndianWords({0, 4321}), ReadBytes(saveDir + "packs/beta/record.sav"));
     EXPECT_EQ(LittleEndianWords({1111, 2222}), ReadBytes(saveDir + "record.sav"));
 
-    std::vector<GhostPose> frames(GHOST_MAX_FRAMES);
+    std::vector<GhostPose> frames(GHOST_MAX_FRAMES, GhostPose{{0, 3, 0}, {0, 0, 0, 1}});
     GhostRun run = {course, CourseHash(course), 4321, 3, frames.data()};
     ASSERT_EQ(1, SaveGhostFile(run));
     EXPECT_TRUE(FileExists(saveDir + "packs/beta/ghost/course1.gho"));
