@@ -12,6 +12,7 @@
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
+#include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -31,7 +32,6 @@
 #include "screens/screens.h"
 #include "sensor/board.h"
 
-const char* const kGameTitle = "ケストルーン - Kestrune";
 const char* const kInstanceLockName = "kestrune.lock";
 
 namespace {
@@ -301,6 +301,16 @@ void DrawFrame(int frameState)
     PresentScene();
 }
 
+// A language chosen in the options shows from the next frame on: its sheets
+// replace the old ones before anything of the frame is queued.
+void FollowLanguage()
+{
+    if (sheetsLanguage == CurrentLanguage())
+        return;
+    LoadSpriteSheets();
+    SysSetWindowCaption(Tr(TEXT_WINDOW_TITLE));
+}
+
 // Between frames: sleep until about 1 ms before the next frame is due, then
 // only yield, so an idle game costs a few percent of a core instead of one
 // whole core, while the gate keeps its 1 ms accuracy.
@@ -340,6 +350,7 @@ void SampleInput()
 
 void RunFrame(uint32_t now)
 {
+    FollowLanguage();
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
@@ -377,7 +388,7 @@ int StartUp()
     run = LoopRun{};
     // First of all: the language every message from here on is shown in.
     LoadExtras();
-    if (!SysCreateWindow(kGameTitle, 640, 480))
+    if (!SysCreateWindow(Tr(TEXT_WINDOW_TITLE), 640, 480))
         return 0;
     if (!InitRenderer())
         return 0;

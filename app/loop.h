@@ -23,5 +23,3 @@ bool FrameDue(uint32_t now, uint32_t frameTime); // 16 ms since the last frame
 void RunFrame(uint32_t now);
 int  LastQuitCode();                             // param of the last quit message
 
-// The window's caption.
-extern const char* const kGameTitle;

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/course_texts.h"
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/sys.h"
 
 CourseList courseList;
@@ -24,7 +26,7 @@ struct CourseReader {
 void ShowLineError(const char* text, int lineNumber)
 {
     char message[256];
-    snprintf(message, sizeof message, "error in %dline.\n%s", lineNumber, text);
+    snprintf(message, sizeof message, Tr(TEXT_MSG_LINE_ERROR), lineNumber, text);
     SysErrorBox(message);
 }
 
@@ -37,7 +39,7 @@ void MakeTable(const char16_t* at, int lineNumber)
     GetBracketValue(value, at);
     int count = ParseInt(value);
     if (count > MAX_COURSES) {
-        ShowLineError("指定されたフィールド数が大きすぎます。", lineNumber);
+        ShowLineError(Tr(TEXT_MSG_TOO_MANY_COURSES), lineNumber);
         return;
     }
     if (count <= 0) return;
@@ -65,7 +67,7 @@ void SelectCourse(const char16_t* at, CourseReader* reader)
     GetBracketValue(value, at);
     int number = ParseInt(value);
     if (number < 0 || number >= courseList.courseCount) {
-        ShowLineError("指定されたフィールド番号が大きすぎます。", reader->lineNumber);
+        ShowLineError(Tr(TEXT_MSG_COURSE_NUMBER), reader->lineNumber);
         number = courseList.courseCount - 1;
     }
     reader->current = number;
@@ -79,7 +81,7 @@ int ReadShape(const char16_t** at, int lineNumber)
     if (FindText(value, u"BOX")) return SHAPE_BOX;
     if (FindText(value, u"SPHERE")) return SHAPE_SPHERE;
     if (FindText(value, u"PILLAR")) return SHAPE_PILLAR;
-    ShowLineError("指定された形状が不明です。", lineNumber);
+    ShowLineError(Tr(TEXT_MSG_UNKNOWN_SHAPE), lineNumber);
     return SHAPE_BOX;
 }
 
@@ -166,7 +168,7 @@ int LoadCourseList()
     FreeCourseList();
     FILE* file = OpenTextFile("course.ini");
     if (!file) {
-        SysErrorBox("フィールドの設定ファイル'course.ini'が読み込めませんでした。");
+        SysErrorBox(Tr(TEXT_MSG_COURSE_INI));
         return 0;
     }
     LoadSettings();
@@ -177,6 +179,7 @@ int LoadCourseList()
         ApplyLine(line, &reader);
     }
     fclose(file);
+    LoadCourseTexts();
     LoadBestTimes();
     return 1;
 }
@@ -195,6 +198,7 @@ void FreeCourseList()
     }
     free(courseList.courses);
     courseList = {};
+    FreeCourseTexts();
 }
 
 Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight)

@@ -24,6 +24,7 @@ struct SysMessage {
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
 void SysDestroyWindow();
 int  SysHasWindow();
+void SysSetWindowCaption(const char* captionUtf8);   // nothing without a window
 // Window <-> desktop fullscreen, also on F11 and Alt+Enter; the pointer is
 // hidden in fullscreen and the picture keeps 4:3 with bars either way.
 void SysToggleFullscreen();

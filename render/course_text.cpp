@@ -6,7 +6,9 @@
 #include "render/course_text.h"
 
 #include "data/course_list.h"
+#include "data/course_texts.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/glyph.h"
 #include "platform/sys.h"
 #include "render/device.h"
@@ -166,22 +168,22 @@ void Append(char16_t* dest, size_t capacity, const char16_t* text)
     dest[at] = 0;
 }
 
-// Course name, two spaces, then the record or the lack of one.
+// Course name in the player's language, two spaces, then the record or the
+// lack of one.
 void BuildTitle(const CourseDef& course, char16_t* title, size_t capacity)
 {
     title[0] = 0;
-    Append(title, capacity, course.FIELD_NAME);
+    Append(title, capacity, CourseName(course));
+    courseText.nameGlyphCount = int(UnitCount(title));
     Append(title, capacity, u"  ");
     const uint32_t t = course.bestTimeMs;
-    if (t == 0) {
-        Append(title, capacity, u"(記録なし)");
-        return;
-    }
-    char numbers[64];
-    snprintf(numbers, sizeof numbers, "%u分%u秒%u)", t / 60000, t / 1000 % 60, t % 1000);
-    char16_t wide[64];
-    Utf8ToUtf16(numbers, wide, 64);
-    Append(title, capacity, u"(記録時間:");
+    char record[128];
+    if (t == 0)
+        snprintf(record, sizeof record, "%s", Tr(TEXT_NO_RECORD));
+    else
+        snprintf(record, sizeof record, Tr(TEXT_BEST_TIME), t / 60000, t / 1000 % 60, t % 1000);
+    char16_t wide[128];
+    Utf8ToUtf16(record, wide, 128);
     Append(title, capacity, wide);
 }
 
@@ -195,20 +197,29 @@ long FileSize(FILE* file)
     return size > 0 ? size : 0;
 }
 
-// The description's lines run together with their LF taken out; at most
-// half the file size in characters.
+// The description's lines run together with their LF taken out; a line
+// without a CR keeps its LF instead, so the last word of a line and the
+// first of the next stay two words. No encoding the reader knows takes less
+// than a byte per unit, so the file's size in units holds all of it (plus
+// the LFs kept). A file too long for one read of the reader is not shown.
 void ReadDescription(FILE* file)
 {
-    const long capacity = FileSize(file) / 2;
+    const long size = FileSize(file);
+    if (size / 2 > TEXT_LINE_LIMIT)
+        return;
+    const long capacity = size;
     char16_t* text = new (std::nothrow) char16_t[capacity + 1]();
     if (!text)
         return;
     long total = 0;
     while (total < capacity) {
-        const int got = ReadTextLine(file, text + total, static_cast<int>(capacity - total));
+        const long room = capacity - total < long(TEXT_LINE_LIMIT) ? capacity - total : long(TEXT_LINE_LIMIT);
+        const int got = ReadTextLine(file, text + total, static_cast<int>(room));
         if (got == 0)
             break;
         total += got;
+        if (text[total - 1] != u'\r' && ftell(file) < size && total < capacity)
+            text[total++] = u'\n';
     }
     courseText.docGlyphs = MakeGlyphs(text, kDocFontHeight, &courseText.docGlyphCount, &courseText.docMetrics);
     delete[] text;
@@ -219,7 +230,7 @@ void ShowMissingDocument(const char16_t* path)
     char name[1024];
     Utf16ToUtf8(path, name, sizeof name);
     char message[1200];
-    snprintf(message, sizeof message, "コースの説明文ファイルが見つかりません\n'%s'", name);
+    snprintf(message, sizeof message, Tr(TEXT_MSG_NO_DESCRIPTION), name);
     SysErrorBox(message);
 }
 
@@ -263,9 +274,14 @@ void LoadCourseText(const CourseDef& course)
     BuildTitle(course, title, kTitleUnits);
     courseText.titleGlyphs = MakeGlyphs(title, kTitleFontHeight, &courseText.titleGlyphCount,
                                         &courseText.titleMetrics);
-    FILE* file = OpenTextFile(course.DOCUMENT);
+    // The description in the player's language, from its folder where it
+    // has one there.
+    char document[1024], name[1100];
+    Utf16ToUtf8(CourseDocument(course), document, sizeof document);
+    LanguageFileName(document, name, sizeof name);
+    FILE* file = OpenTextFile(name);
     if (!file) {
-        ShowMissingDocument(course.DOCUMENT);
+        ShowMissingDocument(CourseDocument(course));
         return;
     }
     ReadDescription(file);
@@ -278,6 +294,7 @@ void ReleaseCourseText()
     FreeGlyphs(courseText.docGlyphs, courseText.docGlyphCount);
     courseText.titleGlyphs = nullptr;
     courseText.titleGlyphCount = 0;
+    courseText.nameGlyphCount = 0;
     courseText.docGlyphs = nullptr;
     courseText.docGlyphCount = 0;
 }

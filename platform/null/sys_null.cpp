@@ -16,6 +16,7 @@ int SysCreateWindow(const char*, int, int)
 
 void SysDestroyWindow() { windowOpen = 0; fullscreen = 0; }
 int  SysHasWindow() { return windowOpen; }
+void SysSetWindowCaption(const char*) {}
 void SysToggleFullscreen() { fullscreen = windowOpen ? !fullscreen : 0; }
 int  SysIsFullscreen() { return windowOpen && fullscreen; }
 

@@ -139,6 +139,12 @@ int SysHasWindow()
     return sdl.window != nullptr;
 }
 
+void SysSetWindowCaption(const char* captionUtf8)
+{
+    if (sdl.window)
+        SDL_SetWindowTitle(sdl.window, captionUtf8);
+}
+
 int SysCreateGLContext()
 {
     if (!sdl.window)

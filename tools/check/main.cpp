@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include "tools/check/check.h"
+#include "data/extras.h"
+#include "data/texts.h"
 #include "platform/sys.h"
 
 namespace fs = std::filesystem;
@@ -18,9 +20,7 @@ namespace {
 
 int Usage()
 {
-    fprintf(stderr, "usage: kestrune-check [GAME_FOLDER] [--play]\n"
-                    "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: this program's)\n"
-                    "  --play       also race every course with the autopilot (3 minutes of game time at most each)\n");
+    fprintf(stderr, "%s", Say(CHECK_USAGE).c_str());
     return 2;
 }
 
@@ -48,6 +48,7 @@ void UseFolder(const std::string& folder)
 
 int main(int argc, char** argv)
 {
+    SetLanguage(SystemLanguage());
     bool play = false;
     std::string folder;
     for (int i = 1; i < argc; i++) {
@@ -57,21 +58,23 @@ int main(int argc, char** argv)
     }
     if (folder.empty()) folder = SysProgramDirectory();
     if (!fs::is_directory(folder)) {
-        fprintf(stderr, "kestrune-check: '%s' is not a folder\n", folder.c_str());
+        fprintf(stderr, "%s", Say(CHECK_NOT_A_FOLDER, folder.c_str()).c_str());
         return 2;
     }
     folder = fs::absolute(folder).lexically_normal().string();
     if (folder.back() != '/') folder += "/";
-    printf("Checking %s\n", folder.c_str());
     InstallMessageCapture();
     UseFolder(folder);
+    // The report speaks the game's language for this folder.
+    LoadExtras();
+    printf("%s", Say(CHECK_CHECKING, folder.c_str()).c_str());
     CheckSprites();
     CheckSettings();
     CheckCourses();
     if (play) {
         std::string copy = RaceCopy(folder);
         if (copy.empty()) {
-            Report("course.ini", 0, SEVERITY_ERROR, "no room for a copy of the folder to race in");
+            Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_NO_RACE_COPY));
         } else {
             UseFolder(copy);
             PlayCourses();

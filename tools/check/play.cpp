@@ -29,12 +29,11 @@ std::string Time(int raceFrames)
 
 void ReportRace(int course, const AutopilotRoute& route, int frames)
 {
-    std::string name = "course " + std::to_string(course);
-    std::string how = " (autopilot, ball type " + std::to_string(route.ballType) +
-                      (route.points.empty() ? ", straight for the goal)" : ", route of line " + std::to_string(route.line) + ")");
+    std::string name = Say(CHECK_COURSE, course);
+    std::string how = route.points.empty() ? Say(CHECK_STRAIGHT, route.ballType) : Say(CHECK_ROUTE, route.ballType, route.line);
     int line = route.line ? route.line : route.fieldLine;
-    if (frames >= 0) Report("course.ini", line, SEVERITY_NOTE, name + ": finished in " + Time(frames) + how);
-    else Report("course.ini", line, SEVERITY_WARNING, name + ": not finished within 3:00.000" + how);
+    if (frames >= 0) Report("course.ini", line, SEVERITY_NOTE, name + ": " + Say(CHECK_FINISHED, Time(frames).c_str()) + how);
+    else Report("course.ini", line, SEVERITY_WARNING, name + ": " + Say(CHECK_NOT_FINISHED) + how);
 }
 
 }  // namespace
@@ -47,7 +46,7 @@ void PlayCourses()
     hooks.errorBox = Ignore;    // the checks have reported every message already
     SysSetHooks(&hooks);
     if (StartUp() != 1) {
-        Report("course.ini", 0, SEVERITY_ERROR, "the game does not start, so no course can be raced");
+        Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_GAME_DOES_NOT_START));
         ShutDown();
         return;
     }
