@@ -392,6 +392,16 @@ void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector
     if (largestSize > 0) size = std::min(size, largestSize);
     std::vector<Line> lines;
     for (const char* word : words) lines.push_back(MakeLine(word, size, style.weight));
+    // Where every word fits at not much less, all of them take that size;
+    // otherwise only the long ones shrink.
+    int widest = 1;
+    for (const Line& l : lines) widest = std::max(widest, InkWidth(l));
+    int fitting = static_cast<int>(size * std::min(1.0f, float(maxW) / widest * 0.99f));
+    if (fitting < size && fitting * 5 >= size * 4) {
+        size = fitting;
+        lines.clear();
+        for (const char* word : words) lines.push_back(MakeLine(word, size, style.weight));
+    }
     InkRows rows = CommonRows(lines);
     // A word too long for the cell alone is made smaller, on the same baseline.
     Line own = lines[index];
