@@ -5,17 +5,21 @@
 #include <cstdio>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/ghost.h"
 #include "app/race.h"
+#include "app/sound.h"
 #include "app/tilt.h"
 #include "core/game.h"
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
+#include "data/old_saves.h"
+#include "data/sounds.h"
 #include "data/texts.h"
 #include "physics/physics.h"
-#include "platform/audio.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
@@ -79,15 +83,13 @@ int NextPreset(int sel)
 }
 
 // F7..F9 switch the extras; each switch is saved at once, as the player
-// expects it to hold next time.
+// expects it to hold next time. (F8's muting reaches the speakers with this
+// frame's UpdateSound.)
 void ToggleExtra(int index)
 {
     switch (index) {
     case 6: extras.lampsShown = !extras.lampsShown; break;
-    case 7:
-        extras.muted = !extras.muted;
-        AudioSetMuted(extras.muted);
-        break;
+    case 7: extras.muted = !extras.muted; break;
     case 8: extras.ghostShown = !extras.ghostShown; break;
     default: return;
     }
@@ -145,7 +147,8 @@ void RaceBlock(int frameState)
         return;
     UpdateRace(loop.tilt, loop.previousTilt);
     if (loop.tilt.button) {
-        RaiseCue(CueConfirm);
+        RaiseBoardCue(CueConfirm);
+        PlaySound(SOUND_MENU_CONFIRM, 1.0f);
         game.state = STATE_PAUSE;
         OpenPauseMenu();
     }
@@ -153,6 +156,7 @@ void RaceBlock(int frameState)
     if (IsBallFallen()) {
         game.state = STATE_MISS;
         loop.missFrames = 120;
+        PlayFallSound();
     }
 }
 
@@ -357,6 +361,7 @@ void RunFrame(uint32_t now)
     HandleFunctionKeys();
     Dispatch(frameState);
     UpdateGhost(frameState);
+    UpdateSound(frameState);
     DrawFrame(frameState);
     loop.previousTilt = loop.tilt;
     loop.frameTime = now;
@@ -392,7 +397,7 @@ int StartUp()
         return 0;
     if (!InitRenderer())
         return 0;
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     if (!LoadSpriteSheets())
         return 0;
     if (!LoadCourseList())
@@ -404,8 +409,7 @@ int StartUp()
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    AudioSetMuted(extras.muted);
-    AudioOpen();   // without speakers the game simply runs silent
+    StartSound();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     StartCourseSelectAtFirst();
@@ -437,7 +441,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
-    AudioClose();
+    StopSound();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the
@@ -449,7 +453,7 @@ void ShutDown()
 int TakeInstanceLock()
 {
     ReleaseInstanceLock();
-    std::string path = std::string(SysProgramDirectory()) + kInstanceLockName;
+    std::string path = std::string(SysSaveFolder()) + kInstanceLockName;
     int handle = SysLockFile(path.c_str());
     if (handle == -1) {
         fprintf(stderr, "Kestrune: another copy of the game is already running (it holds %s); "
@@ -469,15 +473,29 @@ void ReleaseInstanceLock()
     instanceLock = -1;
 }
 
-int GameMain()
+// Everything that may end the game before a window opens comes first: the
+// command line, the display, the folders, and the lock (a refused second
+// copy must not flash a window up).
+int GameMain(int argc, const char* const* argv)
 {
+    CommandLine options;
+    int code = 0;
+    if (!HandleCommandLine(argc, argv, &options, &code))
+        return code;
+    if (!SysHasDisplay()) {
+        SayNoDisplay();
+        return 1;
+    }
+    if (!SysChooseFolders(SysFolderSourcesOfProcess(options.data.c_str()))) {
+        fprintf(stderr, "Kestrune: no home folder to keep options and records in (HOME is not set)\n");
+        return 1;
+    }
+    CarryOverOldSaves();
     SysCatchStopSignals();
-    // Before the window: a refused second copy must not flash one up.
     if (!TakeInstanceLock())
         return 1;
-    int code = 0;
     if (StartUp()) {
-        code = RunLoop();
+        code = ApplyCommandLine(options) ? RunLoop() : 2;
         ShutDown();
     }
     ReleaseInstanceLock();

@@ -11,6 +11,7 @@
 #include "data/text_reader.h"
 #include "data/texts.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/scene.h"
 
@@ -126,7 +127,7 @@ bool LoadCourse(int index)
     const CourseDef& course = courseList.courses[index];
     ClearCourseBodies();
     ReleaseCourseGraphics();
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     CourseGraphics graphics = {};
     bool built = BuildCourse(course, &graphics);
     SetCourseGraphics(graphics);

@@ -5,10 +5,9 @@
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/texts.h"
-#include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1};
 
 namespace {
 
@@ -22,13 +21,18 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::masterVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::musicVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::effectsVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::muteUnfocused, 0, 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
 
-// Lamps shown, sound on, ghost shown; the language the system asks for.
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// the music a little below the effects; silent in the background.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage()};
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1};
 }
 
 }  // namespace
@@ -36,8 +40,7 @@ Extras Defaults()
 void LoadExtras()
 {
     extras = Defaults();
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("extras.sav", "rb");
+    FILE* file = OpenSaveFile(SysConfigFolder(), "extras.sav");
     if (file) {
         uint32_t values[kFieldCount];
         int read = ReadLittleEndianWords(file, values, kFieldCount);
@@ -58,5 +61,5 @@ int SaveExtras()
 {
     unsigned char bytes[kFieldCount * 4];
     for (int i = 0; i < kFieldCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kFields[i].field));
-    return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
+    return WriteSaveFile(SysConfigFolder(), "extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

@@ -1,6 +1,6 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, the speaker tones, the ghost
-// ball, the language, and what later settings add. Kept in "extras.sav"
+// (its layout is fixed): the on-screen lamps, muting, the ghost ball, the
+// language, the sound volumes, and what later settings add. Kept in "extras.sav"
 // beside "config.sav", as 32-bit little-endian integers in the order of the
 // record; a shorter file leaves the later choices at their defaults, so new
 // extras are appended at the end.
@@ -9,11 +9,17 @@
 
 struct Extras {
     int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;        // 1: no speaker tones (F8)
+    int32_t muted;        // 1: no sound at all from the speakers (F8)
     int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
     int32_t language;     // Language; from the locale until the player chooses
+    int32_t masterVolume;    // 0..10: everything the speakers play
+    int32_t musicVolume;     // 0..10: the music
+    int32_t effectsVolume;   // 0..10: effects, the rolling ball and the board's tones
+    int32_t muteUnfocused;   // 1: silent while the window is not in focus
 };
 extern Extras extras;
+
+enum { EXTRAS_VOLUME_MAX = 10 };
 
 // Defaults when the file is missing or short; a value out of its range takes
 // its default. Applies the language.

@@ -11,6 +11,7 @@
 #include "data/text_reader.h"
 #include "data/texts.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 ShapeMeshNames shapeMeshNames;
@@ -132,7 +133,7 @@ void LoadSettings()
 {
     memset(&game, 0, sizeof game);
     ApplyDefaults(&game.settings);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     LoadOptions();
     shapeMeshNames = {};
     FILE* file = OpenTextFile("def.ini");

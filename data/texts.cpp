@@ -21,8 +21,12 @@ const TextRow kTexts[] = {
     {TEXT_OPTION_MORE, {"その他の設定", "More settings"}},
     {TEXT_SETTINGS_HEADING, {"その他の設定", "More settings"}},
     {TEXT_SETTING_SCREEN_LAMPS, {"画面のランプ (F7)", "Lamps on screen (F7)"}},
-    {TEXT_SETTING_SPEAKER_TONES, {"スピーカーの音 (F8)", "Speaker tones (F8)"}},
+    {TEXT_SETTING_SOUND, {"音 (F8)", "Sound (F8)"}},
     {TEXT_SETTING_GHOST, {"ゴースト (F9)", "Ghost (F9)"}},
+    {TEXT_SETTING_MASTER_VOLUME, {"全体の音量", "Master volume"}},
+    {TEXT_SETTING_MUSIC_VOLUME, {"音楽の音量", "Music volume"}},
+    {TEXT_SETTING_EFFECTS_VOLUME, {"効果音の音量", "Effects volume"}},
+    {TEXT_SETTING_MUTE_UNFOCUSED, {"背景では消音", "Mute in background"}},
     {TEXT_SETTINGS_BACK, {"もどる", "Back"}},
     {TEXT_VALUE_ON, {"オン", "On"}},
     {TEXT_VALUE_OFF, {"オフ", "Off"}},
@@ -67,6 +71,11 @@ const TextRow kTexts[] = {
     {TEXT_BMP_SIZE, {"画像の大きさが範囲外です", "the picture's size is out of range"}},
     {TEXT_BMP_PIXELS_OUTSIDE, {"画素データの位置がファイルの外を指しています", "the pixel data lies outside the file"}},
     {TEXT_BMP_MEMORY, {"メモリが足りません", "out of memory"}},
+    {TEXT_NO_DISPLAY,
+     {"ケストルーン: ディスプレイがありません。デスクトップの画面から起動してください"
+      "（DISPLAY または WAYLAND_DISPLAY が設定されていません）。",
+      "Kestrune: no display. Start the game from a desktop session "
+      "(neither DISPLAY nor WAYLAND_DISPLAY leads to one)."}},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
 

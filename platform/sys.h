@@ -1,5 +1,6 @@
-// The game's window on the operating system: window and events, keys, clock,
-// sleep, the error box and the program's folder. Two implementations exist:
+// The game's window on the operating system: the display, window and events,
+// keys, clock, sleep, the error box and the player's language (the folders
+// are in platform/paths.h). Two implementations exist:
 // platform/sdl (a real window) and platform/null (no window, for tests).
 // Key state, clock and error box can be replaced from tests with SysSetHooks.
 #pragma once
@@ -19,6 +20,11 @@ struct SysMessage {
     SysMessageKind kind;
     int param;          // exit code carried by SYS_MSG_QUIT
 };
+
+// Whether a window can be shown: 1 when a display answers, or when
+// SDL_VIDEODRIVER names a driver explicitly (headless runs and tests ask for
+// theirs). 0 when none does; the game must not then run unseen.
+int  SysHasDisplay();
 
 // Window. Client area width x height; the picture keeps 4:3 when resized.
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
@@ -44,6 +50,10 @@ void SysDestroyGLContext();
 void SysSwapBuffers();
 void SysGetDrawableSize(int* width, int* height);
 
+// Whether the window has the keyboard focus: 1 until the window system says
+// it was lost (a window without one never loses it).
+int  SysWindowFocused();
+
 // Input, time, sleeping.
 int      SysKeyDown(SysKey key);          // nonzero while held
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
@@ -55,19 +65,12 @@ void     SysSleepMicroseconds(uint32_t us);
 // text to standard error and returns at once.
 void SysErrorBox(const char* textUtf8);
 
-// Folder of the running executable, ending in '/'. The buffer is shared and
-// refreshed by every call.
-const char* SysProgramDirectory();
-int         SysMakeProgramDirectoryCurrent();   // 1 ok
-// Tests point the program directory at a folder of their own; null restores
-// the executable's folder.
-void        SysSetProgramDirectoryForTests(const char* dir);
-
 // Test hooks: any member left null keeps the platform's own behaviour.
 struct SysHooks {
     int      (*keyDown)(SysKey key);
     uint32_t (*milliseconds)();
     void     (*errorBox)(const char* textUtf8);
     void     (*sleep)(uint32_t ms);
+    int      (*windowFocused)();
 };
 void SysSetHooks(const SysHooks* hooks);   // null restores the platform's own

@@ -19,6 +19,7 @@
 #include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "course/course.h"
 #include "render/scene.h"
@@ -85,8 +86,8 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
-        SysSetProgramDirectoryForTests(GameDir());
-        SysMakeProgramDirectoryCurrent();
+        SysUseOneFolder(GameDir());
+        SysMakeGameFolderCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();
         LoadShapeMeshes();
@@ -100,7 +101,7 @@ protected:
         for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
         FreeCourseList();
         ReleaseSpriteSheets();
-        SysSetProgramDirectoryForTests(nullptr);
+        SysUseOneFolder(nullptr);
         SysSetHooks(nullptr);
     }
     static int spritesRead, listRead;

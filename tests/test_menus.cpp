@@ -351,14 +351,50 @@ TEST_F(Menus, LanguageRowAndMoreSettings)
     Hold(0, 0, 0);
     Frame();
     EXPECT_EQ(!lamps, extras.lampsShown);
-    for (int row = 0; row < 3; row++)
-        Nudge(+1);                         // down to "back"
+    Nudge(-1);                             // wraps from the first row to "back", the last
     Tap();
     EXPECT_EQ(STATE_OPTIONS, game.state);
     std::string saved = ReadBytes("extras.sav");
     ASSERT_GE(saved.size(), 16u);
     EXPECT_EQ(LittleEndianWords({uint32_t(!lamps)}), saved.substr(0, 4));
     EXPECT_EQ(LittleEndianWords({uint32_t(CurrentLanguage())}), saved.substr(12, 4));
+}
+
+// The more settings' sound rows edit the extras the sound reads: the master
+// volume steps down one a move and stops at 0, music and effects have rows
+// of their own, and the background mute switches off and on.
+TEST_F(Menus, SoundRowsInTheMoreSettings)
+{
+    game.state = STATE_SETTINGS;
+    ResetSettings();
+    Frames(40);
+    for (int row = 0; row < 3; row++)
+        Nudge(+1);                         // lamps, sound, ghost: the master volume
+    extras.masterVolume = 2;
+    for (int step = 0; step < 4; step++) {
+        Hold(0, 20, 0);                    // left lowers
+        Frames(12);
+        Hold(0, 0, 0);
+        Frame();
+    }
+    EXPECT_EQ(0, extras.masterVolume);
+    int music = extras.musicVolume, effects = extras.effectsVolume;
+    Nudge(+1);
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(music + 1, extras.musicVolume);
+    Nudge(+1);
+    Hold(0, 20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(effects - 1, extras.effectsVolume);
+    Nudge(+1);
+    int mute = extras.muteUnfocused;
+    Tap();
+    EXPECT_EQ(!mute, extras.muteUnfocused);
 }
 
 // A config.sav that cannot be replaced still leaves the screen for the title.

@@ -1,13 +1,9 @@
 // Platform pieces that are the same with or without a window: the test hooks,
-// the message queue, the clock, sleeping and the program directory.
+// the message queue, the clock and sleeping.
 #include <atomic>
-#include <climits>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <csignal>
 #include <sched.h>
-#include <unistd.h>
 
 #include "platform/sys_backend.h"
 
@@ -20,6 +16,7 @@ struct AtomicHooks {
     std::atomic<uint32_t (*)()> milliseconds;
     std::atomic<void (*)(const char*)> errorBox;
     std::atomic<void (*)(uint32_t)> sleep;
+    std::atomic<int (*)()> windowFocused;
 };
 
 struct SysCommon {
@@ -27,8 +24,6 @@ struct SysCommon {
     SysMessage queue[16];            // posted messages waiting for the loop
     int queueHead;                   // index of the oldest message
     int queueCount;                  // messages waiting
-    char programDir[PATH_MAX + 2];   // shared buffer handed out by SysProgramDirectory
-    char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
 };
 SysCommon sys;
 
@@ -69,6 +64,13 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.milliseconds = h.milliseconds;
     sys.hooks.errorBox = h.errorBox;
     sys.hooks.sleep = h.sleep;
+    sys.hooks.windowFocused = h.windowFocused;
+}
+
+int SysWindowFocused()
+{
+    auto hook = sys.hooks.windowFocused.load();
+    return hook ? hook() : SysBackendWindowFocused();
 }
 
 int SysKeyDown(SysKey key)
@@ -151,41 +153,3 @@ int SysPeekMessage(SysMessage* msg)
     return 1;
 }
 
-const char* SysProgramDirectory()
-{
-    if (sys.testProgramDir[0]) {
-        strcpy(sys.programDir, sys.testProgramDir);
-        return sys.programDir;
-    }
-    ssize_t n = readlink("/proc/self/exe", sys.programDir, PATH_MAX);
-    if (n <= 0) {
-        strcpy(sys.programDir, "./");
-        return sys.programDir;
-    }
-    sys.programDir[n] = '\0';
-    // Cut after the last separator, so the result always ends in one.
-    char* slash = strrchr(sys.programDir, '/');
-    if (slash)
-        slash[1] = '\0';
-    else
-        strcpy(sys.programDir, "./");
-    return sys.programDir;
-}
-
-int SysMakeProgramDirectoryCurrent()
-{
-    return chdir(SysProgramDirectory()) == 0 ? 1 : 0;
-}
-
-void SysSetProgramDirectoryForTests(const char* dir)
-{
-    sys.testProgramDir[0] = '\0';
-    if (!dir || !dir[0])
-        return;
-    size_t n = strlen(dir);
-    if (n + 2 > sizeof sys.testProgramDir)
-        return;
-    memcpy(sys.testProgramDir, dir, n + 1);
-    if (sys.testProgramDir[n - 1] != '/')
-        strcat(sys.testProgramDir, "/");
-}

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "data/texts.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 std::vector<std::string> shownMessages;
@@ -25,7 +26,7 @@ void DataFilesTest::SetUp()
     char pattern[] = "/tmp/kestrune-data-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = std::string(pattern) + "/";
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     ASSERT_EQ(chdir(dir.c_str()), 0);
     SysHooks hooks = {};
     hooks.errorBox = CaptureMessage;
@@ -39,7 +40,7 @@ void DataFilesTest::SetUp()
 void DataFilesTest::TearDown()
 {
     SysSetHooks(nullptr);
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
     if (chdir("/") != 0) perror("chdir");
     std::error_code error;
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,

@@ -7,13 +7,16 @@
 
 #include "core/game.h"
 #include "app/loop.h"
+#include "platform/paths.h"
 
 bool scriptedKeys[KEY_COUNT];
 uint32_t scriptedClockMs;
+bool scriptedFocus = true;
 
 namespace {
 int ScriptedKey(SysKey key) { return scriptedKeys[key] ? 1 : 0; }
 uint32_t ScriptedClock() { return scriptedClockMs; }
+int ScriptedFocus() { return scriptedFocus ? 1 : 0; }
 }  // namespace
 
 void ReleaseScriptedKeys()
@@ -30,6 +33,8 @@ void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t)
     hooks.milliseconds = ScriptedClock;
     hooks.errorBox = errorBox;
     hooks.sleep = sleep;
+    hooks.windowFocused = ScriptedFocus;
+    scriptedFocus = true;
     SysSetHooks(&hooks);
 }
 
@@ -46,7 +51,7 @@ void WriteFileText(const std::string& path, const std::string& bytes)
 
 int StartScriptedGame(const std::string& dir, void (*errorBox)(const char*))
 {
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     InstallScriptedInput(errorBox, nullptr);
     scriptedClockMs = 5000;
     game = Game{};
@@ -58,7 +63,7 @@ void StopScriptedGame()
 {
     ShutDown();
     SysSetHooks(nullptr);
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
 }
 
 std::string CopyGameFolder(const std::string& from, const std::string& name)

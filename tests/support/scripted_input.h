@@ -6,6 +6,7 @@
 
 extern bool scriptedKeys[KEY_COUNT];   // held keys, read through the key hook
 extern uint32_t scriptedClockMs;       // what the millisecond clock returns
+extern bool scriptedFocus;             // whether the window has the focus (starts true)
 
 // Installs the key and clock hooks (and the given error box and sleep hooks,
 // either may be null) with every key up.
@@ -17,7 +18,7 @@ void WriteFileText(const std::string& path, const std::string& bytes);
 // Starts the game from the folder `dir` on the scripted keys and clock (at
 // 5000 ms) with fresh game and loop records; message boxes go to errorBox.
 // 1 when start-up succeeded. StopScriptedGame shuts it down and restores the
-// platform's own hooks and program folder.
+// platform's own hooks and folders.
 int  StartScriptedGame(const std::string& dir, void (*errorBox)(const char*));
 void StopScriptedGame();
 // A private copy of a game folder (the shipped one) in the temp folder,

@@ -12,6 +12,7 @@
 #include "tools/check/check.h"
 #include "data/extras.h"
 #include "data/texts.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 namespace fs = std::filesystem;
@@ -24,8 +25,9 @@ int Usage()
     return 2;
 }
 
-// Races write record.sav beside the game; they run on a copy of the folder
-// without the player's saves, so the author's folder is never touched.
+// Races keep their times and ghosts as the game does; they run on a copy of
+// the folder, which also holds those saves, so neither the author's folder
+// nor the player's own saves are ever touched.
 std::string RaceCopy(const std::string& folder)
 {
     fs::path copy = fs::temp_directory_path() / ("kestrune-check-" + std::to_string(getpid()));
@@ -40,8 +42,8 @@ std::string RaceCopy(const std::string& folder)
 
 void UseFolder(const std::string& folder)
 {
-    SysSetProgramDirectoryForTests(folder.c_str());
-    SysMakeProgramDirectoryCurrent();
+    SysUseOneFolder(folder.c_str());
+    SysMakeGameFolderCurrent();
 }
 
 }  // namespace
@@ -56,7 +58,7 @@ int main(int argc, char** argv)
         else if (argv[i][0] == '-' || !folder.empty()) return Usage();
         else folder = argv[i];
     }
-    if (folder.empty()) folder = SysProgramDirectory();
+    if (folder.empty()) folder = SysGameFolder();
     if (!fs::is_directory(folder)) {
         fprintf(stderr, "%s", Say(CHECK_NOT_A_FOLDER, folder.c_str()).c_str());
         return 2;

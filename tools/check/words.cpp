@@ -1,6 +1,6 @@
 // The checker's own words in both languages. The report is in the language
-// the game in the checked folder would show: the player's choice kept in
-// its extras, else the locale's.
+// the game in the checked folder would show: the choice kept in its
+// extras.sav where it has one, else the locale's.
 #include "tools/check/check.h"
 
 #include <cstdarg>
@@ -19,10 +19,10 @@ struct CheckWords {
 const CheckWords kWords[] = {
     {CHECK_USAGE,
      {"使い方: kestrune-check [ゲームのフォルダ] [--play]\n"
-      "  ゲームのフォルダ  def.ini、course.ini、sprite.ini のあるフォルダ (省略時はこのプログラムのフォルダ)\n"
+      "  ゲームのフォルダ  def.ini、course.ini、sprite.ini のあるフォルダ (省略時はゲーム自身のフォルダ)\n"
       "  --play            すべてのコースを自動操縦でも走らせる (それぞれゲーム内の時間で最長3分)\n",
       "usage: kestrune-check [GAME_FOLDER] [--play]\n"
-      "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: this program's)\n"
+      "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: the game's own)\n"
       "  --play       also race every course with the autopilot (3 minutes of game time at most each)\n"}},
     {CHECK_NOT_A_FOLDER, {"kestrune-check: '%s' はフォルダではありません\n", "kestrune-check: '%s' is not a folder\n"}},
     {CHECK_CHECKING, {"%s を調べています\n", "Checking %s\n"}},
