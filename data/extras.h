@@ -1,15 +1,24 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, the speaker tones and the
-// ghost ball. Kept in "extras.sav" beside "config.sav", as 32-bit
-// little-endian integers in the order of the record; a shorter file leaves
-// the later choices at their defaults, so new extras can be appended.
+// (its layout is fixed): the on-screen lamps, the speaker tones, the ghost
+// ball, the picture's pacing and shape, and where the window was. Kept in
+// "extras.sav" beside "config.sav", as 32-bit little-endian integers in the
+// order of the record; a shorter file leaves the later choices at their
+// defaults, so new extras can be appended.
 #pragma once
 #include <cstdint>
 
 struct Extras {
-    int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;        // 1: no speaker tones (F8)
-    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t lampsShown;       // 1: the board's lamps are drawn on screen without a board (F7)
+    int32_t muted;            // 1: no speaker tones (F8)
+    int32_t ghostShown;       // 1: the best run's ghost ball races along (F9)
+    int32_t vsync;            // 1: pictures wait for the display's refresh (no tearing)
+    int32_t pictureFill;      // 1: race scenes fill a wide window; 0: the 4:3 frame with bars
+    int32_t windowX;          // the window's client area on the desktop, kept at exit
+    int32_t windowY;
+    int32_t windowWidth;      // its size in window units; 0: never kept (640 x 480)
+    int32_t windowHeight;
+    int32_t windowFullscreen; // 1: it was fullscreen
+    int32_t windowDisplay;    // the display it was on, 0 the primary
 };
 extern Extras extras;
 
