@@ -7,3 +7,6 @@ int  SysBackendKeyDown(SysKey key);
 void SysBackendErrorBox(const char* textUtf8);
 // Drains the window system's events, posting SYS_MSG_CLOSE for a close request.
 void SysBackendPollEvents();
+void SysBackendSwapBuffers();
+int  SysBackendRefreshRate();
+int  SysBackendSetVsync(int on);
