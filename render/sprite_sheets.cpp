@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "render/device.h"
+#include "render/sprites.h"
 
 int32_t sheetCount;
 SpriteSheet* sheets;
@@ -118,6 +119,7 @@ int LoadSpriteSheets()
 
 void ReleaseSpriteSheets()
 {
+    ForgetKeptSprites();
     for (int32_t i = 0; i < sheetCount; i++)
         if (sheets[i].texture) ReleaseTexture(sheets[i].texture);
     free(sheets);

@@ -330,6 +330,7 @@ void ResetCourseSelect()
 
 void UpdateCourseSelect(const TiltVector& tilt)
 {
+    FitCourseTextToPicture();
     DrawWhiteBackground();
     menuLatches.frameCounter++;
     RearmTilt(tilt);
