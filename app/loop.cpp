@@ -327,6 +327,7 @@ void DrawPicture(float blend)
 {
     int frameState = pictures.stepState;
     bool race = InRaceFlow(frameState);
+    pictures.shownBlend = blend;
     ChoosePictureShape(frameState);
     BeginScene();
     if (race) {
@@ -346,9 +347,8 @@ void DrawPicture(float blend)
     // The board's lamps for players without one, over everything else.
     QueueScreenLamps();
     FlushSprites();
-    PresentScene();
-    pictures.shownBlend = blend;
     pictures.count++;
+    PresentScene();
     loop.freshSteps = 0;
 }
 
