@@ -58,6 +58,7 @@ struct Pictures {
     ScenePose shown;       // the last picture's blend of the two
     float shownBlend;      // how far from previous to current it was drawn
     uint32_t count;        // pictures drawn since start
+    uint32_t steps;        // logic steps run since start
 };
 Pictures pictures;
 
@@ -365,6 +366,7 @@ void RunStep()
     KeepStep(frameState);
     loop.previousTilt = loop.tilt;
     loop.freshSteps++;
+    pictures.steps++;
 }
 
 // Logic steps due at `now`: one per 16 ms since the last, at most
@@ -534,6 +536,11 @@ int RunPass()
 uint32_t PicturesDrawn()
 {
     return pictures.count;
+}
+
+uint32_t StepsRun()
+{
+    return pictures.steps;
 }
 
 float LastPictureBlend()

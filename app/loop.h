@@ -34,6 +34,7 @@ int  LastQuitCode();                             // param of the last quit messa
 // many, how far between the last two logic steps the last one was drawn
 // (0 the step before, 1 the last), and the race scene it showed.
 uint32_t         PicturesDrawn();
+uint32_t         StepsRun();         // logic steps since start (benchmarks)
 float            LastPictureBlend();
 const ScenePose& LastPictureScene();
 

@@ -41,14 +41,14 @@ enum Uniform {
     U_WORLD_VIEW, U_PROJECTION, U_NORMAL_MATRIX, U_SCREEN, U_LIGHTING, U_HAS_COLOUR,
     U_SPECULAR, U_NORMALIZE, U_BACK_SIZE, U_LIGHT_DIR, U_LIGHT_DIFFUSE, U_LIGHT_SPECULAR,
     U_LIGHT_AMBIENT, U_MAT_DIFFUSE, U_MAT_AMBIENT, U_MAT_SPECULAR, U_MAT_EMISSIVE,
-    U_MAT_POWER, U_FLAT, U_TEXTURED, U_ADD_SPECULAR, U_TEXTURE, U_FRAME_SCALE, U_COUNT
+    U_MAT_POWER, U_FLAT, U_TEXTURED, U_ADD_SPECULAR, U_TEXTURE, U_FRAME_SCALE, U_CENTRE, U_COUNT
 };
 
 const char* const kUniformNames[U_COUNT] = {
     "uWorldView", "uProjection", "uNormalMatrix", "uScreen", "uLighting", "uHasColour",
     "uSpecular", "uNormalize", "uBackSize", "uLightDir", "uLightDiffuse", "uLightSpecular",
     "uLightAmbient", "uMatDiffuse", "uMatAmbient", "uMatSpecular", "uMatEmissive",
-    "uMatPower", "uFlat", "uTextured", "uAddSpecular", "uTexture", "uFrameScale"};
+    "uMatPower", "uFlat", "uTextured", "uAddSpecular", "uTexture", "uFrameScale", "uCentre"};
 
 struct GlDevice {
     int         ready;                     // context made and objects created
@@ -150,13 +150,16 @@ int CreateProgram()
     return 1;
 }
 
-// The frame's share of the picture's width: below 1 when it is filled.
+// The frame's share of the picture's width (below 1 when it is filled), and
+// half a pixel of the picture in 2D units (the shader's uCentre).
 void SetFrameScale()
 {
     int h = gl.pictureRect[3] > 0 ? gl.pictureRect[3] : 1;
     int w = gl.pictureRect[2] > 0 ? gl.pictureRect[2] : 1;
     float frameWidth = h * 4.0f / 3.0f;
+    float unitsPerPixel = float(GFX_BACK_HEIGHT) / float(h);
     glUniform2f(gl.uniforms[U_FRAME_SCALE], frameWidth < w ? frameWidth / w : 1.0f, 1.0f);
+    glUniform2f(gl.uniforms[U_CENTRE], 0.5f * unitsPerPixel, (0.5f - 1.0f / 64.0f) * unitsPerPixel);
 }
 
 // Sizes the back buffer to the picture the window wants now (the old
