@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/command_line.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/tilt.h"
@@ -14,9 +15,11 @@
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
+#include "data/old_saves.h"
 #include "physics/physics.h"
 #include "platform/audio.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
 #include "render/camera.h"
@@ -29,6 +32,7 @@
 #include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "sensor/board.h"
 
@@ -275,6 +279,7 @@ void Dispatch(int frameState)
     switch (frameState) {
     case STATE_TITLE: UpdateTitle(loop.tilt); break;
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
+    case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
@@ -561,7 +566,8 @@ int LastQuitCode()
 int StartUp()
 {
     run = LoopRun{};
-    // First, so the window opens where it was left.
+    // First of all: the language every message from here on is shown in,
+    // and the place the window was left.
     LoadExtras();
     if (!SysCreateWindow(kGameTitle, 640, 480))
         return 0;
@@ -570,7 +576,7 @@ int StartUp()
         return 0;
     loop.vsyncAsked = extras.vsync;
     loop.vsync = SysSetVsync(extras.vsync);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     if (!LoadSpriteSheets())
         return 0;
     if (!LoadCourseList())
@@ -603,6 +609,7 @@ void ShutDown()
     KeepWindowPlace();
     ReleaseCoursePreview();
     ReleaseCourseText();
+    ReleaseTextCache();
     ReleaseScreenLamps();
     ReleaseRenderer();
     ReleaseCourseGraphics();
@@ -627,7 +634,7 @@ void ShutDown()
 int TakeInstanceLock()
 {
     ReleaseInstanceLock();
-    std::string path = std::string(SysProgramDirectory()) + kInstanceLockName;
+    std::string path = std::string(SysSaveFolder()) + kInstanceLockName;
     int handle = SysLockFile(path.c_str());
     if (handle == -1) {
         fprintf(stderr, "Kestrune: another copy of the game is already running (it holds %s); "
@@ -647,15 +654,29 @@ void ReleaseInstanceLock()
     instanceLock = -1;
 }
 
-int GameMain()
+// Everything that may end the game before a window opens comes first: the
+// command line, the display, the folders, and the lock (a refused second
+// copy must not flash a window up).
+int GameMain(int argc, const char* const* argv)
 {
+    CommandLine options;
+    int code = 0;
+    if (!HandleCommandLine(argc, argv, &options, &code))
+        return code;
+    if (!SysHasDisplay()) {
+        SayNoDisplay();
+        return 1;
+    }
+    if (!SysChooseFolders(SysFolderSourcesOfProcess(options.data.c_str()))) {
+        fprintf(stderr, "Kestrune: no home folder to keep options and records in (HOME is not set)\n");
+        return 1;
+    }
+    CarryOverOldSaves();
     SysCatchStopSignals();
-    // Before the window: a refused second copy must not flash one up.
     if (!TakeInstanceLock())
         return 1;
-    int code = 0;
     if (StartUp()) {
-        code = RunLoop();
+        code = ApplyCommandLine(options) ? RunLoop() : 2;
         ShutDown();
     }
     ReleaseInstanceLock();

@@ -6,10 +6,11 @@
 
 struct ScenePose;
 
-int  GameMain();         // start-up, loop, shutdown; returns the exit code
+// The command line, start-up, loop, shutdown; returns the exit code.
+int  GameMain(int argc, const char* const* argv);
 
-// One copy of the game per folder: an advisory lock on kInstanceLockName
-// beside the save files. 0 (after a line on standard error) when another
+// One copy of the game per save folder: an advisory lock on
+// kInstanceLockName beside the records. 0 (after a line on standard error) when another
 // process holds it; 1 otherwise, also when the folder allows no lock file.
 int  TakeInstanceLock();
 void ReleaseInstanceLock();

@@ -1,7 +1,7 @@
 // The executable is only this: everything else lives in the game library.
 #include "app/loop.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    return GameMain();
+    return GameMain(argc, argv);
 }

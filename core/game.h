@@ -14,7 +14,8 @@ enum GameState {
     STATE_MISS_MENU = 8,
     STATE_GOAL = 9,
     STATE_GOAL_MENU = 10,
-    STATE_EXIT = 11
+    STATE_EXIT = 11,
+    STATE_SETTINGS = 12        // the more settings, under the options
 };
 
 // renderFlags bits, named as the settings file spells them.

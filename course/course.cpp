@@ -10,6 +10,7 @@
 #include "course/course_local.h"
 #include "data/text_reader.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/scene.h"
 
@@ -125,7 +126,7 @@ bool LoadCourse(int index)
     const CourseDef& course = courseList.courses[index];
     ClearCourseBodies();
     ReleaseCourseGraphics();
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     CourseGraphics graphics = {};
     bool built = BuildCourse(course, &graphics);
     SetCourseGraphics(graphics);

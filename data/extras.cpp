@@ -1,59 +1,71 @@
 #include "data/extras.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "data/little_endian.h"
 #include "data/save_files.h"
-#include "platform/files.h"
-#include "platform/sys.h"
+#include "data/texts.h"
+#include "platform/paths.h"
 
-namespace {
-// Lamps shown, sound on, ghost shown, vsync on, 4:3, no window kept.
-const Extras kDefaultExtras = {1, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
-}
-
-Extras extras = kDefaultExtras;
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 1, 0, 0, 0, 0, 0, 0, 0};
 
 namespace {
 
-// Switches read as 0 or 1 whatever the file holds; the window's numbers as
-// they are (a place that no longer fits is fitted when the window opens).
+// The file's words in order, each with the values it may take.
 struct ExtraField {
     int32_t Extras::* field;
-    bool isSwitch;
+    int32_t low, high;
 };
-const ExtraField extraFields[] = {
-    {&Extras::lampsShown, true},      {&Extras::muted, true},
-    {&Extras::ghostShown, true},      {&Extras::vsync, true},
-    {&Extras::pictureFill, true},     {&Extras::windowX, false},
-    {&Extras::windowY, false},        {&Extras::windowWidth, false},
-    {&Extras::windowHeight, false},   {&Extras::windowFullscreen, true},
-    {&Extras::windowDisplay, false},
+const ExtraField kFields[] = {
+    {&Extras::lampsShown, 0, 1},
+    {&Extras::muted, 0, 1},
+    {&Extras::ghostShown, 0, 1},
+    {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::vsync, 0, 1},
+    {&Extras::pictureFill, 0, 1},
+    // A place that no longer fits the displays is fitted when the window opens.
+    {&Extras::windowX, INT32_MIN, INT32_MAX},
+    {&Extras::windowY, INT32_MIN, INT32_MAX},
+    {&Extras::windowWidth, 0, 65535},
+    {&Extras::windowHeight, 0, 65535},
+    {&Extras::windowFullscreen, 0, 1},
+    {&Extras::windowDisplay, 0, 255},
 };
-const int kExtraCount = int(sizeof extraFields / sizeof extraFields[0]);
+const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
+
+// Lamps shown, sound on, ghost shown; the language the system asks for;
+// vsync on, the 4:3 frame, no window kept.
+Extras Defaults()
+{
+    return {1, 0, 1, SystemLanguage(), 1, 0, 0, 0, 0, 0, 0, 0};
+}
 
 }  // namespace
 
 void LoadExtras()
 {
-    extras = kDefaultExtras;
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("extras.sav", "rb");
-    if (!file)
-        return;
-    uint32_t values[kExtraCount];
-    int read = ReadLittleEndianWords(file, values, kExtraCount);
-    fclose(file);
-    for (int i = 0; i < read; i++) {
-        const ExtraField& f = extraFields[i];
-        extras.*f.field = f.isSwitch ? values[i] != 0 : int32_t(values[i]);
+    extras = Defaults();
+    FILE* file = OpenSaveFile(SysConfigFolder(), "extras.sav");
+    if (file) {
+        uint32_t values[kFieldCount];
+        int read = ReadLittleEndianWords(file, values, kFieldCount);
+        fclose(file);
+        for (int i = 0; i < read; i++) {
+            int32_t v = int32_t(values[i]);
+            // The first switches were saved as any nonzero word for "on".
+            if (kFields[i].high == 1)
+                v = v != 0;
+            if (v >= kFields[i].low && v <= kFields[i].high)
+                extras.*kFields[i].field = v;
+        }
     }
+    SetLanguage(extras.language);
 }
 
 int SaveExtras()
 {
-    unsigned char bytes[kExtraCount * 4];
-    for (int i = 0; i < kExtraCount; i++)
-        PutLittleEndian(bytes + 4 * i, uint32_t(extras.*extraFields[i].field));
-    return WriteSaveFile("extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
+    unsigned char bytes[kFieldCount * 4];
+    for (int i = 0; i < kFieldCount; i++) PutLittleEndian(bytes + 4 * i, uint32_t(extras.*kFields[i].field));
+    return WriteSaveFile(SysConfigFolder(), "extras.sav", bytes, sizeof bytes, &saveReports.extrasReported);
 }

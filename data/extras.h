@@ -1,16 +1,18 @@
 // Choices of the game's extras that the classic option file has no room for
 // (its layout is fixed): the on-screen lamps, the speaker tones, the ghost
-// ball, the picture's pacing and shape, and where the window was. Kept in
-// "extras.sav" beside "config.sav", as 32-bit little-endian integers in the
-// order of the record; a shorter file leaves the later choices at their
-// defaults, so new extras can be appended.
+// ball, the language, the picture's pacing and shape, where the window was,
+// and what later settings add. Kept in "extras.sav"
+// beside "config.sav", as 32-bit little-endian integers in the order of the
+// record; a shorter file leaves the later choices at their defaults, so new
+// extras are appended at the end.
 #pragma once
 #include <cstdint>
 
 struct Extras {
-    int32_t lampsShown;       // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;            // 1: no speaker tones (F8)
-    int32_t ghostShown;       // 1: the best run's ghost ball races along (F9)
+    int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
+    int32_t muted;        // 1: no speaker tones (F8)
+    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t language;     // Language; from the locale until the player chooses
     int32_t vsync;            // 1: pictures wait for the display's refresh (no tearing)
     int32_t pictureFill;      // 1: race scenes fill a wide window; 0: the 4:3 frame with bars
     int32_t windowX;          // the window's client area on the desktop, kept at exit
@@ -22,5 +24,7 @@ struct Extras {
 };
 extern Extras extras;
 
-void LoadExtras();        // defaults when the file is missing or short
+// Defaults when the file is missing or short; a value out of its range takes
+// its default. Applies the language.
+void LoadExtras();
 int  SaveExtras();        // 1 written, 0 failed (the choices stay in memory)

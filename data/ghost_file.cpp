@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "data/course_list.h"
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ uint64_t CourseHash(int course)
     fnv.AddFloats(c.START, 3);
     fnv.AddFloats(c.GOAL, 4);
     HashObstacles(&fnv, c);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     HashFile(&fnv, c.HEIGHT_MAP);
     return fnv.value;
 }
@@ -177,9 +178,9 @@ int SaveGhostFile(const GhostRun& run)
     PutLittleEndian(bytes + size - 4, Crc32(bytes, size - 4));
     char name[64];
     GhostFileName(run.course, name, sizeof name);
-    SysMakeProgramDirectoryCurrent();
-    SysMakeFolder("ghost");   // when it cannot be made, the write says why
-    int ok = WriteSaveFile(name, bytes, size, &saveReports.ghostReported);
+    // When the folder cannot be made, the write says why.
+    if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
+    int ok = WriteSaveFile(SysSaveFolder(), name, bytes, size, &saveReports.ghostReported);
     free(bytes);
     return ok;
 }
@@ -188,8 +189,7 @@ int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
 {
     char name[64];
     GhostFileName(course, name, sizeof name);
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile(name, "rb");
+    FILE* file = OpenSaveFile(SysSaveFolder(), name);
     if (!file) return 0;
     size_t size = 0;
     unsigned char* bytes = ReadWholeFile(file, &size);
@@ -197,7 +197,7 @@ int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
     if (!bytes) return 0;
     const char* problem = CheckGhostBytes(bytes, size, course, courseHash);
     if (problem)
-        Complain(name, problem);
+        Complain((SysSaveFolder() + std::string(name)).c_str(), problem);
     else
         DecodeGhost(bytes, course, courseHash, run);
     free(bytes);

@@ -1,5 +1,5 @@
 // Ghost files: the run that set a course's best time, one file per course in
-// "ghost/" beside the save files. Little-endian: magic "KGHO", version,
+// "ghost/" in the save folder. Little-endian: magic "KGHO", version,
 // course index, course hash (64 bits), frame count, time in ms, then one
 // pose per 16 ms frame (position x y z, rotation quaternion x y z w, floats),
 // then a CRC-32 of everything before it. A file that is damaged, from
@@ -34,7 +34,7 @@ uint32_t Crc32(const void* data, size_t size);
 // The course's entry in the list, its obstacles and the bytes of its height
 // map: anything that changes where a ball can roll changes the hash.
 uint64_t CourseHash(int course);
-// "ghost/course<N>.gho" relative to the program folder.
+// "ghost/course<N>.gho" relative to the save folder.
 void GhostFileName(int course, char* out, size_t outSize);
 
 // 1 written (atomically: a crash leaves the old file or the new one).

@@ -14,7 +14,7 @@
 #include "data/course_list.h"
 #include "data/little_endian.h"
 #include "platform/files.h"
-#include "platform/sys.h"
+#include "platform/paths.h"
 
 SaveReports saveReports;
 
@@ -26,18 +26,33 @@ int32_t ClampChoice(uint32_t value)
     return choice < 0 ? 0 : choice > 2 ? 2 : choice;
 }
 
+// The full path, never the bare name: a save whose folder is missing must
+// fail there rather than land in the current folder, the game's own. No
+// folder at all (no home to put it in) is refused the same way.
+bool SavePath(const char* folder, const char* name, char* path, size_t pathSize)
+{
+    if (!folder[0]) {
+        errno = ENOENT;
+        snprintf(path, pathSize, "%s", name);
+        return false;
+    }
+    return (size_t)snprintf(path, pathSize, "%s%s", folder, name) < pathSize;
+}
+
 }  // namespace
 
-// Replaces `name` in the program folder; on failure tells standard error
-// once per run (`reported` remembers it) with the path and the reason.
-// The full path is used, not the bare name: should the folder have become
-// unreachable, the save must fail there rather than land in another folder.
-int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reported)
+FILE* OpenSaveFile(const char* folder, const char* name)
 {
-    SysMakeProgramDirectoryCurrent();
     char path[4200];
-    snprintf(path, sizeof path, "%s%s", SysProgramDirectory(), name);
-    if (SysReplaceFile(path, bytes, size)) return 1;
+    return SavePath(folder, name, path, sizeof path) ? SysOpenFile(path, "rb") : nullptr;
+}
+
+// On failure tells standard error once per run (`reported` remembers it)
+// with the path and the reason.
+int WriteSaveFile(const char* folder, const char* name, const void* bytes, size_t size, int* reported)
+{
+    char path[4200];
+    if (SavePath(folder, name, path, sizeof path) && SysReplaceFile(path, bytes, size)) return 1;
     int reason = errno;
     if (!*reported)
         fprintf(stderr, "Kestrune: cannot save %s: %s (the game goes on, but this is not kept)\n",
@@ -48,8 +63,7 @@ int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reporte
 
 void LoadOptions()
 {
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("config.sav", "rb");
+    FILE* file = OpenSaveFile(SysConfigFolder(), "config.sav");
     if (!file) return;
     uint32_t values[4];
     int read = ReadLittleEndianWords(file, values, 4);
@@ -65,13 +79,12 @@ int SaveOptions()
                                 game.settings.cameraPitchSel, game.settings.cameraLengthSel};
     unsigned char bytes[16];
     for (int i = 0; i < 4; i++) PutLittleEndian(bytes + 4 * i, (uint32_t)choices[i]);
-    return WriteSaveFile("config.sav", bytes, sizeof bytes, &saveReports.configReported);
+    return WriteSaveFile(SysConfigFolder(), "config.sav", bytes, sizeof bytes, &saveReports.configReported);
 }
 
 int LoadBestTimes()
 {
-    SysMakeProgramDirectoryCurrent();
-    FILE* file = SysOpenFile("record.sav", "rb");
+    FILE* file = OpenSaveFile(SysSaveFolder(), "record.sav");
     if (!file) return 0;
     unsigned char bytes[4];
     for (int i = 0; i < courseList.courseCount && fread(bytes, 4, 1, file) == 1; i++)
@@ -86,7 +99,7 @@ int SaveBestTimes()
     unsigned char* bytes = (unsigned char*)malloc(count * 4 + 1);
     if (!bytes) return 0;
     for (size_t i = 0; i < count; i++) PutLittleEndian(bytes + 4 * i, courseList.courses[i].bestTimeMs);
-    int written = WriteSaveFile("record.sav", bytes, count * 4, &saveReports.recordReported);
+    int written = WriteSaveFile(SysSaveFolder(), "record.sav", bytes, count * 4, &saveReports.recordReported);
     free(bytes);
     return written;
 }

@@ -1,10 +1,11 @@
-// "config.sav" (the four option choices) and "record.sav" (one best time per
-// course): headerless arrays of 32-bit little-endian integers in the
-// program's folder. Saving never shows a message box; a failed save leaves
+// "config.sav" (the four option choices, in the config folder) and
+// "record.sav" (one best time per course, in the save folder; see
+// platform/paths.h): headerless arrays of 32-bit little-endian integers. Saving never shows a message box; a failed save leaves
 // the old file whole and the values in memory, and puts one line with the
 // path and the reason on standard error, once per file per run.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 
 // Which files have had their failure reported this run.
 struct SaveReports {
@@ -15,10 +16,13 @@ struct SaveReports {
 };
 extern SaveReports saveReports;
 
-// Replaces `name` (relative to the program folder) with `size` bytes, whole
-// or not at all; on failure tells standard error once per run (`reported`
-// remembers it) with the path and the reason. 1 written.
-int WriteSaveFile(const char* name, const void* bytes, size_t size, int* reported);
+// Opens `name` in `folder` (SysConfigFolder() or SysSaveFolder()) for
+// reading; null when it is not there.
+FILE* OpenSaveFile(const char* folder, const char* name);
+// Replaces `name` in `folder` with `size` bytes, whole or not at all; on
+// failure tells standard error once per run (`reported` remembers it) with
+// the path and the reason. 1 written.
+int WriteSaveFile(const char* folder, const char* name, const void* bytes, size_t size, int* reported);
 
 // Restores ballTypeSel, gravitySel, cameraPitchSel, cameraLengthSel from
 // "config.sav" (as many as the file holds, each clamped to 0..2). Part of

@@ -10,6 +10,7 @@
 #include "data/save_files.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 ShapeMeshNames shapeMeshNames;
@@ -131,7 +132,7 @@ void LoadSettings()
 {
     memset(&game, 0, sizeof game);
     ApplyDefaults(&game.settings);
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     LoadOptions();
     shapeMeshNames = {};
     FILE* file = OpenTextFile("def.ini");

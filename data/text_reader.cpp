@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "platform/files.h"
-#include "platform/sys.h"
 #include "platform/textcodec.h"
 
 namespace {
@@ -352,9 +351,4 @@ size_t DecodeNarrowText(const char* bytes, size_t length, char16_t* out, size_t 
     size_t stored = bytes ? DecodeNarrow(bytes, length, IsUtf8(bytes, length, false), out, outUnits - 1) : 0;
     out[stored] = 0;
     return stored;
-}
-
-const char* GetProgramDirectory()
-{
-    return SysProgramDirectory();
 }

@@ -53,6 +53,3 @@ size_t Utf8ToUtf16(const char* text, char16_t* out, size_t outUnits);
 // Narrow text as the reader decodes it (UTF-8 when valid, else CP932), e.g.
 // the texture names an X file gives. Returns units stored, terminated.
 size_t DecodeNarrowText(const char* bytes, size_t length, char16_t* out, size_t outUnits);
-
-// The folder of the running program, ending in '/'.
-const char* GetProgramDirectory();

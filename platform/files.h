@@ -4,6 +4,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // Turns a relative or absolute UTF-8 name into an existing path: backslashes
 // become '/', and where a component does not exist as written, a
@@ -26,6 +28,17 @@ int SysReplaceFile(const char* name, const void* data, size_t size);
 // Makes the folder `name` (relative to the current folder) unless it exists.
 // 1 when it is there afterwards.
 int SysMakeFolder(const char* name);
+
+int SysIsFolder(const char* path);   // 1 when a folder (or a link to one) is there
+int SysIsFile(const char* path);     // 1 when a plain file is there
+
+// The names in `folder` (without "." and ".."), sorted; 0 when it cannot be read.
+int SysListFolder(const char* folder, std::vector<std::string>* names);
+
+// Copies the file `from` to `to` only when nothing is at `to` yet: never
+// overwrites, and a copy cut short (full disk, power loss) never appears
+// under `to`. 1 copied; 0 not (`to` already there, or errno says why).
+int SysCopyNewFile(const char* from, const char* to);
 
 // Takes an exclusive advisory lock (flock) on `name`, made when missing,
 // without waiting. The lock lasts while the returned handle stays open and

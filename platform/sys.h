@@ -1,5 +1,6 @@
-// The game's window on the operating system: window and events, keys, clock,
-// sleep, the error box and the program's folder. Two implementations exist:
+// The game's window on the operating system: the display, window and events,
+// keys, clock, sleep, the error box and the player's language (the folders
+// are in platform/paths.h). Two implementations exist:
 // platform/sdl (a real window) and platform/null (no window, for tests).
 // Key state, clock and error box can be replaced from tests with SysSetHooks.
 #pragma once
@@ -19,6 +20,11 @@ struct SysMessage {
     SysMessageKind kind;
     int param;          // exit code carried by SYS_MSG_QUIT
 };
+
+// Whether a window can be shown: 1 when a display answers, or when
+// SDL_VIDEODRIVER names a driver explicitly (headless runs and tests ask for
+// theirs). 0 when none does; the game must not then run unseen.
+int  SysHasDisplay();
 
 // Window. Client area width x height; the picture keeps 4:3 when resized.
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
@@ -85,14 +91,6 @@ void     SysSleepMicroseconds(uint32_t us);
 // The error box: caption "Kestrune", error icon, OK. Headless it prints the
 // text to standard error and returns at once.
 void SysErrorBox(const char* textUtf8);
-
-// Folder of the running executable, ending in '/'. The buffer is shared and
-// refreshed by every call.
-const char* SysProgramDirectory();
-int         SysMakeProgramDirectoryCurrent();   // 1 ok
-// Tests point the program directory at a folder of their own; null restores
-// the executable's folder.
-void        SysSetProgramDirectoryForTests(const char* dir);
 
 // Test hooks: any member left null keeps the platform's own behaviour. A
 // clock hooked in one unit gives the other unit too.

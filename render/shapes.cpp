@@ -9,6 +9,7 @@
 #include "data/settings.h"
 #include "data/text_reader.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 ShapeMesh shapeMeshes[3];
@@ -16,7 +17,7 @@ ShapeMesh shapeMeshes[3];
 namespace {
 
 // Textures sit in the folder of the mesh name's first component ("mesh\" of
-// "mesh\box.x"), below the program's folder, whichever separator is used.
+// "mesh\box.x"), below the game folder, whichever separator is used.
 void TextureFolder(const char16_t* meshName, char* out, size_t outSize)
 {
     const char16_t* cut = FindText(meshName, u"\\");
@@ -26,8 +27,7 @@ void TextureFolder(const char16_t* meshName, char* out, size_t outSize)
     CopyText(folder, length + 1 < (size_t)VALUE_CHARS ? length + 1 : (size_t)VALUE_CHARS, meshName);
     char folderUtf8[1024];
     Utf16ToUtf8(folder, folderUtf8, sizeof folderUtf8);
-    const char* program = GetProgramDirectory();
-    snprintf(out, outSize, "%s%s", program ? program : "", folderUtf8);
+    snprintf(out, outSize, "%s%s", SysGameFolder(), folderUtf8);
 }
 
 Texture* LoadMaterialTexture(const char* folder, const char* rawName)
@@ -51,7 +51,7 @@ Texture* LoadMaterialTexture(const char* folder, const char* rawName)
 void LoadShapeMeshes()
 {
     ReleaseShapeMeshes();
-    SysMakeProgramDirectoryCurrent();
+    SysMakeGameFolderCurrent();
     for (int shape = 0; shape < 3; shape++)
         if (shapeMeshNames.named[shape])
             LoadShapeMesh(shapeMeshNames.file[shape], &shapeMeshes[shape]);

@@ -358,3 +358,10 @@ void StartCourseSelectAtFirst()
     selectScreen = CourseSelect{};
     selectScreen.dialogPanel.phase = PANEL_CLOSED;
 }
+
+void StartAtCourse(int index)
+{
+    selectScreen.selectedCourse = index;
+    RequestCourseLoad(index);
+    EnterIntro();
+}

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
 
@@ -42,4 +43,10 @@ float CursorPulse(int counter, float side)
 {
     int phase = ((counter % 30) + 30) % 30;
     return std::sin(phase / 30.0f * kPi) * side / 7;
+}
+
+void QueueMenuText(const char* utf8, float x, float y, int align, int fontHeight)
+{
+    QueueText(utf8, x + 1.5f, y + 1.5f, fontHeight, 0xCCB8C4D8u, align);
+    QueueText(utf8, x, y, fontHeight, kMenuInk, align);
 }

@@ -1,10 +1,15 @@
 // The options screen: ball type, gravity, camera pitch and camera distance,
-// three presets each. Forward/back moves between the rows, the button opens
-// a row for editing (left/right change its value) and closes it again; the
-// last row leaves, saving the four choices to "config.sav".
+// three presets each, then the language and the way to the more settings.
+// Forward/back moves between the rows, the button opens a row for editing
+// (left/right change its value) and closes it again; the last row leaves,
+// saving the four classic choices to "config.sav" and the language to the
+// extras.
+#include "data/extras.h"
 #include "data/save_files.h"
+#include "data/texts.h"
 #include "platform/sys.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -18,7 +23,7 @@ enum OptionsPhase {
 
 struct OptionsScreen {
     int phase;          // OptionsPhase
-    int row;            // selected row, 0..4 (4 leaves)
+    int row;            // selected row, 0..6 (6 leaves)
     int editing;        // 1 while the row's value is being changed
     int frameCounter;   // +1 every frame: heading and cursor pulse
     int holdCounter;    // frames a held tilt waits; while leaving, the heading's exit
@@ -29,16 +34,31 @@ struct OptionsScreen {
 };
 OptionsScreen options;
 
-const int kRows = 5;
-const int kLeaveRow = 4;
+// The four classic rows come first; their labels and values are lettered
+// sheets. The rows after them are drawn as text in the player's language.
+const int kClassicRows = 4;
+const int kLanguageRow = 4;
+const int kMoreRow = 5;
+const int kRows = 7;
+const int kLeaveRow = 6;
+const int kLeaveCell = 4;   // the leave label's cell in the row sheet
+// Seven rows stand a row higher than the classic five did, so the panel
+// stays clear of the on-screen lamps in the bottom-left corner.
+const float kFirstRowY = 184;
 const int kHeadingFrames = 25;
 const int kHoldFrames = 30;
 
 int* SettingOfRow(int row)
 {
     GameSettings& s = game.settings;
-    int32_t* settings[4] = {&s.ballTypeSel, &s.gravitySel, &s.cameraPitchSel, &s.cameraLengthSel};
+    int32_t* settings[5] = {&s.ballTypeSel, &s.gravitySel, &s.cameraPitchSel, &s.cameraLengthSel,
+                            &extras.language};
     return settings[row];
+}
+
+int ValueCount(int row)
+{
+    return row == kLanguageRow ? LANGUAGE_COUNT : 3;
 }
 
 // The heading's letters rest at 288 + 64 i; as `at` goes from 1 towards 0
@@ -82,19 +102,38 @@ void Rearm(const TiltVector& tilt)
     }
 }
 
+void DrawLabel(int r, float y)
+{
+    if (r < kClassicRows || r == kLeaveRow)
+        DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveCell : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
+    else
+        QueueMenuText(Tr(r == kLanguageRow ? TEXT_OPTION_LANGUAGE : TEXT_OPTION_MORE), 152, y, TEXT_CENTRE);
+}
+
+// Each language's name is written in that language.
+void DrawValues(int r, float y)
+{
+    for (int i = 0; i < ValueCount(r); i++) {
+        float x = 321 + 112.0f * i;
+        if (r < kClassicRows)
+            DrawSprite(SHEET_OPTION_VALUES, 3 * r + i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, x, y, 80, 32);
+        else
+            QueueMenuText(LanguageName(i), x, y, TEXT_CENTRE);
+    }
+}
+
 void DrawRow(int r, float pulse)
 {
-    float y = 216 + 32.0f * r;
-    DrawSprite(SHEET_OPTION_ROWS, r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
+    float y = kFirstRowY + 32.0f * r;
+    DrawLabel(r, y);
     bool edited = options.editing && r == options.row;
     if (r == options.row) {
         float side = options.editing ? 32 : 32 - pulse;
         DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, y, side, side);
     }
-    if (r == kLeaveRow)
+    if (r == kLeaveRow || r == kMoreRow)
         return;
-    for (int i = 0; i < 3; i++)
-        DrawSprite(SHEET_OPTION_VALUES, 3 * r + i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 321 + 112.0f * i, y, 80, 32);
+    DrawValues(r, y);
     // The value being edited flickers with bit 3 of the clock.
     if (edited && !(SysMilliseconds() & 8))
         return;
@@ -108,7 +147,8 @@ void Confirm()
     options.buttonLatch = 1;
 }
 
-// Left lowers the value, right raises it, wrapping among the three presets.
+// Left lowers the value, right raises it, wrapping among the row's values.
+// A new language shows at once.
 void EditRow(const TiltVector& tilt)
 {
     if (!options.xLatch) {
@@ -116,9 +156,12 @@ void EditRow(const TiltVector& tilt)
         SetLedPattern(by < 0 ? 3 : by > 0 ? 12 : 0);
         if (by != 0) {
             int* value = SettingOfRow(options.row);
-            *value = (*value + by + 3) % 3;
+            int count = ValueCount(options.row);
+            *value = (*value + by + count) % count;
             options.xLatch = 1;
             RaiseCue(CueClick);
+            if (options.row == kLanguageRow)
+                SetLanguage(extras.language);
         }
     }
     if (!options.buttonLatch && tilt.button) {
@@ -148,6 +191,9 @@ void ChooseRow(const TiltVector& tilt)
             options.phase = OPTIONS_LEAVING;
             options.holdCounter = kHeadingFrames;
             options.panel.phase = PANEL_CLOSING;
+        } else if (options.row == kMoreRow) {
+            game.state = STATE_SETTINGS;
+            ResetSettings();
         } else {
             options.editing = 1;
         }
@@ -179,6 +225,7 @@ void Leaving()
     if (options.panel.phase != PANEL_CLOSED)
         return;
     SaveOptions();
+    SaveExtras();
     game.state = STATE_TITLE;
     ResetTitle();
 }
@@ -190,7 +237,13 @@ void ResetOptions()
     options = OptionsScreen{};
     options.phase = OPTIONS_MENU;
     options.buttonLatch = 1;   // the press that chose this screen opens no row
-    InitMenuPanel(&options.panel, 55, 192, 585, 368, 8, 12);
+    InitMenuPanel(&options.panel, 55, kFirstRowY - 24, 585, kFirstRowY + 32 * kRows - 16, 8, 12);
+}
+
+void ReturnToOptions()
+{
+    ResetOptions();
+    options.row = kMoreRow;
 }
 
 void UpdateOptions(const TiltVector& tilt)

@@ -7,8 +7,13 @@ void ResetTitle();
 void UpdateTitle(const TiltVector& tilt);
 void ResetOptions();
 void UpdateOptions(const TiltVector& tilt);
+void ResetSettings();
+void UpdateSettings(const TiltVector& tilt);
 void ResetCourseSelect();
 void StartCourseSelectAtFirst();  // a new game browses from the first course
+// Straight into course `index`'s intro, as if chosen on course select, which
+// then shows it when the race menus lead back there.
+void StartAtCourse(int index);
 void UpdateCourseSelect(const TiltVector& tilt);
 // The course model over the screen, after its 2D layer is flushed.
 void DrawCourseSelectPreview();

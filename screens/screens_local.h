@@ -33,6 +33,16 @@ const float kPi = 3.14159265f;
 
 // The white quad behind a whole screen.
 void DrawWhiteBackground();
+
+// Menu words drawn as text rather than lettered sheets (rows added after the
+// classic ones, every word of the more settings): the sheets' ink with their
+// faint shadow, in the player's language.
+const uint32_t kMenuInk = 0xFF1E2A44u;
+void QueueMenuText(const char* utf8, float x, float y, int align, int fontHeight = 24);
+
+// Back from the more settings: the options screen with its cursor on the
+// row that led there.
+void ReturnToOptions();
 // How much a cursor of side `side` shrinks at menu frame `counter`: a
 // sine pulse over 30 frames, at most a seventh of the side.
 float CursorPulse(int counter, float side);

@@ -22,6 +22,7 @@
 #include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/camera.h"
 #include "course/course.h"
@@ -146,8 +147,8 @@ bool OpenShippedGame(benchmark::State& state)
 {
     OpenTestDevice();
     InstallScriptedInput(nullptr, nullptr);
-    SysSetProgramDirectoryForTests(KESTRUNE_GAME_DIR);
-    SysMakeProgramDirectoryCurrent();
+    SysUseOneFolder(KESTRUNE_GAME_DIR);
+    SysMakeGameFolderCurrent();
     game = {};
     loop = {};
     if (!LoadSpriteSheets() || !LoadCourseList() || state.range(0) >= courseList.courseCount) {
@@ -168,7 +169,7 @@ void CloseShippedGame()
     ReleaseShapeMeshes();
     ReleaseSpriteSheets();
     FreeCourseList();
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
     SysSetHooks(nullptr);
 }
 

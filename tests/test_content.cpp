@@ -17,6 +17,7 @@
 #include "render/sprite_sheets.h"
 #include "physics/physics.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "course/course.h"
 #include "render/scene.h"
@@ -83,8 +84,8 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
-        SysSetProgramDirectoryForTests(GameDir());
-        SysMakeProgramDirectoryCurrent();
+        SysUseOneFolder(GameDir());
+        SysMakeGameFolderCurrent();
         spritesRead = LoadSpriteSheets();
         listRead = LoadCourseList();
         LoadShapeMeshes();
@@ -98,7 +99,7 @@ protected:
         for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
         FreeCourseList();
         ReleaseSpriteSheets();
-        SysSetProgramDirectoryForTests(nullptr);
+        SysUseOneFolder(nullptr);
         SysSetHooks(nullptr);
     }
     static int spritesRead, listRead;

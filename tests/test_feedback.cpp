@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/extras.h"
+#include "data/texts.h"
 #include "platform/audio.h"
 #include "platform/tone_mixer.h"
 #include "sensor/board_local.h"
@@ -101,12 +102,13 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.ghostShown, 1);
     extras = Extras{};
     extras.muted = 1;
+    extras.language = LANGUAGE_JAPANESE;
     ASSERT_EQ(SaveExtras(), 1);
-    // The three oldest entries first, then every later one.
-    std::string saved = ReadBytes("extras.sav");
-    EXPECT_EQ(saved.substr(0, 12), LittleEndianWords({0, 1, 0}));
-    EXPECT_EQ(saved.size(), sizeof(Extras));
+    // Later extras are appended: the first words keep their places.
+    EXPECT_EQ(ReadBytes("extras.sav").substr(0, 16), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE}));
     extras = Extras{};
     LoadExtras();
     EXPECT_EQ(extras.muted, 1);
+    EXPECT_EQ(extras.language, LANGUAGE_JAPANESE);
+    EXPECT_EQ(CurrentLanguage(), LANGUAGE_JAPANESE);
 }

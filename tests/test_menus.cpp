@@ -14,6 +14,8 @@
 #include "core/game.h"
 #include "app/loop.h"
 #include "data/course_list.h"
+#include "data/extras.h"
+#include "data/texts.h"
 #include "platform/hid_sim.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
@@ -308,11 +310,55 @@ TEST_F(Menus, OptionsEditAndSave)
         EXPECT_EQ(TICK, Last().sound);
     }
     Tap();                                 // close the row
-    Nudge(+1);                             // row 4
+    for (int row = 4; row <= 6; row++)
+        Nudge(+1);                         // language, more settings, leave
     Tap();
     FramesUntilStateLeaves(STATE_OPTIONS, 100);
     EXPECT_EQ(STATE_TITLE, game.state);
     EXPECT_EQ(LittleEndianWords({1, 2, 1, 2}), ReadBytes("config.sav"));
+}
+
+// The language row changes the language at once and keeps it in the
+// extras; the next row opens the more settings, whose switch rows change
+// their extras at once and whose last row comes back to the options and
+// saves them.
+TEST_F(Menus, LanguageRowAndMoreSettings)
+{
+    OpenTitleMenu();
+    Nudge(+1);
+    Tap();                                 // options
+    FramesUntilStateLeaves(STATE_TITLE, 100);
+    ASSERT_EQ(STATE_OPTIONS, game.state);
+    Frames(40);
+    for (int row = 0; row < 4; row++)
+        Nudge(+1);
+    Tap();                                 // open the language row
+    int before = CurrentLanguage();
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_NE(before, CurrentLanguage());
+    EXPECT_EQ(CurrentLanguage(), extras.language);
+    Tap();                                 // close it
+    Nudge(+1);
+    Tap();                                 // more settings
+    ASSERT_EQ(STATE_SETTINGS, game.state);
+    Frames(40);
+    int lamps = extras.lampsShown;
+    Hold(0, -20, 0);                       // first row: the on-screen lamps
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(!lamps, extras.lampsShown);
+    for (int row = 0; row < 3; row++)
+        Nudge(+1);                         // down to "back"
+    Tap();
+    EXPECT_EQ(STATE_OPTIONS, game.state);
+    std::string saved = ReadBytes("extras.sav");
+    ASSERT_GE(saved.size(), 16u);
+    EXPECT_EQ(LittleEndianWords({uint32_t(!lamps)}), saved.substr(0, 4));
+    EXPECT_EQ(LittleEndianWords({uint32_t(CurrentLanguage())}), saved.substr(12, 4));
 }
 
 // A config.sav that cannot be replaced still leaves the screen for the title.

@@ -12,6 +12,7 @@
 #include "data/settings.h"
 #include "render/shapes.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "support/data_files.h"
 
@@ -153,14 +154,14 @@ TEST_F(SaveFilesTest, SecondCopyIsRefusedWhileTheLockIsHeld)
     SysUnlockFile(other);
 }
 
-// An unwritable program folder: both saves fail, each says so, nothing lands in another folder
+// An unwritable save folder: both saves fail, each says so, nothing lands in another folder
 // and old files stay as they were. (A file in place of the folder stops even root; a read-only
 // folder stops other users.)
 TEST_F(SaveFilesTest, UnwritableFolder)
 {
     MakeCourses(1);
     WriteBytes("blocker", "x");
-    SysSetProgramDirectoryForTests((dir + "blocker/").c_str());
+    SysUseOneFolder((dir + "blocker/").c_str());
     testing::internal::CaptureStderr();
     EXPECT_EQ(SaveOptions(), 0);
     EXPECT_EQ(SaveBestTimes(), 0);
@@ -169,7 +170,7 @@ TEST_F(SaveFilesTest, UnwritableFolder)
     EXPECT_NE(said.find(dir + "blocker/record.sav: Not a directory"), std::string::npos) << said;
     EXPECT_FALSE(FileExists("config.sav"));   // not in the current folder instead
     EXPECT_FALSE(FileExists("record.sav"));
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
 
     WriteBytes("config.sav", "old");
     ASSERT_EQ(chmod(dir.c_str(), 0555), 0);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the game, its tools and its tests need.
+# Installs every Debian 12 package the game, its tools and its tests need
+# (the last line: building the Debian package with CPack and checking it).
 # Run as root (or through sudo). Safe to run again.
 set -euo pipefail
 SUDO=""
@@ -15,7 +16,8 @@ $SUDO apt-get install -y -q --no-install-recommends \
     libpng-dev libturbojpeg0-dev libsquish-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libgl1-mesa-dri libegl1 libegl-mesa0 libgles2 \
-    xvfb xauth desktop-file-utils
+    xvfb xauth desktop-file-utils \
+    dpkg-dev file man-db appstream lintian
 
 # Access to the sensor board for the logged-in user (harmless without udev).
 bash "$(dirname "$0")/install-udev-rule.sh"

@@ -4,6 +4,7 @@
 // name. Every data file is opened through here so such packs work unchanged.
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -224,4 +225,72 @@ int SysLockFile(const char* name)
 void SysUnlockFile(int handle)
 {
     if (handle >= 0) close(handle);
+}
+
+int SysIsFolder(const char* path)
+{
+    struct stat info;
+    return path && stat(path, &info) == 0 && S_ISDIR(info.st_mode) ? 1 : 0;
+}
+
+int SysIsFile(const char* path)
+{
+    struct stat info;
+    return path && stat(path, &info) == 0 && S_ISREG(info.st_mode) ? 1 : 0;
+}
+
+int SysListFolder(const char* folder, std::vector<std::string>* names)
+{
+    names->clear();
+    DIR* dir = opendir(folder);
+    if (!dir) return 0;
+    while (struct dirent* entry = readdir(dir)) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+            names->push_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(names->begin(), names->end());
+    return 1;
+}
+
+namespace {
+
+// The whole of `from` into the open file `to`.
+int CopyInto(const char* from, int to)
+{
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return 0;
+    char buffer[65536];
+    ssize_t got;
+    int ok = 1;
+    while (ok && (got = read(in, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        ok = got > 0 && WriteAll(to, buffer, (size_t)got);
+    }
+    int reason = errno;
+    close(in);
+    errno = reason;
+    return ok;
+}
+
+}  // namespace
+
+// The bytes go to a temporary file first and are linked under the new name,
+// which fails rather than replace anything that appeared meanwhile.
+int SysCopyNewFile(const char* from, const char* to)
+{
+    if (!from || !to) return 0;
+    struct stat info;
+    if (lstat(to, &info) == 0) { errno = EEXIST; return 0; }
+    std::string temp = std::string(to) + ".tmp";
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return 0;
+    int ok = CopyInto(from, fd) && fsync(fd) == 0;
+    if (close(fd) != 0) ok = 0;
+    if (ok && link(temp.c_str(), to) != 0) ok = 0;
+    int reason = errno;
+    unlink(temp.c_str());
+    errno = reason;
+    if (ok) SyncFolderOf(to);
+    return ok;
 }

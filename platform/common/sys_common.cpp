@@ -1,13 +1,9 @@
 // Platform pieces that are the same with or without a window: the test hooks,
-// the message queue, the clock, sleeping and the program directory.
+// the message queue, the clock and sleeping.
 #include <atomic>
-#include <climits>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <csignal>
 #include <sched.h>
-#include <unistd.h>
 
 #include "platform/sys_backend.h"
 
@@ -31,8 +27,6 @@ struct SysCommon {
     SysMessage queue[16];            // posted messages waiting for the loop
     int queueHead;                   // index of the oldest message
     int queueCount;                  // messages waiting
-    char programDir[PATH_MAX + 2];   // shared buffer handed out by SysProgramDirectory
-    char testProgramDir[PATH_MAX + 2];  // override set by tests ("" = none)
 };
 SysCommon sys;
 
@@ -188,41 +182,3 @@ int SysPeekMessage(SysMessage* msg)
     return 1;
 }
 
-const char* SysProgramDirectory()
-{
-    if (sys.testProgramDir[0]) {
-        strcpy(sys.programDir, sys.testProgramDir);
-        return sys.programDir;
-    }
-    ssize_t n = readlink("/proc/self/exe", sys.programDir, PATH_MAX);
-    if (n <= 0) {
-        strcpy(sys.programDir, "./");
-        return sys.programDir;
-    }
-    sys.programDir[n] = '\0';
-    // Cut after the last separator, so the result always ends in one.
-    char* slash = strrchr(sys.programDir, '/');
-    if (slash)
-        slash[1] = '\0';
-    else
-        strcpy(sys.programDir, "./");
-    return sys.programDir;
-}
-
-int SysMakeProgramDirectoryCurrent()
-{
-    return chdir(SysProgramDirectory()) == 0 ? 1 : 0;
-}
-
-void SysSetProgramDirectoryForTests(const char* dir)
-{
-    sys.testProgramDir[0] = '\0';
-    if (!dir || !dir[0])
-        return;
-    size_t n = strlen(dir);
-    if (n + 2 > sizeof sys.testProgramDir)
-        return;
-    memcpy(sys.testProgramDir, dir, n + 1);
-    if (sys.testProgramDir[n - 1] != '/')
-        strcat(sys.testProgramDir, "/");
-}

@@ -1,9 +1,13 @@
 // The real platform: one SDL window with an OpenGL 3.3 core context.
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 
 #include "platform/sdl/pad_sdl.h"
+#include "platform/sdl/quiet_sound.h"
 #include "platform/sys_backend.h"
 
 namespace {
@@ -55,6 +59,50 @@ bool VideoIsHeadless()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
     return !driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0;
+}
+
+bool SocketExists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// A Wayland compositor is reached through $WAYLAND_DISPLAY, or wayland-0 in
+// $XDG_RUNTIME_DIR; asked without either, the Wayland library prints an
+// error of its own, and with no socket there is nothing to connect to.
+bool WaylandReachable()
+{
+    const char* name = getenv("WAYLAND_DISPLAY");
+    if (!name || !name[0]) name = "wayland-0";
+    if (name[0] == '/') return SocketExists(name);
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    return runtime && runtime[0] == '/' && SocketExists(std::string(runtime) + "/" + name);
+}
+
+// Every video driver SDL has that shows a window, in SDL's own order. Left to
+// itself SDL ends the list with drivers that show nothing (offscreen, dummy),
+// and a game started over ssh would then run unseen.
+std::string VisibleDrivers()
+{
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); i++) {
+        const char* name = SDL_GetVideoDriver(i);
+        bool hidden = !strcmp(name, "offscreen") || !strcmp(name, "dummy") || !strcmp(name, "evdev");
+        if (hidden || (!strcmp(name, "wayland") && !WaylandReachable())) continue;
+        list += (list.empty() ? "" : ",") + std::string(name);
+    }
+    return list;
+}
+
+bool StartVideo()
+{
+    if (sdl.videoReady) return true;
+    // Before anything in SDL can load the sound libraries.
+    QuietSoundLibraries();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    sdl.videoReady = true;
+    PadSdlStart();
+    return true;
 }
 
 // F11, or Alt+Enter, as a fresh press.
@@ -128,16 +176,23 @@ int SysIsFullscreen()
     return sdl.window && (SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_FULLSCREEN) ? 1 : 0;
 }
 
+// A driver named in SDL_VIDEODRIVER is the caller's choice, hidden or not.
+int SysHasDisplay()
+{
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (asked && asked[0]) return 1;
+    std::string drivers = VisibleDrivers();
+    if (drivers.empty()) return 0;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    return StartVideo() ? 1 : 0;
+}
+
 int SysCreateWindow(const char* captionUtf8, int width, int height)
 {
-    if (!sdl.videoReady) {
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            // No box can be shown without video; say why on the terminal.
-            fprintf(stderr, "Kestrune: no display (%s)\n", SDL_GetError());
-            return 0;
-        }
-        sdl.videoReady = true;
-        PadSdlStart();
+    if (!StartVideo()) {
+        // No box can be shown without video; say why on the terminal.
+        fprintf(stderr, "Kestrune: no display (%s)\n", SDL_GetError());
+        return 0;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);

@@ -6,6 +6,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 std::vector<std::string> shownMessages;
@@ -24,7 +25,7 @@ void DataFilesTest::SetUp()
     char pattern[] = "/tmp/kestrune-data-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = std::string(pattern) + "/";
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     ASSERT_EQ(chdir(dir.c_str()), 0);
     SysHooks hooks = {};
     hooks.errorBox = CaptureMessage;
@@ -35,7 +36,7 @@ void DataFilesTest::SetUp()
 void DataFilesTest::TearDown()
 {
     SysSetHooks(nullptr);
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
     if (chdir("/") != 0) perror("chdir");
     std::error_code error;
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,

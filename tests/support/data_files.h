@@ -1,4 +1,5 @@
-// Shared by the data-file tests: a throw-away program folder that is also
+// Shared by the data-file tests: a throw-away folder holding everything (game,
+// config and save folder, as a portable copy would) that is also
 // the current folder, the messages the game shows, and writers for the
 // fixtures (text in each encoding, a tiny BMP, a small X mesh).
 #pragma once
@@ -10,7 +11,7 @@ class DataFilesTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string dir;                     // the program folder, ending in '/'
+    std::string dir;                     // that folder, ending in '/'
 };
 
 extern std::vector<std::string> shownMessages;   // SysErrorBox texts, in order

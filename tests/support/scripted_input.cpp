@@ -7,6 +7,7 @@
 
 #include "core/game.h"
 #include "app/loop.h"
+#include "platform/paths.h"
 
 bool scriptedKeys[KEY_COUNT];
 uint32_t scriptedClockMs;
@@ -46,7 +47,7 @@ void WriteFileText(const std::string& path, const std::string& bytes)
 
 int StartScriptedGame(const std::string& dir, void (*errorBox)(const char*))
 {
-    SysSetProgramDirectoryForTests(dir.c_str());
+    SysUseOneFolder(dir.c_str());
     InstallScriptedInput(errorBox, nullptr);
     scriptedClockMs = 5000;
     game = Game{};
@@ -58,7 +59,7 @@ void StopScriptedGame()
 {
     ShutDown();
     SysSetHooks(nullptr);
-    SysSetProgramDirectoryForTests(nullptr);
+    SysUseOneFolder(nullptr);
 }
 
 std::string CopyGameFolder(const std::string& from, const std::string& name)

@@ -17,7 +17,7 @@ void WriteFileText(const std::string& path, const std::string& bytes);
 // Starts the game from the folder `dir` on the scripted keys and clock (at
 // 5000 ms) with fresh game and loop records; message boxes go to errorBox.
 // 1 when start-up succeeded. StopScriptedGame shuts it down and restores the
-// platform's own hooks and program folder.
+// platform's own hooks and folders.
 int  StartScriptedGame(const std::string& dir, void (*errorBox)(const char*));
 void StopScriptedGame();
 // A private copy of a game folder (the shipped one) in the temp folder,

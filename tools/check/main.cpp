@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "tools/check/check.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 
 namespace fs = std::filesystem;
@@ -19,13 +20,14 @@ namespace {
 int Usage()
 {
     fprintf(stderr, "usage: kestrune-check [GAME_FOLDER] [--play]\n"
-                    "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: this program's)\n"
+                    "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: the game's own)\n"
                     "  --play       also race every course with the autopilot (3 minutes of game time at most each)\n");
     return 2;
 }
 
-// Races write record.sav beside the game; they run on a copy of the folder
-// without the player's saves, so the author's folder is never touched.
+// Races keep their times and ghosts as the game does; they run on a copy of
+// the folder, which also holds those saves, so neither the author's folder
+// nor the player's own saves are ever touched.
 std::string RaceCopy(const std::string& folder)
 {
     fs::path copy = fs::temp_directory_path() / ("kestrune-check-" + std::to_string(getpid()));
@@ -40,8 +42,8 @@ std::string RaceCopy(const std::string& folder)
 
 void UseFolder(const std::string& folder)
 {
-    SysSetProgramDirectoryForTests(folder.c_str());
-    SysMakeProgramDirectoryCurrent();
+    SysUseOneFolder(folder.c_str());
+    SysMakeGameFolderCurrent();
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ int main(int argc, char** argv)
         else if (argv[i][0] == '-' || !folder.empty()) return Usage();
         else folder = argv[i];
     }
-    if (folder.empty()) folder = SysProgramDirectory();
+    if (folder.empty()) folder = SysGameFolder();
     if (!fs::is_directory(folder)) {
         fprintf(stderr, "kestrune-check: '%s' is not a folder\n", folder.c_str());
         return 2;

@@ -1,0 +1,162 @@
+// Reading the command line and acting on it: one table row per option, each
+// with the function that takes its value.
+#include "app/command_line.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/version.h"
+#include "data/course_list.h"
+#include "data/texts.h"
+#include "platform/files.h"
+#include "platform/sys.h"
+#include "screens/screens.h"
+
+namespace {
+
+using TakeOption = int (*)(const char* value, CommandLine* out, std::string* error);
+
+struct OptionRow {
+    const char* name;       // as typed, with its dashes
+    const char* valueName;  // "" for an option without a value
+    const char* help;       // the usage line's text
+    TakeOption take;
+};
+
+int TakeHelp(const char*, CommandLine* out, std::string*) { out->help = 1; return 1; }
+int TakeVersion(const char*, CommandLine* out, std::string*) { out->version = 1; return 1; }
+int TakeFullscreen(const char*, CommandLine* out, std::string*) { out->fullscreen = 1; return 1; }
+int TakeWindowed(const char*, CommandLine* out, std::string*) { out->fullscreen = 0; return 1; }
+
+int TakeCourse(const char* value, CommandLine* out, std::string* error)
+{
+    return ParseCourseChoice(value, &out->course, error);
+}
+
+int TakeData(const char* value, CommandLine* out, std::string* error)
+{
+    if (!SysIsFolder(value)) {
+        *error = std::string("--data: '") + value + "' is not a folder";
+        return 0;
+    }
+    out->data = value;
+    return 1;
+}
+
+const OptionRow kOptions[] = {
+    {"--fullscreen", "", "start in fullscreen (F11 or Alt+Enter switches)", TakeFullscreen},
+    {"--windowed", "", "start in a window (the default)", TakeWindowed},
+    {"--course", "N", "start at course N's intro; the race menus lead on to course select", TakeCourse},
+    {"--data", "DIR", "play the game folder DIR (def.ini, course.ini, sprite.ini) instead", TakeData},
+    {"--help", "", "show this help and end", TakeHelp},
+    {"--version", "", "show the version and end", TakeVersion},
+};
+
+const OptionRow* FindOption(const std::string& name)
+{
+    for (const OptionRow& row : kOptions) {
+        if (name == row.name || (name == "-h" && row.take == TakeHelp)) return &row;
+    }
+    return nullptr;
+}
+
+// One argument, with its value from "--name=value" or the next argument.
+int TakeArgument(int argc, const char* const* argv, int* at, CommandLine* out, std::string* error)
+{
+    std::string arg = argv[*at];
+    size_t equals = arg.find('=');
+    std::string name = arg.substr(0, equals);
+    const OptionRow* row = arg.compare(0, 1, "-") == 0 ? FindOption(name) : nullptr;
+    if (!row) {
+        *error = "unknown option '" + arg + "'";
+        return 0;
+    }
+    if (!row->valueName[0]) {
+        if (equals == std::string::npos) return row->take(nullptr, out, error);
+        *error = name + " takes no value";
+        return 0;
+    }
+    if (equals != std::string::npos) return row->take(arg.c_str() + equals + 1, out, error);
+    if (*at + 1 >= argc) {
+        *error = name + " needs a value (" + row->valueName + ")";
+        return 0;
+    }
+    return row->take(argv[++*at], out, error);
+}
+
+int CourseCount()
+{
+    return courseList.courses ? courseList.courseCount : 0;
+}
+
+}  // namespace
+
+int ParseCourseChoice(const char* value, CourseChoice* out, std::string* error)
+{
+    size_t length = strlen(value);
+    bool digits = length > 0 && length <= 6 && strspn(value, "0123456789") == length;
+    if (!digits) {
+        *error = std::string("--course: '") + value + "' is not a course number";
+        return 0;
+    }
+    out->number = atoi(value);
+    return 1;
+}
+
+int ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::string* error)
+{
+    *out = CommandLine{};
+    out->fullscreen = -1;
+    out->course.number = -1;
+    for (int at = 1; at < argc; at++) {
+        if (!TakeArgument(argc, argv, &at, out, error)) return 0;
+    }
+    return 1;
+}
+
+void PrintUsage(FILE* to)
+{
+    fprintf(to, "Usage: kestrune [OPTION]...\n"
+                "Tilt the board (or use the arrow keys or a gamepad) to roll a ball into the goal.\n\n");
+    for (const OptionRow& row : kOptions) {
+        std::string left = std::string(row.name) + (row.valueName[0] ? " " : "") + row.valueName;
+        fprintf(to, "  %-16s %s\n", left.c_str(), row.help);
+    }
+    fprintf(to, "\nOptions are kept in ~/.config/kestrune/, records and ghosts in ~/.local/share/kestrune/\n"
+                "(or where XDG_CONFIG_HOME and XDG_DATA_HOME say); see kestrune(6).\n");
+}
+
+int HandleCommandLine(int argc, const char* const* argv, CommandLine* out, int* code)
+{
+    std::string error;
+    if (!ParseCommandLine(argc, argv, out, &error)) {
+        fprintf(stderr, "kestrune: %s\n", error.c_str());
+        PrintUsage(stderr);
+        *code = 2;
+        return 0;
+    }
+    *code = 0;
+    if (out->help) PrintUsage(stdout);
+    else if (out->version) printf("Kestrune %s\n", kGameVersion);
+    return !out->help && !out->version;
+}
+
+int ApplyCommandLine(const CommandLine& options)
+{
+    if (options.fullscreen >= 0 && SysIsFullscreen() != options.fullscreen) SysToggleFullscreen();
+    int course = options.course.number;
+    if (course < 0) return 1;
+    if (course >= CourseCount() || !courseList.courses[course].HEIGHT_MAP[0]) {
+        fprintf(stderr, "kestrune: --course %d: the game folder has no such course (its courses are numbered 0 to %d)\n",
+                course, CourseCount() - 1);
+        return 0;
+    }
+    StartAtCourse(course);
+    return 1;
+}
+
+void SayNoDisplay()
+{
+    // Before any save is read: the locale alone chooses the language.
+    fprintf(stderr, "%s\n", TrIn(TEXT_NO_DISPLAY, SystemLanguage()));
+}

@@ -1,0 +1,248 @@
+// The more settings: one list of rows under the options screen, each a label
+// and a value the player changes with left/right, or a door to a screen of
+// its own. Forward/back moves between the rows (a held tilt repeats), the
+// button opens a door or, on the last row, goes back to the options and
+// saves the extras. A change takes effect at once.
+//
+// The rows are one table: a new setting is a field in the extras record and
+// a row here.
+#include "data/extras.h"
+#include "data/texts.h"
+#include "platform/audio.h"
+#include "render/sprites.h"
+#include "render/text.h"
+#include "screens/screens.h"
+#include "screens/screens_local.h"
+#include "sensor/board.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The rows
+
+enum RowKind {
+    ROW_CHOICE,   // one of `count` named values, wrapping
+    ROW_LEVEL,    // 0..count, a bar of steps
+    ROW_OPEN,     // the button opens another screen
+    ROW_BACK      // the button goes back to the options
+};
+
+struct SettingRow {
+    TextId label;
+    RowKind kind;
+    int32_t* value;          // CHOICE and LEVEL: the extras field the row edits
+    int count;               // CHOICE: values; LEVEL: the highest level
+    const TextId* names;     // CHOICE: a name per value
+    void (*changed)();       // after the value changed; may be null
+    void (*open)();          // OPEN: resets that screen and enters it
+};
+
+const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
+const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
+
+void ApplyMute()
+{
+    AudioSetMuted(extras.muted);
+}
+
+const SettingRow kRows[] = {
+    {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_SPEAKER_TONES, ROW_CHOICE, &extras.muted, 2, kOnOff, ApplyMute, nullptr},
+    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
+};
+const int kRowCount = int(sizeof kRows / sizeof kRows[0]);
+
+// ---------------------------------------------------------------------------
+// The screen
+
+const int kVisibleRows = 8;
+const float kRowGap = 34;
+const float kFirstRowY = 150;
+const float kLabelX = 96;
+const float kValueX = 470;
+const int kHoldFrames = 30;
+const int kFontHeight = 24;
+const uint32_t kDimInk = 0xFF9AA4B8u;
+
+struct SettingsScreen {
+    int row;            // the selected row
+    int top;            // the first row shown (the list scrolls)
+    int holdCounter;    // frames a held forward/back tilt waits before it repeats
+    int xHold;          // the same for left/right
+    int xLatch;         // a left/right move was taken; cleared back inside +-3
+    int zLatch;         // the same for forward/back
+    int buttonLatch;    // set on entry and by every press; cleared with the button up
+    int frameCounter;   // +1 every frame: the cursor's pulse
+    MenuPanel panel;
+};
+SettingsScreen screen;
+
+float RowY(int r)
+{
+    return kFirstRowY + kRowGap * float(r - screen.top);
+}
+
+void DrawLevel(const SettingRow& row, float y)
+{
+    const float step = 16, width = 12;
+    float left = kValueX - step * row.count / 2;
+    for (int i = 0; i < row.count; i++) {
+        uint32_t colour = i < *row.value ? kMenuInk : 0xFFD0D6E2u;
+        DrawSprite(SHEET_NONE, 0, colour, 0, DEPTH_SPRITE, 0, left + step * i + step / 2, y, width, 14);
+    }
+}
+
+void DrawValue(const SettingRow& row, float y, bool selected)
+{
+    if (row.kind == ROW_CHOICE)
+        QueueMenuText(Tr(row.names[*row.value]), kValueX, y, TEXT_CENTRE);
+    else if (row.kind == ROW_LEVEL)
+        DrawLevel(row, y);
+    else
+        return;
+    if (selected) {
+        QueueText("<", kValueX - 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+        QueueText(">", kValueX + 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+    }
+}
+
+void DrawRows()
+{
+    QueueMenuText(Tr(TEXT_SETTINGS_HEADING), 320, 70, TEXT_CENTRE, 36);
+    for (int r = screen.top; r < kRowCount && r < screen.top + kVisibleRows; r++) {
+        float y = RowY(r);
+        QueueMenuText(Tr(kRows[r].label), kLabelX, y, TEXT_LEFT);
+        DrawValue(kRows[r], y, r == screen.row);
+    }
+    float side = 32 - CursorPulse(screen.frameCounter, 32);
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, RowY(screen.row), side, side);
+    if (screen.top > 0)
+        QueueText("^", 320, kFirstRowY - kRowGap * 0.8f, kFontHeight, kDimInk, TEXT_CENTRE);
+    if (screen.top + kVisibleRows < kRowCount)
+        QueueText("v", 320, RowY(screen.top + kVisibleRows) - kRowGap * 0.2f, kFontHeight, kDimInk, TEXT_CENTRE);
+}
+
+// Each axis re-arms back inside +-3 with a tick.
+void Rearm(const TiltVector& tilt)
+{
+    if (!tilt.button)
+        screen.buttonLatch = 0;
+    if (tilt.x > -3 && tilt.x < 3) {
+        if (screen.xLatch)
+            RaiseCue(CueTick);
+        screen.xLatch = 0;
+        screen.xHold = 0;
+    }
+    if (tilt.z > -3 && tilt.z < 3) {
+        if (screen.zLatch)
+            RaiseCue(CueTick);
+        screen.zLatch = 0;
+        screen.holdCounter = 0;
+    }
+}
+
+void Scroll()
+{
+    if (screen.row < screen.top)
+        screen.top = screen.row;
+    if (screen.row >= screen.top + kVisibleRows)
+        screen.top = screen.row - kVisibleRows + 1;
+}
+
+void ChooseRow(const TiltVector& tilt)
+{
+    if (screen.holdCounter > 0)
+        screen.holdCounter--;
+    if (screen.zLatch && screen.holdCounter > 0)
+        return;
+    int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
+    if (by == 0)
+        return;
+    SetLedPattern(by > 0 ? 6 : 9);
+    screen.row = (screen.row + by + kRowCount) % kRowCount;
+    screen.holdCounter = kHoldFrames;
+    screen.zLatch = 1;
+    Scroll();
+    RaiseCue(CueClick);
+}
+
+void Change(const SettingRow& row, int by)
+{
+    int32_t v = *row.value + by;
+    if (row.kind == ROW_CHOICE)
+        v = (v + row.count) % row.count;
+    else
+        v = v < 0 ? 0 : v > row.count ? row.count : v;
+    if (v == *row.value)
+        return;
+    *row.value = v;
+    if (row.changed)
+        row.changed();
+    RaiseCue(CueClick);
+}
+
+// Left lowers the value, right raises it; a held tilt repeats.
+void ChangeValue(const TiltVector& tilt)
+{
+    const SettingRow& row = kRows[screen.row];
+    if (row.kind != ROW_CHOICE && row.kind != ROW_LEVEL)
+        return;
+    if (screen.xHold > 0)
+        screen.xHold--;
+    if (screen.xLatch && screen.xHold > 0)
+        return;
+    int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
+    if (by == 0)
+        return;
+    SetLedPattern(by < 0 ? 3 : 12);
+    screen.xLatch = 1;
+    screen.xHold = row.kind == ROW_LEVEL ? kHoldFrames / 3 : kHoldFrames;
+    Change(row, by);
+}
+
+void Leave()
+{
+    SaveExtras();
+    game.state = STATE_OPTIONS;
+    ReturnToOptions();
+}
+
+void Press()
+{
+    const SettingRow& row = kRows[screen.row];
+    screen.buttonLatch = 1;
+    RaiseCue(CueConfirm);
+    switch (row.kind) {
+    case ROW_CHOICE: Change(row, +1); break;
+    case ROW_LEVEL: break;
+    case ROW_OPEN: row.open(); break;
+    case ROW_BACK: Leave(); break;
+    }
+}
+
+}  // namespace
+
+void ResetSettings()
+{
+    screen = SettingsScreen{};
+    screen.buttonLatch = 1;   // the press that chose this screen changes nothing
+    float bottom = kFirstRowY + kRowGap * float(kVisibleRows < kRowCount ? kVisibleRows : kRowCount);
+    InitMenuPanel(&screen.panel, 55, kFirstRowY - 28, 585, bottom, 8, 12);
+}
+
+void UpdateSettings(const TiltVector& tilt)
+{
+    screen.frameCounter++;
+    DrawWhiteBackground();
+    Rearm(tilt);
+    UpdateMenuPanel(&screen.panel);
+    if (screen.panel.phase == PANEL_OPEN) {
+        DrawRows();
+        ChooseRow(tilt);
+        ChangeValue(tilt);
+        if (!screen.buttonLatch && tilt.button)
+            Press();
+    }
+    DrawMenuPanel(&screen.panel);
+}
