@@ -39,6 +39,8 @@ struct SettingRow {
 
 const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
+const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
+const TextId kPictureShapes[] = {TEXT_VALUE_PICTURE_FRAME, TEXT_VALUE_PICTURE_FILL};
 
 void ApplyMute()
 {
@@ -49,6 +51,10 @@ const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
     {TEXT_SETTING_SPEAKER_TONES, ROW_CHOICE, &extras.muted, 2, kOnOff, ApplyMute, nullptr},
     {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    // The loop hands a new vsync choice to the platform and shapes each
+    // picture by the fill choice, so neither needs more here.
+    {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_PICTURE, ROW_CHOICE, &extras.pictureFill, 2, kPictureShapes, nullptr, nullptr},
     {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
 };
 const int kRowCount = int(sizeof kRows / sizeof kRows[0]);

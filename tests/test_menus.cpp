@@ -351,14 +351,45 @@ TEST_F(Menus, LanguageRowAndMoreSettings)
     Hold(0, 0, 0);
     Frame();
     EXPECT_EQ(!lamps, extras.lampsShown);
-    for (int row = 0; row < 3; row++)
-        Nudge(+1);                         // down to "back"
+    Nudge(-1);                             // up and round to "back", the last row
     Tap();
     EXPECT_EQ(STATE_OPTIONS, game.state);
     std::string saved = ReadBytes("extras.sav");
     ASSERT_GE(saved.size(), 16u);
     EXPECT_EQ(LittleEndianWords({uint32_t(!lamps)}), saved.substr(0, 4));
     EXPECT_EQ(LittleEndianWords({uint32_t(CurrentLanguage())}), saved.substr(12, 4));
+}
+
+// The vsync and picture rows switch their extras at once; the next pass of
+// the loop hands the new vsync choice to the platform, and leaving saves both.
+TEST_F(Menus, VsyncAndPictureRows)
+{
+    game.state = STATE_SETTINGS;
+    ResetSettings();
+    Frames(40);
+    ASSERT_EQ(1, extras.vsync);
+    ASSERT_EQ(0, extras.pictureFill);
+    for (int row = 0; row < 3; row++)
+        Nudge(+1);                         // lamps, tones, ghost, vsync
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(0, extras.vsync);
+    Nudge(+1);                             // the race picture
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(1, extras.pictureFill);
+    RunPass();
+    EXPECT_EQ(0, loop.vsyncAsked);
+    Nudge(+1);                             // back
+    Tap();
+    EXPECT_EQ(STATE_OPTIONS, game.state);
+    std::string saved = ReadBytes("extras.sav");
+    ASSERT_GE(saved.size(), 24u);
+    EXPECT_EQ(LittleEndianWords({0, 1}), saved.substr(16, 8));
 }
 
 // A config.sav that cannot be replaced still leaves the screen for the title.
