@@ -21,6 +21,7 @@ struct SdlState {
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
     SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
+    bool pressedUnseen[KEY_COUNT];   // went down since the game last looked at it
     int refreshHz;               // the window's display's rate; -1 until asked again
 };
 SdlState sdl;
@@ -49,10 +50,30 @@ void TrackLetterKey(const SDL_KeyboardEvent& key)
     }
 }
 
+// A press and its release can both arrive between two looks at the keys
+// when a picture takes long (a big window on a slow renderer): the press is
+// kept until the game has seen it once.
+void NotePress(const SDL_KeyboardEvent& key)
+{
+    if (key.type != SDL_KEYDOWN || key.repeat)
+        return;
+    for (int k = 0; k < KEY_COUNT; k++)
+        if (keyScancodes[k] == key.keysym.scancode && keyScancodes[k] != SDL_SCANCODE_UNKNOWN)
+            sdl.pressedUnseen[k] = true;
+    if (key.keysym.sym == letterKeycodes[LETTER_X])
+        sdl.pressedUnseen[KEY_X] = true;
+    if (key.keysym.sym == letterKeycodes[LETTER_Z])
+        sdl.pressedUnseen[KEY_Z] = true;
+    if (key.keysym.scancode == SDL_SCANCODE_RSHIFT)
+        sdl.pressedUnseen[KEY_SHIFT] = true;
+}
+
 void ReleaseLetterKeys()
 {
     for (int i = 0; i < LETTER_COUNT; i++)
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+    for (bool& pressed : sdl.pressedUnseen)
+        pressed = false;
 }
 
 bool VideoIsHeadless()
@@ -340,16 +361,28 @@ void SysGetDrawableSize(int* width, int* height)
         SDL_GL_GetDrawableSize(sdl.window, width, height);
 }
 
-int SysBackendKeyDown(SysKey key)
+namespace {
+
+bool KeyHeld(SysKey key)
 {
-    if (!sdl.videoReady)
-        return 0;
     if (key == KEY_X || key == KEY_Z)
         return sdl.letterHeldBy[key == KEY_X ? LETTER_X : LETTER_Z] != SDL_SCANCODE_UNKNOWN;
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     if (key == KEY_SHIFT)
         return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
     return state[keyScancodes[key]] != 0;
+}
+
+}  // namespace
+
+// Held now, or pressed and let go since the last look (seen once).
+int SysBackendKeyDown(SysKey key)
+{
+    if (!sdl.videoReady)
+        return 0;
+    bool unseen = sdl.pressedUnseen[key];
+    sdl.pressedUnseen[key] = false;
+    return KeyHeld(key) || unseen;
 }
 
 void SysBackendPollEvents()
@@ -368,8 +401,10 @@ void SysBackendPollEvents()
             SysToggleFullscreen();
         if (ChangesDisplay(event))
             sdl.refreshHz = -1;
-        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
             TrackLetterKey(event.key);
+            NotePress(event.key);
+        }
         else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             ReleaseLetterKeys();
     }
