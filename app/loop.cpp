@@ -10,14 +10,15 @@
 #include "app/command_line.h"
 #include "app/ghost.h"
 #include "app/race.h"
+#include "app/sound.h"
 #include "app/tilt.h"
 #include "core/game.h"
 #include "course/course.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/old_saves.h"
+#include "data/sounds.h"
 #include "physics/physics.h"
-#include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
@@ -101,15 +102,13 @@ int NextPreset(int sel)
 }
 
 // F7..F9 switch the extras; each switch is saved at once, as the player
-// expects it to hold next time.
+// expects it to hold next time. (F8's muting reaches the speakers with this
+// frame's UpdateSound.)
 void ToggleExtra(int index)
 {
     switch (index) {
     case 6: extras.lampsShown = !extras.lampsShown; break;
-    case 7:
-        extras.muted = !extras.muted;
-        AudioSetMuted(extras.muted);
-        break;
+    case 7: extras.muted = !extras.muted; break;
     case 8: extras.ghostShown = !extras.ghostShown; break;
     default: return;
     }
@@ -167,7 +166,8 @@ void RaceBlock(int frameState)
         return;
     UpdateRace(loop.tilt, loop.previousTilt);
     if (loop.tilt.button) {
-        RaiseCue(CueConfirm);
+        RaiseBoardCue(CueConfirm);
+        PlaySound(SOUND_MENU_CONFIRM, 1.0f);
         game.state = STATE_PAUSE;
         OpenPauseMenu();
     }
@@ -175,6 +175,7 @@ void RaceBlock(int frameState)
     if (IsBallFallen()) {
         game.state = STATE_MISS;
         loop.missFrames = 120;
+        PlayFallSound();
     }
 }
 
@@ -368,6 +369,7 @@ void RunStep()
     ChoosePictureShape(frameState);
     Dispatch(frameState);
     UpdateGhost(frameState);
+    UpdateSound(frameState);
     KeepStep(frameState);
     loop.previousTilt = loop.tilt;
     loop.freshSteps++;
@@ -588,8 +590,7 @@ int StartUp()
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    AudioSetMuted(extras.muted);
-    AudioOpen();   // without speakers the game simply runs silent
+    StartSound();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     StartCourseSelectAtFirst();
@@ -622,7 +623,7 @@ void ShutDown()
         if (BoardThreadFinished())
             break;
     }
-    AudioClose();
+    StopSound();
     ReleaseSpriteSheets();
     FreeCourseList();
     // GL objects die with their context, so the device goes only after the

@@ -3,6 +3,7 @@
 #include <cmath>
 #include "app/race.h"
 #include "app/ghost.h"
+#include "app/sound.h"
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "physics/physics.h"
@@ -10,6 +11,10 @@
 #include "sensor/board.h"
 
 namespace {
+
+// An upward push this strong is a jump (the keys' Z gives the jumping ball
+// about 15); a board's reading trembling by a count or two is not.
+const float kJumpPush = 3.0f;
 
 int CurrentObstacleCount()
 {
@@ -85,14 +90,17 @@ void UpdateRace(const TiltVector& tilt, const TiltVector& previous)
     } else {
         Vec3 f = SteeringImpulse(tilt, previous);
         PushBall(f, Vec3{ 0, 0, 0 });
+        if (SelectedBallType().jumpGain != 0 && f.y >= kJumpPush)
+            PlayJumpSound();
         if (IsBallInGoal()) {
             EnterGoal();
-            RaiseCue(CueGo);
+            RaiseBoardCue(CueGo);
         }
         SetLedPattern(LedPatternForPush(f.x, f.z));
     }
+    // The speakers have the landing's own sound (app/sound.cpp).
     if (grounded && !loop.previousGrounded)
-        RaiseCue(CueTick);
+        RaiseBoardCue(CueTick);
     loop.previousGrounded = grounded;
 }
 
@@ -100,6 +108,8 @@ void EnterGoal()
 {
     game.state = STATE_GOAL;
     loop.goalFrames = 120;
-    if (KeepBestTime())
+    bool newRecord = KeepBestTime() != 0;
+    if (newRecord)
         KeepGhostRun();
+    PlayGoalSounds(newRecord);
 }

@@ -8,7 +8,7 @@
 #include "data/texts.h"
 #include "platform/paths.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 1, 0, 0, 0, 0, 0, 0, 0};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0};
 
 namespace {
 
@@ -22,6 +22,10 @@ const ExtraField kFields[] = {
     {&Extras::muted, 0, 1},
     {&Extras::ghostShown, 0, 1},
     {&Extras::language, 0, LANGUAGE_COUNT - 1},
+    {&Extras::masterVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::musicVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::effectsVolume, 0, EXTRAS_VOLUME_MAX},
+    {&Extras::muteUnfocused, 0, 1},
     {&Extras::vsync, 0, 1},
     {&Extras::pictureFill, 0, 1},
     // A place that no longer fits the displays is fitted when the window opens.
@@ -35,10 +39,11 @@ const ExtraField kFields[] = {
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
 
 // Lamps shown, sound on, ghost shown; the language the system asks for;
-// vsync on, the 4:3 frame, no window kept.
+// the music a little below the effects; silent in the background; vsync
+// on, the 4:3 frame, no window kept.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage(), 1, 0, 0, 0, 0, 0, 0, 0};
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0};
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Choices of the game's extras that the classic option file has no room for
-// (its layout is fixed): the on-screen lamps, the speaker tones, the ghost
-// ball, the language, the picture's pacing and shape, where the window was,
-// and what later settings add. Kept in "extras.sav"
+// (its layout is fixed): the on-screen lamps, muting, the ghost ball, the
+// language, the sound volumes, the picture's pacing and shape, where the
+// window was, and what later settings add. Kept in "extras.sav"
 // beside "config.sav", as 32-bit little-endian integers in the order of the
 // record; a shorter file leaves the later choices at their defaults, so new
 // extras are appended at the end.
@@ -10,9 +10,13 @@
 
 struct Extras {
     int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
-    int32_t muted;        // 1: no speaker tones (F8)
+    int32_t muted;        // 1: no sound at all from the speakers (F8)
     int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
     int32_t language;     // Language; from the locale until the player chooses
+    int32_t masterVolume;    // 0..10: everything the speakers play
+    int32_t musicVolume;     // 0..10: the music
+    int32_t effectsVolume;   // 0..10: effects, the rolling ball and the board's tones
+    int32_t muteUnfocused;   // 1: silent while the window is not in focus
     int32_t vsync;            // 1: pictures wait for the display's refresh (no tearing)
     int32_t pictureFill;      // 1: race scenes fill a wide window; 0: the 4:3 frame with bars
     int32_t windowX;          // the window's client area on the desktop, kept at exit
@@ -23,6 +27,8 @@ struct Extras {
     int32_t windowDisplay;    // the display it was on, 0 the primary
 };
 extern Extras extras;
+
+enum { EXTRAS_VOLUME_MAX = 10 };
 
 // Defaults when the file is missing or short; a value out of its range takes
 // its default. Applies the language.

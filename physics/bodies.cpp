@@ -56,6 +56,7 @@ void ClearCourseBodies()
         delete physics.collisionShapes[i];
     physics.collisionShapes.clear();
     ReleaseTerrainArrays();
+    ForgetContacts();
 }
 
 btRigidBody* BodyWithMotionState(int index)

@@ -57,6 +57,25 @@ void SyncCourseTransforms();      // refresh ballMatrix and the obstacles' world
 bool IsBallInGoal();              // x/z of ballMatrix inside the goal, borders included
 bool IsBallFallen();              // ball centre below -size of the selected ball type
 
+// --- contacts between bodies --------------------------------------------------
+// What the sounds of a race hear after each step: what the ball touches, and
+// which pairs of bodies began to touch. A pair touches while the solver
+// pushes them apart (or they overlap); one apart for a few frames that
+// touches again begins anew, so a ball rattling over bumps starts nothing.
+struct ContactStart {
+    int a, b;             // body indices, a < b
+    int shapeA, shapeB;   // BodyShape of each; -1 for the terrain
+    float impulse;        // the contact impulse between them in the step, all points together
+    Vec3 point;           // where they met
+};
+struct BallContacts {
+    int terrain;          // 1 while the ball touches the terrain
+    int obstacle;         // 1 while it touches any obstacle
+};
+// Once after each StepPhysicsWorld: fills up to `max` of the pairs that began
+// to touch, strongest first, and returns how many it filled.
+int ScanContacts(ContactStart* starts, int max, BallContacts* ball);
+
 // --- ground rays -------------------------------------------------------------
 // The nearest point where the segment from -> to meets a body other than
 // excludeIndex (an index past the last body excludes nothing), with the unit

@@ -20,3 +20,4 @@ btRigidBody* CreateRigidBody(float mass, const btTransform& start, btCollisionSh
 btRigidBody* BodyWithMotionState(int index);
 void WriteRowMatrix(Matrix* out, const btTransform& t);
 void ReleaseTerrainArrays();     // frees the grid arrays and the mesh interface
+void ForgetContacts();           // the bodies are gone: no pair touches any more

@@ -78,6 +78,10 @@ int  SysSetVsync(int on);
 // Refresh rate of the display the window is on, Hz; 0 when unknown.
 int  SysRefreshRate();
 
+// Whether the window has the keyboard focus: 1 until the window system says
+// it was lost (a window without one never loses it).
+int  SysWindowFocused();
+
 // Input, time, sleeping.
 int      SysKeyDown(SysKey key);          // nonzero while held
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
@@ -99,6 +103,7 @@ struct SysHooks {
     uint32_t (*milliseconds)();
     void     (*errorBox)(const char* textUtf8);
     void     (*sleep)(uint32_t ms);
+    int      (*windowFocused)();
     uint64_t (*microseconds)();
     void     (*swapBuffers)();            // a simulated display's present
     int      (*refreshRate)();

@@ -4,6 +4,7 @@
 #include "platform/sys.h"
 
 int  SysBackendKeyDown(SysKey key);
+int  SysBackendWindowFocused();
 void SysBackendErrorBox(const char* textUtf8);
 // Drains the window system's events, posting SYS_MSG_CLOSE for a close request.
 void SysBackendPollEvents();

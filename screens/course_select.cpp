@@ -173,7 +173,7 @@ void Entering()
 
 void OpenDialog()
 {
-    RaiseCue(CueConfirm);
+    MenuSound(MENU_SOUND_CONFIRM);
     selectScreen.revealedGlyphs = courseText.docGlyphCount;
     selectScreen.phase = SELECT_CONFIRMING;
     menuLatches.confirmLatch = 1;
@@ -196,11 +196,11 @@ void Browsing(const TiltVector& tilt)
     } else if (HasNext() && tilt.x < -7) {
         selectScreen.phase = SELECT_SLIDE_OUT_TO_NEXT;
         SetLedPattern(12);
-        RaiseCue(CueClick);
+        MenuSound(MENU_SOUND_MOVE);
     } else if (HasPrevious() && tilt.x > 7) {
         selectScreen.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
         SetLedPattern(3);
-        RaiseCue(CueClick);
+        MenuSound(MENU_SOUND_MOVE);
     } else if (tilt.x > -7 && tilt.x < 7) {
         SetLedPattern(0);
     }
@@ -211,7 +211,7 @@ void AnswerDialog(const TiltVector& tilt)
     if (tilt.button && !menuLatches.confirmLatch) {
         selectScreen.dialogPanel.phase = PANEL_CLOSING;
         menuLatches.confirmLatch = 1;
-        RaiseCue(CueConfirm);
+        MenuSound(selectScreen.confirmNo ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
         return;
     }
     if (menuLatches.xLatch)
@@ -226,7 +226,7 @@ void AnswerDialog(const TiltVector& tilt)
         return;
     }
     menuLatches.xLatch = 1;
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 // Shared by Browsing and Confirming: text, arrows and the dialog.
@@ -279,7 +279,7 @@ void SlideIn(int direction)
     selectScreen.slideOffset = 0;
     selectScreen.phase = SELECT_BROWSING;
     selectScreen.revealedGlyphs = 0;
-    RaiseCue(CueTick);
+    MenuSound(MENU_SOUND_TICK);
 }
 
 void Starting()

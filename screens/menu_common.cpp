@@ -2,12 +2,34 @@
 // pulse and the white background.
 #include <cmath>
 
+#include "data/sounds.h"
 #include "render/sprites.h"
 #include "render/text.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
 
 MenuLatches menuLatches;
+
+void MenuSound(MenuSoundKind kind)
+{
+    switch (kind) {
+    case MENU_SOUND_MOVE:
+        RaiseBoardCue(CueClick);
+        PlaySound(SOUND_MENU_MOVE, 1.0f);
+        break;
+    case MENU_SOUND_CONFIRM:
+        RaiseBoardCue(CueConfirm);
+        PlaySound(SOUND_MENU_CONFIRM, 1.0f);
+        break;
+    case MENU_SOUND_BACK:
+        RaiseBoardCue(CueConfirm);
+        PlaySound(SOUND_MENU_BACK, 1.0f);
+        break;
+    case MENU_SOUND_TICK:
+        RaiseBoardCue(CueTick);
+        break;
+    }
+}
 
 namespace {
 
@@ -19,7 +41,7 @@ void RearmAxis(float value, int* latch)
         return;
     if (*latch) {
         SetLedPattern(0);
-        RaiseCue(CueTick);
+        MenuSound(MENU_SOUND_TICK);
     }
     *latch = 0;
 }

@@ -92,12 +92,12 @@ void Rearm(const TiltVector& tilt)
         options.buttonLatch = 0;
     if (tilt.x > -3 && tilt.x < 3) {
         if (options.xLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         options.xLatch = 0;
     }
     if (tilt.z > -3 && tilt.z < 3) {
         if (options.zLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         options.zLatch = 0;
     }
 }
@@ -143,7 +143,7 @@ void DrawRow(int r, float pulse)
 
 void Confirm()
 {
-    RaiseCue(CueConfirm);
+    MenuSound(options.phase == OPTIONS_LEAVING ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     options.buttonLatch = 1;
 }
 
@@ -159,7 +159,7 @@ void EditRow(const TiltVector& tilt)
             int count = ValueCount(options.row);
             *value = (*value + by + count) % count;
             options.xLatch = 1;
-            RaiseCue(CueClick);
+            MenuSound(MENU_SOUND_MOVE);
             if (options.row == kLanguageRow)
                 SetLanguage(extras.language);
         }
@@ -183,7 +183,7 @@ void ChooseRow(const TiltVector& tilt)
             options.row = (options.row + by + kRows) % kRows;
             options.holdCounter = kHoldFrames;
             options.zLatch = 1;
-            RaiseCue(CueClick);
+            MenuSound(MENU_SOUND_MOVE);
         }
     }
     if (!options.buttonLatch && tilt.button) {

@@ -47,12 +47,12 @@ void MoveCursor(RaceMenu* menu, int rows, const TiltVector& tilt)
         menu->choice--;
         menuLatches.zLatch = 1;
         SetLedPattern(9);
-        RaiseCue(CueClick);
+        MenuSound(MENU_SOUND_MOVE);
     } else if (tilt.z > 7) {
         menu->choice++;
         menuLatches.zLatch = 1;
         SetLedPattern(6);
-        RaiseCue(CueClick);
+        MenuSound(MENU_SOUND_MOVE);
     }
     if (menu->choice < 0)
         menu->choice = rows - 1;
@@ -72,7 +72,7 @@ bool RunMenuFrame(RaceMenu* menu, int rows, const TiltVector& tilt)
         // The press that opened the menu must be released first.
         if (!menuLatches.confirmLatch && tilt.button) {
             menu->panel.phase = PANEL_CLOSING;
-            RaiseCue(CueConfirm);
+            MenuSound(MENU_SOUND_CONFIRM);
         } else {
             MoveCursor(menu, rows, tilt);
         }

@@ -12,6 +12,12 @@ struct MenuLatches {
 };
 extern MenuLatches menuLatches;
 
+// A menu's sound: the board's cue, and from the speakers the menu's own
+// effect for a move, a confirm or a step back. The tick of a tilt coming
+// back to neutral is the board's alone.
+enum MenuSoundKind { MENU_SOUND_MOVE, MENU_SOUND_CONFIRM, MENU_SOUND_BACK, MENU_SOUND_TICK };
+void MenuSound(MenuSoundKind kind);
+
 // Start of every menu frame: a tilt back inside +-3 re-arms its axis (with a
 // tick and the lamps off), a released button re-arms the confirm.
 void RearmTilt(const TiltVector& tilt);

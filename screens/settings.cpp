@@ -8,7 +8,6 @@
 // a row here.
 #include "data/extras.h"
 #include "data/texts.h"
-#include "platform/audio.h"
 #include "render/sprites.h"
 #include "render/text.h"
 #include "screens/screens.h"
@@ -42,15 +41,16 @@ const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
 const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
 const TextId kPictureShapes[] = {TEXT_VALUE_PICTURE_FRAME, TEXT_VALUE_PICTURE_FILL};
 
-void ApplyMute()
-{
-    AudioSetMuted(extras.muted);
-}
-
+// The sound rows take effect through the game's sound update, which reads
+// the extras every frame.
 const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
-    {TEXT_SETTING_SPEAKER_TONES, ROW_CHOICE, &extras.muted, 2, kOnOff, ApplyMute, nullptr},
+    {TEXT_SETTING_SOUND, ROW_CHOICE, &extras.muted, 2, kOnOff, nullptr, nullptr},
     {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_MASTER_VOLUME, ROW_LEVEL, &extras.masterVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_MUSIC_VOLUME, ROW_LEVEL, &extras.musicVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_EFFECTS_VOLUME, ROW_LEVEL, &extras.effectsVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_MUTE_UNFOCUSED, ROW_CHOICE, &extras.muteUnfocused, 2, kOffOn, nullptr, nullptr},
     // The loop hands a new vsync choice to the platform and shapes each
     // picture by the fill choice, so neither needs more here.
     {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
@@ -136,13 +136,13 @@ void Rearm(const TiltVector& tilt)
         screen.buttonLatch = 0;
     if (tilt.x > -3 && tilt.x < 3) {
         if (screen.xLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.xLatch = 0;
         screen.xHold = 0;
     }
     if (tilt.z > -3 && tilt.z < 3) {
         if (screen.zLatch)
-            RaiseCue(CueTick);
+            MenuSound(MENU_SOUND_TICK);
         screen.zLatch = 0;
         screen.holdCounter = 0;
     }
@@ -170,7 +170,7 @@ void ChooseRow(const TiltVector& tilt)
     screen.holdCounter = kHoldFrames;
     screen.zLatch = 1;
     Scroll();
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 void Change(const SettingRow& row, int by)
@@ -185,7 +185,7 @@ void Change(const SettingRow& row, int by)
     *row.value = v;
     if (row.changed)
         row.changed();
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 // Left lowers the value, right raises it; a held tilt repeats.
@@ -218,7 +218,7 @@ void Press()
 {
     const SettingRow& row = kRows[screen.row];
     screen.buttonLatch = 1;
-    RaiseCue(CueConfirm);
+    MenuSound(row.kind == ROW_BACK ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     switch (row.kind) {
     case ROW_CHOICE: Change(row, +1); break;
     case ROW_LEVEL: break;

@@ -74,7 +74,7 @@ void WaitAfterMove(const TiltVector& tilt)
     if (tilt.z >= -3 && tilt.z <= 3) {
         title.holdFlag = 0;
         SetLedPattern(0);
-        RaiseCue(CueTick);
+        MenuSound(MENU_SOUND_TICK);
     }
     if (--title.holdCounter == 0)
         SetLedPattern(0);
@@ -90,7 +90,7 @@ void Move(int by, int lamps)
     title.holdCounter = kHoldFrames;
     title.holdFlag = 1;
     SetLedPattern(lamps);
-    RaiseCue(CueClick);
+    MenuSound(MENU_SOUND_MOVE);
 }
 
 void TakeInput(const TiltVector& tilt)
@@ -107,7 +107,7 @@ void TakeInput(const TiltVector& tilt)
         title.phase = TITLE_LEAVING;
         title.panel.phase = PANEL_CLOSING;
         menuLatches.frameCounter = 0;
-        RaiseCue(CueConfirm);
+        MenuSound(MENU_SOUND_CONFIRM);
     }
 }
 

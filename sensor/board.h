@@ -14,5 +14,9 @@ uint8_t BoardDataByte(int index); // any byte of it, 0..31 (6, 7, 8: acceleratio
 enum BoardCue { CueClick, CueTick, CueConfirm, CueCount, CueGo };
 // Without a board the cue sounds through the speakers instead.
 void RaiseCue(BoardCue cue);       // stores both words, then flags them pending
+// The same for a cue the game also plays as a sound effect of its own (menu
+// moves, landings, the goal): only a board beeps it, so a player without one
+// hears the effect and no tone beside it.
+void RaiseBoardCue(BoardCue cue);
 void SetLedPattern(int pattern);   // low 4 bits = the four direction lamps
 int  LedPattern();                 // the pattern last set

@@ -78,13 +78,20 @@ uint8_t BoardDataByte(int index)
     return boardLink.boardData[index].load(std::memory_order_relaxed);
 }
 
-void RaiseCue(BoardCue cue)
+void RaiseBoardCue(BoardCue cue)
 {
     if (cue < CueClick || cue > CueGo)
         return;
     boardLink.soundWordA.store(cueWords[cue].wordA, std::memory_order_relaxed);
     boardLink.soundWordB.store(cueWords[cue].wordB, std::memory_order_relaxed);
     boardLink.soundPending.store(1, std::memory_order_release);
+}
+
+void RaiseCue(BoardCue cue)
+{
+    if (cue < CueClick || cue > CueGo)
+        return;
+    RaiseBoardCue(cue);
     if (!BoardConnected())
         PlayCueTone(cueWords[cue]);
 }

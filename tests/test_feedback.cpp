@@ -89,26 +89,46 @@ TEST(FeedbackTest, MixerPitchLengthAndMixing)
 class ExtrasTest : public DataFilesTest {};
 
 // Missing file: defaults; a file from an older game with one entry keeps the
-// later choices at their defaults; a save reads back.
+// later choices at their defaults; a save reads back; a damaged file's value
+// out of its choice's range takes the default.
 TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
 {
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 1);
     EXPECT_EQ(extras.muted, 0);
     EXPECT_EQ(extras.ghostShown, 1);
+    EXPECT_EQ(extras.masterVolume, 8);
+    EXPECT_EQ(extras.musicVolume, 6);
+    EXPECT_EQ(extras.effectsVolume, 8);
+    EXPECT_EQ(extras.muteUnfocused, 1);
     WriteBytes("extras.sav", LittleEndianWords({0}));
     LoadExtras();
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
+    EXPECT_EQ(extras.musicVolume, 6);
     extras = Extras{};
     extras.muted = 1;
     extras.language = LANGUAGE_JAPANESE;
+    extras.masterVolume = 3;
+    extras.effectsVolume = 10;
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
-    EXPECT_EQ(ReadBytes("extras.sav").substr(0, 16), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE}));
+    EXPECT_EQ(ReadBytes("extras.sav").substr(0, 32), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0}));
     extras = Extras{};
     LoadExtras();
     EXPECT_EQ(extras.muted, 1);
     EXPECT_EQ(extras.language, LANGUAGE_JAPANESE);
     EXPECT_EQ(CurrentLanguage(), LANGUAGE_JAPANESE);
+    EXPECT_EQ(extras.masterVolume, 3);
+    EXPECT_EQ(extras.musicVolume, 0);
+    EXPECT_EQ(extras.effectsVolume, 10);
+    EXPECT_EQ(extras.muteUnfocused, 0);
+    // A damaged file: a volume out of 0..10 takes its default.
+    WriteBytes("extras.sav", LittleEndianWords({7, 1, 1, 0, 11, 0xFFFFFFFFu, 4, 2}));
+    LoadExtras();
+    EXPECT_EQ(extras.lampsShown, 1);
+    EXPECT_EQ(extras.masterVolume, 8);
+    EXPECT_EQ(extras.musicVolume, 6);
+    EXPECT_EQ(extras.effectsVolume, 4);
+    EXPECT_EQ(extras.muteUnfocused, 1);
 }

@@ -351,7 +351,7 @@ TEST_F(Menus, LanguageRowAndMoreSettings)
     Hold(0, 0, 0);
     Frame();
     EXPECT_EQ(!lamps, extras.lampsShown);
-    Nudge(-1);                             // up and round to "back", the last row
+    Nudge(-1);                             // wraps from the first row to "back", the last
     Tap();
     EXPECT_EQ(STATE_OPTIONS, game.state);
     std::string saved = ReadBytes("extras.sav");
@@ -360,8 +360,46 @@ TEST_F(Menus, LanguageRowAndMoreSettings)
     EXPECT_EQ(LittleEndianWords({uint32_t(CurrentLanguage())}), saved.substr(12, 4));
 }
 
-// The vsync and picture rows switch their extras at once; the next pass of
-// the loop hands the new vsync choice to the platform, and leaving saves both.
+// The more settings' sound rows edit the extras the sound reads: the master
+// volume steps down one a move and stops at 0, music and effects have rows
+// of their own, and the background mute switches off and on.
+TEST_F(Menus, SoundRowsInTheMoreSettings)
+{
+    game.state = STATE_SETTINGS;
+    ResetSettings();
+    Frames(40);
+    for (int row = 0; row < 3; row++)
+        Nudge(+1);                         // lamps, sound, ghost: the master volume
+    extras.masterVolume = 2;
+    for (int step = 0; step < 4; step++) {
+        Hold(0, 20, 0);                    // left lowers
+        Frames(12);
+        Hold(0, 0, 0);
+        Frame();
+    }
+    EXPECT_EQ(0, extras.masterVolume);
+    int music = extras.musicVolume, effects = extras.effectsVolume;
+    Nudge(+1);
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(music + 1, extras.musicVolume);
+    Nudge(+1);
+    Hold(0, 20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(effects - 1, extras.effectsVolume);
+    Nudge(+1);
+    int mute = extras.muteUnfocused;
+    Tap();
+    EXPECT_EQ(!mute, extras.muteUnfocused);
+}
+
+// The vsync and picture rows (the last two before "back") switch their
+// extras at once; the next pass of the loop hands the new vsync choice to
+// the platform, and leaving saves both after the sound's entries.
 TEST_F(Menus, VsyncAndPictureRows)
 {
     game.state = STATE_SETTINGS;
@@ -370,7 +408,7 @@ TEST_F(Menus, VsyncAndPictureRows)
     ASSERT_EQ(1, extras.vsync);
     ASSERT_EQ(0, extras.pictureFill);
     for (int row = 0; row < 3; row++)
-        Nudge(+1);                         // lamps, tones, ghost, vsync
+        Nudge(-1);                         // round past "back" and the picture to vsync
     Hold(0, -20, 0);
     Frame();
     Hold(0, 0, 0);
@@ -388,8 +426,8 @@ TEST_F(Menus, VsyncAndPictureRows)
     Tap();
     EXPECT_EQ(STATE_OPTIONS, game.state);
     std::string saved = ReadBytes("extras.sav");
-    ASSERT_GE(saved.size(), 24u);
-    EXPECT_EQ(LittleEndianWords({0, 1}), saved.substr(16, 8));
+    ASSERT_GE(saved.size(), 40u);
+    EXPECT_EQ(LittleEndianWords({0, 1}), saved.substr(32, 8));
 }
 
 // A config.sav that cannot be replaced still leaves the screen for the title.

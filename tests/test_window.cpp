@@ -77,13 +77,15 @@ protected:
         game = Game{};
         loop = LoopState{};
     }
-    // Extras with the window's entries as given and the others at their defaults.
-    void KeepPlace(const SysWindowPlace& place)
+    // Extras with the window's entries as given and the others at their
+    // defaults (lamps, sound, ghost, English, the volumes, vsync, 4:3).
+    static std::string ExtrasWithPlace(const SysWindowPlace& place)
     {
-        WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, 1, 0, uint32_t(place.x), uint32_t(place.y),
-                                                    uint32_t(place.width), uint32_t(place.height),
-                                                    uint32_t(place.fullscreen), uint32_t(place.display)}));
+        return LittleEndianWords({1, 0, 1, 1, 8, 6, 8, 1, 1, 0, uint32_t(place.x), uint32_t(place.y),
+                                  uint32_t(place.width), uint32_t(place.height),
+                                  uint32_t(place.fullscreen), uint32_t(place.display)});
     }
+    void KeepPlace(const SysWindowPlace& place) { WriteBytes("extras.sav", ExtrasWithPlace(place)); }
     static SysWindowPlace Place()
     {
         SysWindowPlace place = {};
@@ -107,7 +109,7 @@ TEST_F(KeptWindow, RestoredAndKeptAgainAtTheEnd)
     EXPECT_EQ(h, 720);
     SysSetWindowPlace({50, 60, 800, 600, 1, 0});
     ShutDown();
-    EXPECT_EQ(ReadBytes("extras.sav"), LittleEndianWords({1, 0, 1, 1, 0, 50, 60, 800, 600, 1, 0}));
+    EXPECT_EQ(ReadBytes("extras.sav"), ExtrasWithPlace({50, 60, 800, 600, 1, 0}));
 }
 
 // Kept on a second display that is gone: the window opens in the middle of

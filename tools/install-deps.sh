@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
     build-essential cmake pkg-config \
-    libsdl2-dev libepoxy-dev libglm-dev \
+    libsdl2-dev libsdl2-mixer-dev libvorbis-dev libepoxy-dev libglm-dev \
     libstb-dev \
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic \
     libhidapi-dev libbullet-dev \

@@ -16,6 +16,7 @@ struct AtomicHooks {
     std::atomic<uint32_t (*)()> milliseconds;
     std::atomic<void (*)(const char*)> errorBox;
     std::atomic<void (*)(uint32_t)> sleep;
+    std::atomic<int (*)()> windowFocused;
     std::atomic<uint64_t (*)()> microseconds;
     std::atomic<void (*)()> swapBuffers;
     std::atomic<int (*)()> refreshRate;
@@ -64,10 +65,17 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.milliseconds = h.milliseconds;
     sys.hooks.errorBox = h.errorBox;
     sys.hooks.sleep = h.sleep;
+    sys.hooks.windowFocused = h.windowFocused;
     sys.hooks.microseconds = h.microseconds;
     sys.hooks.swapBuffers = h.swapBuffers;
     sys.hooks.refreshRate = h.refreshRate;
     sys.hooks.setVsync = h.setVsync;
+}
+
+int SysWindowFocused()
+{
+    auto hook = sys.hooks.windowFocused.load();
+    return hook ? hook() : SysBackendWindowFocused();
 }
 
 int SysKeyDown(SysKey key)

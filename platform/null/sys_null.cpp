@@ -78,6 +78,7 @@ void SysGetDrawableSize(int* width, int* height)
 }
 
 int  SysBackendKeyDown(SysKey) { return 0; }
+int  SysBackendWindowFocused() { return 1; }
 void SysBackendPollEvents() {}
 
 void SysBackendErrorBox(const char* textUtf8)

@@ -21,6 +21,7 @@ struct SdlState {
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
     SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
+    bool unfocused;              // the window system said the focus went elsewhere
     bool pressedUnseen[KEY_COUNT];   // went down since the game last looked at it
     int refreshHz;               // the window's display's rate; -1 until asked again
 };
@@ -74,6 +75,18 @@ void ReleaseLetterKeys()
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
     for (bool& pressed : sdl.pressedUnseen)
         pressed = false;
+}
+
+// Only the events count: a window under a bare X server never gets the focus
+// announced, and must not be treated as sitting in the background.
+void TrackFocus(const SDL_WindowEvent& window)
+{
+    if (window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        sdl.unfocused = true;
+        ReleaseLetterKeys();
+    } else if (window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        sdl.unfocused = false;
+    }
 }
 
 bool VideoIsHeadless()
@@ -297,6 +310,7 @@ void SysDestroyWindow()
         SDL_Quit();
     }
     sdl.videoReady = false;
+    sdl.unfocused = false;
     ReleaseLetterKeys();
 }
 
@@ -404,10 +418,15 @@ void SysBackendPollEvents()
         if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
             TrackLetterKey(event.key);
             NotePress(event.key);
+        } else if (event.type == SDL_WINDOWEVENT) {
+            TrackFocus(event.window);
         }
-        else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-            ReleaseLetterKeys();
     }
+}
+
+int SysBackendWindowFocused()
+{
+    return sdl.window && sdl.unfocused ? 0 : 1;
 }
 
 void SysBackendErrorBox(const char* textUtf8)

@@ -11,10 +11,12 @@
 
 bool scriptedKeys[KEY_COUNT];
 uint32_t scriptedClockMs;
+bool scriptedFocus = true;
 
 namespace {
 int ScriptedKey(SysKey key) { return scriptedKeys[key] ? 1 : 0; }
 uint32_t ScriptedClock() { return scriptedClockMs; }
+int ScriptedFocus() { return scriptedFocus ? 1 : 0; }
 }  // namespace
 
 void ReleaseScriptedKeys()
@@ -31,6 +33,8 @@ void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t)
     hooks.milliseconds = ScriptedClock;
     hooks.errorBox = errorBox;
     hooks.sleep = sleep;
+    hooks.windowFocused = ScriptedFocus;
+    scriptedFocus = true;
     SysSetHooks(&hooks);
 }
 

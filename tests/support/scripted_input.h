@@ -6,6 +6,7 @@
 
 extern bool scriptedKeys[KEY_COUNT];   // held keys, read through the key hook
 extern uint32_t scriptedClockMs;       // what the millisecond clock returns
+extern bool scriptedFocus;             // whether the window has the focus (starts true)
 
 // Installs the key and clock hooks (and the given error box and sleep hooks,
 // either may be null) with every key up.

@@ -1,7 +1,7 @@
 // kestrune-content: writes the game's data set (settings, course list,
-// sprite sheets, meshes, height maps, textures and course texts) into the
-// folder given on the command line, and with a second folder the launcher
-// icons into it. The output depends on nothing but this
+// sprite sheets, meshes, height maps, textures, course texts, sound effects
+// and music) into the folder given on the command line, and with a second
+// folder the launcher icons into it. The output depends on nothing but this
 // program and the installed font, so every build writes the same files.
 #include <cstdio>
 #include <cstring>
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "kestrune-content: cannot make %s\n", dir.c_str());
         return 1;
     }
-    if (!WriteSprites(dir) || !WriteSettings(dir) || !WriteCourses(dir)) {
+    if (!WriteSprites(dir) || !WriteSettings(dir) || !WriteCourses(dir) || !WriteSounds(dir)) {
         fprintf(stderr, "kestrune-content: writing the data set into %s failed\n", dir.c_str());
         return 1;
     }
