@@ -565,9 +565,14 @@ int LastQuitCode()
     return run.quitSeen ? run.quitCode : 0;
 }
 
-int StartUp()
+void ResetLoopRun()
 {
     run = LoopRun{};
+}
+
+int StartUp()
+{
+    ResetLoopRun();
     // First of all: the language every message from here on is shown in,
     // and the place the window was left.
     LoadExtras();

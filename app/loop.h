@@ -30,6 +30,8 @@ bool FrameDue(uint32_t now, uint32_t frameTime); // 16 ms since the last frame
 // display's pace; `now` becomes the step clock.
 void RunFrame(uint32_t now);
 int  LastQuitCode();                             // param of the last quit message
+// Forgets the quit an earlier run ended on; StartUp begins with it.
+void ResetLoopRun();
 
 // The pictures, for tests on the null platform where nothing is drawn: how
 // many, how far between the last two logic steps the last one was drawn

@@ -244,20 +244,49 @@ long FileSize(FILE* file)
     return size > 0 ? size : 0;
 }
 
-// The description's lines run together with their LF taken out; at most
-// half the file size in characters.
+// Past this size a description shows nothing (the course checker warns of it).
+const long kDescriptionBytes = 8192;
+
+// Appends within capacity units (terminator included); what does not fit is cut.
+void AppendUnits(char16_t* text, long* total, long capacity, const char16_t* units, long count)
+{
+    for (long i = 0; i < count && *total + 1 < capacity; ++i)
+        text[(*total)++] = units[i];
+    text[*total] = 0;
+}
+
+// A blank line, empty or with only the CR of a CR LF end, parts paragraphs.
+bool IsBlankLine(const char16_t* line, int length)
+{
+    return length == 0 || (length == 1 && line[0] == u'\r');
+}
+
+// The description's lines run together with their LF taken out, since
+// authors break long lines wherever their editor wraps. A blank line is a
+// paragraph break: it ends the running line and leaves one empty line, as
+// LF units the course-select layout starts a new line at. No mark or break
+// takes more units than the bytes it comes from, so the file size (plus the
+// terminator) always holds the text.
 void ReadDescription(FILE* file)
 {
-    const long capacity = FileSize(file) / 2;
-    char16_t* text = new (std::nothrow) char16_t[capacity + 1]();
+    const long size = FileSize(file);
+    if (size > kDescriptionBytes)
+        return;
+    const long capacity = size + 1;
+    char16_t* text = new (std::nothrow) char16_t[capacity]();
     if (!text)
         return;
+    char16_t line[TEXT_LINE_LIMIT + 1];
     long total = 0;
-    while (total < capacity) {
-        const int got = ReadTextLine(file, text + total, static_cast<int>(capacity - total));
-        if (got == 0)
-            break;
-        total += got;
+    int length = 0;
+    while (ReadNextTextLine(file, line, TEXT_LINE_LIMIT, &length)) {
+        if (!IsBlankLine(line, length)) {
+            AppendUnits(text, &total, capacity, line, length);
+            continue;
+        }
+        if (total > 0 && text[total - 1] != u'\n')
+            AppendUnits(text, &total, capacity, u"\n", 1);
+        AppendUnits(text, &total, capacity, u"\n", 1);
     }
     source.doc.assign(text);
     source.hasDoc = true;

@@ -118,7 +118,8 @@ void QueueTitleLine(const MenuPanel& panel)
     }
 }
 
-// The typewriter's share of the description, wrapped at the panel's right.
+// The typewriter's share of the description, wrapped at the panel's right;
+// an LF (a paragraph break) starts a new line.
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
@@ -127,6 +128,11 @@ void QueueDescription(const MenuPanel& panel)
     float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
         const Glyph& g = t.docGlyphs[k];
+        if (g.character == u'\n') {
+            pen = panel.left;
+            lineTop += t.docMetrics.height;
+            continue;
+        }
         if (Skipped(g))
             continue;
         if (pen + g.originX + g.width > panel.right) {

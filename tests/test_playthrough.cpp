@@ -2,7 +2,9 @@
 // driven frame by frame with scripted keys through Intro, Countdown, Race and
 // Goal (or Miss), checking the state chain, the race clock and record.sav.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "core/game.h"
@@ -313,7 +315,8 @@ TEST_F(Playthrough, GhostKeepsTheBestRun)
     EXPECT_EQ(fast, ghost.replay.timeMs);
 }
 
-// Damaged, truncated, foreign-version and changed-course ghosts are ignored.
+// Damaged, truncated, foreign-version and changed-course ghosts are ignored,
+// and so are ghosts with poses no run can have.
 TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
 {
     RaceWithGhost(this, 0, false);
@@ -339,4 +342,24 @@ TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
     for (int i = 0; i < 4; i++) bad[bad.size() - 4 + i] = char(crc >> (8 * i));
     WriteFileText(dir + "ghost/course0.gho", bad);
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+
+    // Poses no run can hold, each with its checksum made good: a NaN, an
+    // infinite coordinate, a rotation of length 2 and one of length 0.
+    auto withPose = [&good](size_t frame, std::vector<std::pair<int, float>> values) {
+        std::string b = good;
+        for (auto [k, value] : values)
+            std::memcpy(&b[28 + 28 * frame + 4 * k], &value, 4);
+        uint32_t sum = Crc32(b.data(), b.size() - 4);
+        for (int i = 0; i < 4; i++) b[b.size() - 4 + i] = char(sum >> (8 * i));
+        return b;
+    };
+    const size_t last = (good.size() - 32) / 28 - 1;
+    ASSERT_GE(last, 2u);
+    for (const std::string& b : {withPose(0, {{0, std::nanf("")}}), withPose(last, {{1, INFINITY}}),
+                                 withPose(1, {{6, 2.0f}}), withPose(2, {{3, 0}, {4, 0}, {5, 0}, {6, 0}})}) {
+        WriteFileText(dir + "ghost/course0.gho", b);
+        EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+    }
+    WriteFileText(dir + "ghost/course0.gho", withPose(0, {{0, 1.5f}}));   // an odd place is still a place
+    EXPECT_EQ(1, LoadGhostFile(0, hash, &run));
 }
