@@ -81,6 +81,19 @@ void Complain(const char* path, const char* why)
     fprintf(stderr, "Kestrune: ghost %s ignored: %s\n", path, why);
 }
 
+// What no recorded run holds: a number that is not finite, or a rotation
+// that is not a unit quaternion (the recorder normalises every one).
+bool PoseIsSound(const unsigned char* at)
+{
+    double length = 0;
+    for (int k = 0; k < 7; k++) {
+        float value = GetFloat(at + 4 * k);
+        if (!std::isfinite(value)) return false;
+        if (k >= 3) length += double(value) * value;
+    }
+    return std::fabs(length - 1.0) <= 1e-3;
+}
+
 // Checks the header and the checksum; the reason when the bytes are unusable.
 const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course, uint64_t hash)
 {
@@ -92,6 +105,8 @@ const char* CheckGhostBytes(const unsigned char* bytes, size_t size, int course,
         return "damaged (frame count)";
     uint64_t fileHash = uint64_t(GetLittleEndian(bytes + 12)) | uint64_t(GetLittleEndian(bytes + 16)) << 32;
     if (int32_t(GetLittleEndian(bytes + 8)) != course || fileHash != hash) return "the course has changed";
+    for (uint32_t i = 0; i < frames; i++)
+        if (!PoseIsSound(bytes + kHeaderBytes + i * kPoseBytes)) return "damaged (a pose no run can have)";
     return nullptr;
 }
 

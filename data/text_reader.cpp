@@ -1,6 +1,7 @@
 // Line reading with the byte-position rules every setting file relies on:
 // a CR before the LF stays in the line, an empty line reads like the end of
-// the file, and the next read starts right after the consumed LF.
+// the file (ReadNextTextLine tells them apart), and the next read starts
+// right after the consumed LF.
 #include "data/text_reader.h"
 
 #include <cfloat>
@@ -107,13 +108,14 @@ bool IsUtf16File(FILE* file, long position)
 // One read of a UTF-16 file: the line goes to dest, the result is where the
 // next read starts.
 long TakeWideLine(const unsigned char* raw, size_t count, long start,
-                  char16_t* dest, int maxChars, int* stored)
+                  char16_t* dest, int maxChars, int* stored, bool* ended)
 {
     if (start == 0 && count >= 2 && raw[0] == 0xFF && raw[1] == 0xFE) {
         raw += 2;
         count -= 2;
         start += 2;
     }
+    *ended = count == 0;
     // The raw buffer is cleared before the read, so an odd last byte is the
     // low half of a unit whose high half is zero.
     size_t units = (count + 1) / 2;
@@ -130,7 +132,7 @@ long TakeWideLine(const unsigned char* raw, size_t count, long start,
 // One read of a narrow file; the line ends at the first LF byte (or zero
 // byte), which no CP932 or UTF-8 character contains.
 long TakeNarrowLine(const char* raw, size_t count, long start,
-                    char16_t* dest, int maxChars, int* stored)
+                    char16_t* dest, int maxChars, int* stored, bool* ended)
 {
     bool filled = count == RAW_READ_BYTES;   // the line may go on past the read
     // Editors on Windows often start UTF-8 files with a mark; it is no text.
@@ -139,6 +141,7 @@ long TakeNarrowLine(const char* raw, size_t count, long start,
         count -= 3;
         start += 3;
     }
+    *ended = count == 0;
     size_t text = 0;
     while (text < count && raw[text] != 0) text++;
     size_t line = 0;
@@ -188,21 +191,29 @@ FILE* OpenTextFile(const char16_t* name)
     return OpenTextFile(path);
 }
 
-int ReadTextLine(FILE* file, char16_t* dest, int maxChars)
+bool ReadNextTextLine(FILE* file, char16_t* dest, int maxChars, int* length)
 {
-    if (!file || !dest || maxChars > TEXT_LINE_LIMIT || maxChars < 0) return 0;
+    *length = 0;
+    if (!file || !dest || maxChars > TEXT_LINE_LIMIT || maxChars < 0) return false;
     long start = ftell(file);
-    if (start < 0) return 0;
+    if (start < 0) return false;
     bool wide = IsUtf16File(file, start);
     unsigned char raw[RAW_BUFFER_BYTES] = {};
     memset(dest, 0, sizeof(char16_t) * (size_t)(maxChars + 1));
     size_t count = fread(raw, 1, RAW_READ_BYTES, file);
-    int stored = 0;
-    long next = wide ? TakeWideLine(raw, count, start, dest, maxChars, &stored)
-                     : TakeNarrowLine((const char*)raw, count, start, dest, maxChars, &stored);
-    dest[stored] = 0;
+    bool ended = false;
+    long next = wide ? TakeWideLine(raw, count, start, dest, maxChars, length, &ended)
+                     : TakeNarrowLine((const char*)raw, count, start, dest, maxChars, length, &ended);
+    dest[*length] = 0;
     fseek(file, next, SEEK_SET);
-    return stored;
+    return !ended;
+}
+
+int ReadTextLine(FILE* file, char16_t* dest, int maxChars)
+{
+    int length = 0;
+    ReadNextTextLine(file, dest, maxChars, &length);
+    return length;
 }
 
 // ---------------------------------------------------------------- values

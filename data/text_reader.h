@@ -24,6 +24,10 @@ FILE* OpenTextFile(const char16_t* name);
 // stored: 0 at the end of the file, for an empty line, for a null file and
 // when maxChars is above TEXT_LINE_LIMIT (then the file is not touched).
 int ReadTextLine(FILE* file, char16_t* dest, int maxChars);
+// The same line, but an empty line is not the end of the file: false once
+// nothing is left to read (or the request is refused as above), else true
+// with the characters stored in *length, 0 for an empty line.
+bool ReadNextTextLine(FILE* file, char16_t* dest, int maxChars, int* length);
 
 // Copies the text between the first '[' and the next ']' into dest (at most
 // VALUE_CHARS - 1 units, the rest is cut) and returns the position right

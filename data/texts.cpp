@@ -27,6 +27,8 @@ const TextRow kTexts[] = {
     {TEXT_SETTING_MUSIC_VOLUME, {"音楽の音量", "Music volume"}},
     {TEXT_SETTING_EFFECTS_VOLUME, {"効果音の音量", "Effects volume"}},
     {TEXT_SETTING_MUTE_UNFOCUSED, {"背景では消音", "Mute in background"}},
+    {TEXT_SETTING_VSYNC, {"垂直同期", "Vsync"}},
+    {TEXT_SETTING_PICTURE, {"レースの画面", "Race picture"}},
     {TEXT_SETTINGS_BACK, {"もどる", "Back"}},
     {TEXT_VALUE_ON, {"オン", "On"}},
     {TEXT_VALUE_OFF, {"オフ", "Off"}},
@@ -71,6 +73,8 @@ const TextRow kTexts[] = {
     {TEXT_BMP_SIZE, {"画像の大きさが範囲外です", "the picture's size is out of range"}},
     {TEXT_BMP_PIXELS_OUTSIDE, {"画素データの位置がファイルの外を指しています", "the pixel data lies outside the file"}},
     {TEXT_BMP_MEMORY, {"メモリが足りません", "out of memory"}},
+    {TEXT_VALUE_PICTURE_FRAME, {"4:3", "4:3"}},
+    {TEXT_VALUE_PICTURE_FILL, {"ワイド", "Fill"}},
     {TEXT_NO_DISPLAY,
      {"ケストルーン: ディスプレイがありません。デスクトップの画面から起動してください"
       "（DISPLAY または WAYLAND_DISPLAY が設定されていません）。",

@@ -18,6 +18,8 @@ void ReleaseTerrainArrays()
     terrainGrid.indices = nullptr;
     delete physics.terrainMesh;
     physics.terrainMesh = nullptr;
+    delete physics.terrainBvh;
+    physics.terrainBvh = nullptr;
 }
 
 static btIndexedMesh IndexedMeshOf(const TerrainGrid& grid)
@@ -34,6 +36,30 @@ static btIndexedMesh IndexedMeshOf(const TerrainGrid& grid)
     return mesh;
 }
 
+// The bounds Bullet's shape would find with six passes over every triangle
+// (along each axis the first vertex furthest out, no margin), found in one
+// pass over the same vertices in the same order and handed to the mesh, so
+// that the shape takes them as they are.
+static void SetMeshBounds(btTriangleIndexVertexArray* mesh, const TerrainGrid& grid)
+{
+    float high[3] = {-1e18f, -1e18f, -1e18f}, lowKey[3] = {-1e18f, -1e18f, -1e18f}, low[3] = {0, 0, 0};
+    for (int k = 0; k < 3 * grid.triangleCount; k++) {
+        const GridPoint& p = grid.positions[grid.indices[k]];
+        const float c[3] = {p.x, p.y, p.z};
+        for (int a = 0; a < 3; a++) {
+            if (c[a] > high[a])
+                high[a] = c[a];
+            if (-c[a] > lowKey[a]) {
+                lowKey[a] = -c[a];
+                low[a] = c[a];
+            }
+        }
+    }
+    // Adding and taking away Bullet's zero margin turns -0 as Bullet does.
+    mesh->setPremadeAabb(btVector3(low[0] - 0.0f, low[1] - 0.0f, low[2] - 0.0f),
+                         btVector3(high[0] + 0.0f, high[1] + 0.0f, high[2] + 0.0f));
+}
+
 int BuildTerrainCollision(const TerrainGrid& grid, float bounce)
 {
     static_assert(sizeof(GridPoint) == sizeof(btVector3), "grid points are read as Bullet vectors");
@@ -48,10 +74,13 @@ int BuildTerrainCollision(const TerrainGrid& grid, float bounce)
     terrainGrid = grid;
     physics.terrainMesh = new btTriangleIndexVertexArray();
     physics.terrainMesh->addIndexedMesh(IndexedMeshOf(terrainGrid), PHY_INTEGER);
+    SetMeshBounds(physics.terrainMesh, terrainGrid);
 
-    btVector3 bvhMin(-1000, -1000, -1000);
-    btVector3 bvhMax(1000, 1000, 1000);
-    btCollisionShape* shape = new btBvhTriangleMeshShape(physics.terrainMesh, true, bvhMin, bvhMax, true);
+    // The same tree Bullet would build inside the shape, made or read apart.
+    btBvhTriangleMeshShape* shape =
+        new btBvhTriangleMeshShape(physics.terrainMesh, true, TerrainBvhMin(), TerrainBvhMax(), false);
+    physics.terrainBvh = TerrainBvhFor(terrainGrid, physics.terrainMesh, &physics.terrainBvhCached);
+    shape->setOptimizedBvh(physics.terrainBvh, btVector3(1, 1, 1));
     physics.collisionShapes.push_back(shape);
 
     btTransform identity;

@@ -24,6 +24,10 @@ FILE* SysOpenFile(const char* name, const char* mode);
 // beside it, are flushed to the disk and renamed over it. 1 written; 0
 // failed, and the old file is then as it was.
 int SysReplaceFile(const char* name, const void* data, size_t size);
+// The same without waiting for the disk, for files the game can make again
+// (caches): a crash never leaves a mix of old and new bytes behind, but a
+// power loss may leave a damaged file, which its reader must detect.
+int SysReplaceFileUnsynced(const char* name, const void* data, size_t size);
 
 // Makes the folder `name` (relative to the current folder) unless it exists.
 // 1 when it is there afterwards.

@@ -2,13 +2,16 @@
 //  - the game folder: def.ini, course.ini, sprite.ini and all they name,
 //    only ever read;
 //  - the config folder: config.sav and extras.sav;
-//  - the save folder: record.sav, ghost/ and the one-copy lock.
+//  - the save folder: record.sav, ghost/ and the one-copy lock;
+//  - the cache folder: what the game can make again (terrain trees), which
+//    may be deleted at any time.
 // Installed, the game folder is <exe>/../share/games/kestrune/ and the
 // player's folders follow the XDG base-directory rules: $XDG_CONFIG_HOME/
-// kestrune/ and $XDG_DATA_HOME/kestrune/ (~/.config/kestrune/ and
-// ~/.local/share/kestrune/ by default). A game folder beside the executable
-// (def.ini there) is used instead of the installed one, and a file named
-// "portable" beside the executable keeps the player's folders there too, as
+// kestrune/, $XDG_DATA_HOME/kestrune/ and $XDG_CACHE_HOME/kestrune/
+// (~/.config/kestrune/, ~/.local/share/kestrune/ and ~/.cache/kestrune/ by
+// default). A game folder beside the executable (def.ini there) is used
+// instead of the installed one, and a file named "portable" beside the
+// executable keeps the player's folders there too (the cache in cache/), as
 // in the build folder.
 #pragma once
 #include <string>
@@ -20,6 +23,7 @@ struct SysFolderSources {
     const char* home;               // $HOME, else the password entry's home
     const char* xdgConfigHome;      // $XDG_CONFIG_HOME
     const char* xdgDataHome;        // $XDG_DATA_HOME
+    const char* xdgCacheHome;       // $XDG_CACHE_HOME
 };
 // This process's executable and environment, with `gameFolder` (may be null).
 SysFolderSources SysFolderSourcesOfProcess(const char* gameFolder);
@@ -32,6 +36,7 @@ int SysChooseFolders(const SysFolderSources& from);
 const char* SysGameFolder();
 const char* SysConfigFolder();
 const char* SysSaveFolder();
+const char* SysCacheFolder();        // "" when there is none: then nothing is cached
 const char* SysExecutableFolder();   // as the choice saw it
 int SysPortable();                   // the player's folders are the executable's
 // The game folder is the game's own, not another one given with --data:
@@ -43,11 +48,17 @@ int SysMakeGameFolderCurrent();      // 1 ok
 // too). 1 when both are there afterwards; a failure is left to the saves to
 // report, each with its path and reason.
 int SysMakePlayerFolders();
+// Makes the cache folder where missing, as the player's folders; 1 when there.
+int SysMakeCacheFolder();
 
-// Everything (game, config and save folder) in `dir`, as a portable copy
-// there would have it: for tests and the course checker, which must never
+// Everything (game, config and save folder, the cache in cache/) in `dir`,
+// as a portable copy there would have it: for tests and the course checker, which must never
 // touch the player's own folders. Null goes back to the executable's.
 void SysUseOneFolder(const char* dir);
+
+// Puts the cache in `dir` from now on; null or "" for none (nothing is then
+// cached), as for the course checker, whose folder is only ever read.
+void SysUseCacheFolder(const char* dir);
 
 // One XDG base folder: `value` when it is an absolute path; otherwise (unset,
 // empty or relative, which the XDG rules say to ignore) `home` joined with

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "render/device.h"
+#include "render/sprites.h"
 
 int32_t sheetCount;
 SpriteSheet* sheets;
@@ -151,6 +152,7 @@ int LoadSpriteSheetsIn(int language)
 
 void ReleaseSpriteSheets()
 {
+    ForgetKeptSprites();
     for (int32_t i = 0; i < sheetCount; i++)
         if (sheets[i].texture) ReleaseTexture(sheets[i].texture);
     free(sheets);

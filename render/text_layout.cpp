@@ -58,6 +58,12 @@ void LayoutLines(const Glyph* glyphs, int count, float left, float right, GlyphP
     int line = 0;
     for (int first = 0; first < count;) {
         const Glyph& g = glyphs[first];
+        if (g.character == u'\n') {
+            places[first++] = {pen, line};
+            pen = left;
+            line++;
+            continue;
+        }
         // Blanks and line ends never start a line: they may hang past its end.
         if (!InWord(g) && !IsWide(g)) {
             places[first++] = {pen, line};

@@ -2,7 +2,7 @@
 // description stands. Latin words wrap whole at blanks and line ends, and a
 // word longer than a line is broken where the line ends; Japanese (any wide
 // character) may break before and after every character, as it is written
-// without spaces. The layout covers the whole text, so a typewriter that
+// without spaces. An LF (a paragraph break) starts a new line. The layout covers the whole text, so a typewriter that
 // shows only its first glyphs never moves a word once it is out.
 #pragma once
 

@@ -115,8 +115,9 @@ void QueueTitleLine(const MenuPanel& panel)
     }
 }
 
-// The typewriter's share of the description, wrapped at the panel's right:
-// the whole text is laid out, so a word keeps its line while it is typed.
+// The typewriter's share of the description, wrapped at the panel's right
+// (an LF, a paragraph break, starts a new line): the whole text is laid out,
+// so a word keeps its line while it is typed.
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
@@ -128,7 +129,7 @@ void QueueDescription(const MenuPanel& panel)
     float firstLineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
         const Glyph& g = t.docGlyphs[k];
-        if (Skipped(g) || IsBlank(g))
+        if (Skipped(g) || IsBlank(g) || g.character == u'\n')
             continue;
         float lineTop = firstLineTop + float(places[k].line * t.docMetrics.height);
         QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
@@ -326,6 +327,7 @@ void ResetCourseSelect()
 
 void UpdateCourseSelect(const TiltVector& tilt)
 {
+    FitCourseTextToPicture();
     DrawWhiteBackground();
     menuLatches.frameCounter++;
     RearmTilt(tilt);

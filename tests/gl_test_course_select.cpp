@@ -102,4 +102,31 @@ TEST_F(CourseSelectFrames, PreviewShowsOnlyAtRestAndTheStartFadesToBlack)
     EXPECT_EQ(0, lit) << "the last frame before the race is black";
 }
 
+// A blank line in the description starts a new paragraph two lines down
+// instead of running on (or, as once, ending the text).
+TEST_F(CourseSelectFrames, ParagraphBreakStartsTwoLinesLower)
+{
+    auto lowestInk = [this](const char* doc) {
+        WriteFileText(TempDir() + "/selectgl/field/doc.txt", doc);
+        ResetCourseSelect();
+        ::Frame f = Step();
+        for (int k = 0; k < 400 && (GetCourseSelect().phase != SELECT_BROWSING
+                                    || GetCourseSelect().revealedGlyphs < 20); k++)
+            f = Step();
+        // Ink: dark in all three channels (the lamps in the corner are grey).
+        int lowest = -1;
+        for (int y = 300; y < 480; y++)
+            for (int x = 40; x < 600; x++) {
+                uint32_t c = f.Rgb(x, y);
+                if ((c >> 16) < 96 && (c >> 8 & 0xFF) < 96 && (c & 0xFF) < 96)
+                    lowest = y;
+            }
+        return lowest;
+    };
+    int joined = lowestInk("Flat one.\nFlat two.\n");
+    int parted = lowestInk("Flat one.\n\nFlat two.\n");
+    ASSERT_GT(joined, 0);
+    EXPECT_EQ(parted - joined, 2 * 18);
+}
+
 }  // namespace

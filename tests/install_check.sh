@@ -32,7 +32,7 @@ for program in kestrune kestrune-check; do
     [ "$(readlink -f "$prefix/bin/$program")" = "$(readlink -f "$prefix/games/$program")" ] ||
         fail "$prefix/bin/$program does not lead to $prefix/games/$program"
 done
-for f in "$game"/*.sav "$game"/*.lock "$game"/*.tmp "$game"/portable "$game"/kestrune*; do
+for f in "$game"/*.sav "$game"/*.lock "$game"/*.tmp "$game"/portable "$game"/kestrune* "$game"/cache; do
     [ -e "$f" ] && fail "build-folder leftover installed: $f"
 done
 [ -f "$prefix/share/man/man6/kestrune.6.gz" ] || fail "no man page"

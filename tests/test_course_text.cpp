@@ -3,6 +3,8 @@
 // and font metrics the course-select layout relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "data/course_list.h"
@@ -85,11 +87,11 @@ TEST_F(CourseTextTest, TitleLinesAndMissingDocument)
     EXPECT_EQ(shownMessages.back(), "The course description cannot be found.\n'text\\none.txt'");
 }
 
-// A narrow (one byte a letter) file keeps all its text, where it used to
-// lose its second half; its LF-only lines keep the LF, so the words either
-// side stay apart. CR LF lines keep their CR as a blank glyph that takes no
-// room, and lose the LF.
-TEST_F(CourseTextTest, DescriptionCapacityAndLineEnds)
+// Lines run together without their LF, the whole file however it is
+// encoded (a 100-byte narrow file once gave only its first 50 characters);
+// Latin words either side of an LF-only line end are kept apart by a space,
+// and CR LF lines keep their CR as a blank glyph that takes no room.
+TEST_F(CourseTextTest, DescriptionReadsWholeAndJoinsLines)
 {
     std::string narrow;
     for (int i = 0; i < 10; ++i)
@@ -97,10 +99,10 @@ TEST_F(CourseTextTest, DescriptionCapacityAndLineEnds)
     WriteBytes("doc.txt", narrow);
     SetDocument(u"doc.txt");
     LoadCourseText(course);
-    std::u16string expected;
+    std::u16string joined;
     for (int i = 0; i < 10; ++i)
-        expected += i < 9 ? u"abcdefghi\n" : u"abcdefghi";
-    EXPECT_EQ(Doc(), expected);
+        joined += i < 9 ? u"abcdefghi " : u"abcdefghi";
+    EXPECT_EQ(Doc(), joined);
     EXPECT_EQ(courseText.docMetrics.height, 18);
     EXPECT_EQ(courseText.docMetrics.ascent, 15);
     EXPECT_EQ(courseText.docMetrics.descent, 3);
@@ -113,6 +115,55 @@ TEST_F(CourseTextTest, DescriptionCapacityAndLineEnds)
     EXPECT_EQ(cr.advanceX, 0);
     EXPECT_EQ(cr.blackBoxX, 1u);
     EXPECT_EQ(cr.width, 4);
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+// A blank line is a paragraph break, not the end: the running line ends
+// and one empty line follows (two LF units), with LF or CR LF line ends,
+// in UTF-16 too; more blank lines leave more empty lines.
+TEST_F(CourseTextTest, BlankLinesBreakParagraphs)
+{
+    const std::pair<const char*, std::string> files[] = {
+        {"lf.txt", "First part\ngoes on.\n\nSecond.\n"},
+        {"crlf.txt", "First part\r\ngoes on.\r\n\r\nSecond.\r\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteBytes(name, bytes);
+        SetDocument(std::u16string(name, name + strlen(name)));
+        LoadCourseText(course);
+        std::u16string doc = Doc();
+        doc.erase(std::remove(doc.begin(), doc.end(), u'\r'), doc.end());
+        EXPECT_EQ(doc, u"First partgoes on.\n\nSecond.") << name;
+    }
+    WriteUtf16File("wide.txt", u"\nOne\n\n\nTwo");
+    SetDocument(u"wide.txt");
+    LoadCourseText(course);
+    EXPECT_EQ(Doc(), u"\nOne\n\n\nTwo");
+    const Glyph& lf = courseText.docGlyphs[0];
+    EXPECT_EQ(lf.character, u'\n');
+    EXPECT_EQ(lf.advanceX, 0);
+}
+
+// Up to 8192 bytes a description is read to its last character; past that
+// it shows nothing, as the course checker warns.
+TEST_F(CourseTextTest, DescriptionSizeLimit)
+{
+    std::string full = "x\n\n";
+    while (full.size() + 80 < 8192)
+        full += std::string(79, 'y') + "\n";
+    full += std::string(8192 - 1 - full.size(), 'y') + "z";
+    ASSERT_EQ(full.size(), 8192u);
+    WriteBytes("full.txt", full);
+    SetDocument(u"full.txt");
+    LoadCourseText(course);
+    const std::u16string doc = Doc();
+    EXPECT_EQ(doc.substr(0, 4), u"x\n\ny");
+    EXPECT_EQ(doc.back(), u'z');
+    EXPECT_EQ(std::count(doc.begin(), doc.end(), u'y'), std::count(full.begin(), full.end(), 'y'));
+    WriteBytes("over.txt", full + "!");
+    SetDocument(u"over.txt");
+    LoadCourseText(course);
+    EXPECT_EQ(courseText.docGlyphCount, 0);
     EXPECT_TRUE(shownMessages.empty());
 }
 

@@ -79,7 +79,14 @@ std::vector<Sample> Samples()
     for (float v : { 1.0f, 0.5f, 0.0f, 0.0f, 0.0f, 2.0f }) { uint32_t u; memcpy(&u, &v, 4); Put(&pfm, u, 4); }
     Bytes pfmGrey = Text("Pf 2 1 1.0\n");       // positive scale: big-endian floats
     for (float v : { 0.25f, -1.0f }) { uint32_t u; memcpy(&u, &v, 4); for (int k = 3; k >= 0; k--) pfmGrey.push_back((unsigned char)(u >> (8 * k))); }
+    // Stored top row first (a negative height), as several paint programs save.
+    Bytes topDown = Text("BM");
+    for (uint32_t v : { 70u, 0u, 54u, 40u, 2u }) Put(&topDown, v, 4);
+    Put(&topDown, (uint32_t)-2, 4); Put(&topDown, 1, 2); Put(&topDown, 24, 2);
+    topDown.resize(54, 0);
+    topDown = Join(topDown, { 0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 9, 9, 9, 0, 0 });   // BGR, rows of 8 bytes
     return {
+        { "BMP top-down", topDown, 2, 2, { 255, 0, 0, 255 }, { 0, 255, 0, 255 } },
         { "TGA", Join(tga, { 0, 0, 255, 255, 0, 0 }), 2, 1, { 255, 0, 0, 255 }, { 0, 0, 255, 255 } },
         { "TGA run-length", tgaRle, 2, 1, { 200, 100, 50, 255 }, { 200, 100, 50, 255 } },
         { "PPM", Join(Text("P6\n# c\n2 1\n255\n"), { 10, 20, 30, 40, 50, 60 }), 2, 1, { 10, 20, 30, 255 }, { 40, 50, 60, 255 } },
@@ -146,11 +153,25 @@ TEST(ImageFormats, PaintProgramFiles)
         EXPECT_EQ(image.rgba[p * 4 + 3], 255);
     }
     SysFreeImage(&image);
+    // Print-ready files in Adobe's inverted inks, plain and as YCCK (written
+    // with libjpeg): left half rgb(200, 100, 50), right half rgb(30, 60, 220).
+    for (const char* name : { "/cmyk.jpg", "/ycck.jpg" }) {
+        ASSERT_EQ(SysLoadImage((std::string(KESTRUNE_TEST_DATA) + name).c_str(), &image), 1) << name;
+        ASSERT_EQ(image.width, 8);
+        const uint8_t left[3] = { 200, 100, 50 }, right[3] = { 30, 60, 220 };
+        for (int c = 0; c < 3; c++) {
+            EXPECT_NEAR(image.rgba[c], left[c], 4) << name << " channel " << c;
+            EXPECT_NEAR(image.rgba[7 * 4 + c], right[c], 4) << name << " channel " << c;
+        }
+        EXPECT_EQ(image.rgba[3], 255);
+        SysFreeImage(&image);
+    }
 }
 
 // Damaged and hostile files give no texture: a cut JPEG that overran a
 // decoder table, a tiny bitmap claiming a huge picture, sides of 0 and past
-// 8192, and truncated DDS, HDR, PFM and PNG data.
+// 8192, truncated DDS, HDR, PFM and PNG data, and PNM and PFM headers that
+// are not quite headers.
 TEST(ImageFormats, DamagedFilesGiveNoTexture)
 {
     auto bmp = [](int32_t w, int32_t h, size_t total) {
@@ -187,6 +208,14 @@ TEST(ImageFormats, DamagedFilesGiveNoTexture)
           Join(Text("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 9\n"), { 2, 2, 0, 9, 0x89, 0x80, 0x00 }) },
         { "PFM cut short", Join(Text("PF\n2 2\n-1\n"), Bytes(20, 0)) },
         { "PFM 0 wide", Join(Text("Pf\n0 2\n-1\n"), Bytes(8, 0)) },
+        // Loose headers: every word must be whole, numbers plain digits.
+        { "PNM kinds run together", Join(Text("P5P6 2 2 65\n"), Bytes(64, 1)) },
+        { "PNM side with a sign", Join(Text("P5 +2 2 255\n"), Bytes(8, 1)) },
+        { "PNM side with letters", Join(Text("P5 2x 2 255\n"), Bytes(8, 1)) },
+        { "PFM scale not a number", Join(Text("PF 1 1 abc\n"), Bytes(12, 0)) },
+        { "PFM scale 0", Join(Text("PF 1 1 0\n"), Bytes(12, 0)) },
+        { "PFM scale with a tail", Join(Text("Pf 1 1 -1.0x\n"), Bytes(4, 0)) },
+        { "PFM kind run on", Join(Text("PFF 1 1 -1\n"), Bytes(12, 0)) },
     };
     int live = GfxLiveObjects();
     for (const auto& [what, bytes] : files) {

@@ -31,6 +31,11 @@ protected:
         InstallScriptedInput(SilentBox, RecordSleep);
         scriptedClockMs = 1000;
         sleeps.clear();
+        // Whatever an earlier case left: a quit seen, a message not taken.
+        ResetLoopRun();
+        SysMessage leftover;
+        while (SysPeekMessage(&leftover)) {
+        }
         game = Game{};
         loop = LoopState{};
         loop.previousGrounded = 1;

@@ -1,9 +1,17 @@
 // The physics world with the real Bullet: terrain, bodies, contacts, goal
-// and fall tests.
+// and fall tests, and the terrain tree's cache.
 #include <gtest/gtest.h>
+#include <chrono>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <vector>
 #include "core/game.h"
 #include "physics/physics_local.h"
+#include "platform/paths.h"
+#include "support/data_files.h"
 #include "support/physics_support.h"
 
 namespace {
@@ -367,6 +375,27 @@ TEST_F(Physics, BallOffTheEdgeFalls)
     EXPECT_GT(BallPosition().x, 50.0f);
 }
 
+// The terrain's bounds, worked out by the game and handed to the shape, are
+// bit for bit those Bullet finds itself, down to a -0 met first.
+TEST_F(Physics, TerrainBoundsAreBullets)
+{
+    TerrainGrid grid = MakeFlatGrid(21, 21, 5);
+    grid.positions[0].y = -0.0f;              // the first vertex the triangles name
+    grid.positions[30].x = -51.0f;            // and a few that stand out
+    grid.positions[200].y = 7.5f;
+    grid.positions[201].y = 7.5f;
+    ASSERT_EQ(1, BuildTerrainCollision(grid, 0));
+    const TerrainGrid& kept = CurrentTerrainGrid();
+    btTriangleIndexVertexArray plain(kept.triangleCount, kept.indices, 12, kept.vertexCount,
+                                     &kept.positions[0].x, sizeof(GridPoint));
+    btBvhTriangleMeshShape reference(&plain, true, btVector3(-1000, -1000, -1000),
+                                     btVector3(1000, 1000, 1000), false);
+    auto* shape = static_cast<btBvhTriangleMeshShape*>(physics.collisionShapes[0]);
+    EXPECT_EQ(0, std::memcmp(&shape->getLocalAabbMin(), &reference.getLocalAabbMin(), 12));
+    EXPECT_EQ(0, std::memcmp(&shape->getLocalAabbMax(), &reference.getLocalAabbMax(), 12));
+    EXPECT_TRUE(std::signbit(shape->getLocalAabbMin().y()));
+}
+
 // Destroying a world with no course, or twice, is harmless.
 TEST(PhysicsLifetime, DestroyWithoutCourse)
 {
@@ -375,6 +404,212 @@ TEST(PhysicsLifetime, DestroyWithoutCourse)
     DestroyPhysicsWorld();
     EXPECT_EQ(0, PhysicsBodyCount());
     ClearCourseBodies();
+}
+
+// ---------------------------------------------------------------------------
+// The terrain's tree kept in "cache/": it must be Bullet's own tree to the
+// byte, so that runs (and the ghosts recorded from them) stay exact.
+
+class TerrainCache : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        game = {};
+        SetBallType(3, 1, 0.2f);
+        dir = TempDir() + "/bvh-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        SysUseOneFolder(dir.c_str());
+    }
+    void TearDown() override
+    {
+        DestroyPhysicsWorld();
+        SysUseOneFolder(nullptr);
+    }
+    // 100 x 100 points of hills and ripples: big enough to be kept.
+    static TerrainGrid BumpyGrid(float lift = 0)
+    {
+        TerrainGrid grid = MakeFlatGrid(100, 100, 4);
+        for (int j = 0; j < 100; j++)
+            for (int i = 0; i < 100; i++)
+                grid.positions[j * 100 + i].y = lift + 6 * std::sin(i * 0.21f) * std::cos(j * 0.17f) + (i * j % 7) * 0.1f;
+        return grid;
+    }
+    // A fresh world with the bumpy terrain; whether its tree came from the cache.
+    static bool Load(float lift = 0)
+    {
+        DestroyPhysicsWorld();
+        CreatePhysicsWorld();
+        EXPECT_EQ(1, BuildTerrainCollision(BumpyGrid(lift), 0.2f));
+        return physics.terrainBvhCached;
+    }
+    // Bullet's own serialised form of a tree.
+    static std::vector<unsigned char> Serialised(btOptimizedBvh* bvh)
+    {
+        unsigned size = bvh->calculateSerializeBufferSize();
+        std::vector<unsigned char> bytes(size + 16, 0);
+        unsigned char* aligned = bytes.data() + (16 - reinterpret_cast<uintptr_t>(bytes.data()) % 16) % 16;
+        EXPECT_TRUE(bvh->serializeInPlace(aligned, size, false));
+        return std::vector<unsigned char>(aligned, aligned + size);
+    }
+    static btOptimizedBvh* TerrainTree()
+    {
+        return static_cast<btBvhTriangleMeshShape*>(physics.collisionShapes[0])->getOptimizedBvh();
+    }
+    std::vector<std::filesystem::path> CacheFiles() const
+    {
+        std::vector<std::filesystem::path> files;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(dir + "cache", error))
+            files.push_back(entry.path());
+        return files;
+    }
+    std::string dir;
+};
+
+// The tree read back is the tree Bullet builds inside the shape, as the game
+// built it before it kept any; a small terrain is simply built.
+TEST_F(TerrainCache, CachedTreeIsBulletsOwnTree)
+{
+    EXPECT_FALSE(Load());
+    ASSERT_EQ(1u, CacheFiles().size());
+    const TerrainGrid& grid = CurrentTerrainGrid();
+    btTriangleIndexVertexArray plain(grid.triangleCount, grid.indices, 12, grid.vertexCount,
+                                     &grid.positions[0].x, sizeof(GridPoint));
+    btBvhTriangleMeshShape reference(&plain, true, btVector3(-1000, -1000, -1000),
+                                     btVector3(1000, 1000, 1000), true);
+    const std::vector<unsigned char> bullets = Serialised(reference.getOptimizedBvh());
+    EXPECT_TRUE(Serialised(TerrainTree()) == bullets);
+    EXPECT_TRUE(Load());
+    EXPECT_TRUE(Serialised(TerrainTree()) == bullets);
+
+    DestroyPhysicsWorld();
+    CreatePhysicsWorld();
+    ASSERT_EQ(1, BuildTerrainCollision(MakeFlatGrid(21, 21, 5), 0));
+    EXPECT_FALSE(physics.terrainBvhCached);
+    EXPECT_EQ(1u, CacheFiles().size());
+}
+
+// A ball rolling over the hills for five seconds takes the same poses, to
+// the bit, on a built tree and on a cached one.
+TEST_F(TerrainCache, BallRollsTheSameOnACachedTree)
+{
+    auto run = [](bool cached) {
+        EXPECT_EQ(cached, Load());
+        AddCourseBody(BODY_SPHERE, 30, 20, -40, 3, 3, 3, 1, 0.2f, 0, 0, 0);
+        SetCourseGravity(1);
+        std::vector<Matrix> poses;
+        for (int k = 0; k < 300; k++) {
+            PushBall({std::cos(k * 0.05f) * 2, 0, std::sin(k * 0.03f) * 2}, {0, 0, 0});
+            StepPhysicsWorld();
+            SyncCourseTransforms();
+            poses.push_back(ballMatrix);
+        }
+        return poses;
+    };
+    std::vector<Matrix> built = run(false), read = run(true);
+    ASSERT_EQ(built.size(), read.size());
+    EXPECT_EQ(0, std::memcmp(built.data(), read.data(), built.size() * sizeof(Matrix)));
+    EXPECT_GT(std::fabs(built.back().m[3][0] - 30) + std::fabs(built.back().m[3][2] + 40), 5.0f) << "the ball never rolled";
+}
+
+// A cut, altered, foreign or forged file is ignored and its mesh built and
+// kept again; a forged tree that would lead Bullet out of bounds never
+// reaches it.
+TEST_F(TerrainCache, DamagedFilesAreBuiltAgain)
+{
+    Load();
+    const std::filesystem::path file = CacheFiles().at(0);
+    const std::string good = ReadBytes(file.string());
+    const size_t header = sizeof(TerrainCacheHeader);
+    auto sealed = [&](std::string bytes) {
+        uint64_t hash[2];
+        TerrainCacheHash(bytes.data() + header, bytes.size() - header, hash);
+        std::memcpy(&bytes[offsetof(TerrainCacheHeader, payloadA)], &hash[0], 8);
+        std::memcpy(&bytes[offsetof(TerrainCacheHeader, payloadB)], &hash[1], 8);
+        return bytes;
+    };
+    auto withNode = [&](size_t node, int32_t value) {
+        std::string bytes = good;
+        std::memcpy(&bytes[header + node * sizeof(btQuantizedBvhNode) + 12], &value, 4);
+        return sealed(bytes);
+    };
+    TerrainCacheHeader h;
+    std::memcpy(&h, good.data(), header);
+    const size_t nodes = size_t(h.nodeCount);
+    std::string otherBullet = good;
+    otherBullet[offsetof(TerrainCacheHeader, bulletVersion)] ^= 1;
+    std::string flipped = good;
+    flipped[header + 1000] ^= 0x10;
+    const std::vector<std::pair<const char*, std::string>> damaged = {
+        {"cut", good.substr(0, good.size() / 2)},
+        {"a flipped bit", flipped},
+        {"another Bullet", otherBullet},
+        {"a leaf past the last triangle", withNode(nodes - 1, h.triangleCount)},
+        {"an inner node skipping past the end", withNode(0, -int32_t(nodes) - 1)},
+        {"an escape of INT_MIN", withNode(0, INT32_MIN)},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        WriteBytes(file.string(), bytes);
+        EXPECT_FALSE(Load()) << what;
+        EXPECT_EQ(ReadBytes(file.string()), good) << what << ": not written again";
+        EXPECT_TRUE(Load()) << what;
+    }
+}
+
+// A forged tree that passes the checks (its leaves name real triangles, its
+// skips stay inside) may be wrong, but rolling a ball and casting rays on
+// it stays within the mesh: random nodes, sealed as the game seals them.
+TEST_F(TerrainCache, ForgedTreesStayInsideTheMesh)
+{
+    Load();
+    const std::filesystem::path file = CacheFiles().at(0);
+    const std::string good = ReadBytes(file.string());
+    const size_t header = sizeof(TerrainCacheHeader);
+    TerrainCacheHeader h;
+    std::memcpy(&h, good.data(), header);
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 20; trial++) {
+        std::string bytes = good;
+        for (int k = 0; k < 50; k++) {
+            size_t node = random() % size_t(h.nodeCount);
+            char* at = &bytes[header + node * sizeof(btQuantizedBvhNode)];
+            int32_t value;
+            std::memcpy(&value, at + 12, 4);
+            value = value >= 0 ? int32_t(random() % uint32_t(h.triangleCount))
+                               : -int32_t(1 + random() % uint32_t(h.nodeCount - int32_t(node)));
+            std::memcpy(at + 12, &value, 4);
+            at[random() % 12] = char(random());       // and a bound
+        }
+        uint64_t hash[2];
+        TerrainCacheHash(bytes.data() + header, bytes.size() - header, hash);
+        std::memcpy(&bytes[offsetof(TerrainCacheHeader, payloadA)], hash, 16);
+        WriteBytes(file.string(), bytes);
+        ASSERT_TRUE(Load()) << "trial " << trial << ": the forged tree was not taken";
+        AddCourseBody(BODY_SPHERE, 10, 15, 10, 3, 3, 3, 1, 0.2f, 0, 0, 0);
+        SetCourseGravity(1);
+        for (int k = 0; k < 60; k++)
+            StepPhysicsWorld();
+        Vec3 hit = {}, normal = {};
+        CastGroundRay(&hit, 1, {5, 50, 5}, {5, -50, 5}, &normal);
+        SyncCourseTransforms();
+        EXPECT_TRUE(std::isfinite(BallPosition().y)) << "trial " << trial;
+    }
+}
+
+// The cache keeps the 16 most recently used meshes; reading one counts as a use.
+TEST_F(TerrainCache, OldestMeshesGiveWay)
+{
+    for (int k = 0; k < 16; k++)
+        Load(float(k));
+    ASSERT_EQ(16u, CacheFiles().size());
+    for (const auto& f : CacheFiles())
+        std::filesystem::last_write_time(f, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    EXPECT_TRUE(Load(0));
+    EXPECT_FALSE(Load(99));
+    EXPECT_EQ(16u, CacheFiles().size());
+    EXPECT_TRUE(Load(0)) << "the mesh used last was removed";
+    EXPECT_TRUE(Load(99));
 }
 
 }  // namespace

@@ -132,6 +132,38 @@ TEST_F(PlayerFolders, AnotherGameFolderKeepsItsRecordsApart)
     EXPECT_EQ(SysPlaysOwnGameFolder(), 1);
 }
 
+// The terrain cache goes to $XDG_CACHE_HOME/kestrune/ (~/.cache/kestrune/),
+// one for every game folder (its files are named by their meshes), to
+// cache/ beside a portable executable, and nowhere without a home.
+TEST_F(PlayerFolders, CacheFolderFollowsTheXdgRules)
+{
+    SysFolderSources from = Sources();
+    std::string cache = dir + "cch";
+    from.xdgCacheHome = cache.c_str();
+    ASSERT_EQ(1, SysChooseFolders(from));
+    EXPECT_EQ(std::string(SysCacheFolder()), dir + "cch/kestrune/");
+    from.xdgCacheHome = "relative";
+    from.gameFolder = dir + "other";
+    ASSERT_EQ(1, SysChooseFolders(from));
+    EXPECT_EQ(std::string(SysCacheFolder()), dir + "home/.cache/kestrune/");
+    EXPECT_FALSE(SysIsFolder(SysCacheFolder()));
+    EXPECT_EQ(1, SysMakeCacheFolder());
+    EXPECT_TRUE(SysIsFolder(SysCacheFolder()));
+    from.home = nullptr;
+    SysChooseFolders(from);
+    EXPECT_STREQ(SysCacheFolder(), "");
+    EXPECT_EQ(0, SysMakeCacheFolder());
+    WriteBytes("games/portable", "");
+    ASSERT_EQ(1, SysChooseFolders(Sources()));
+    EXPECT_EQ(std::string(SysCacheFolder()), dir + "games/cache/");
+    // The course checker's folder is only read: it caches nothing.
+    SysUseOneFolder(dir.c_str());
+    EXPECT_EQ(std::string(SysCacheFolder()), dir + "cache/");
+    SysUseCacheFolder(nullptr);
+    EXPECT_STREQ(SysCacheFolder(), "");
+    EXPECT_EQ(0, SysMakeCacheFolder());
+}
+
 // No home and no absolute XDG folder: nothing can be kept, and saving says
 // so instead of writing into the current folder.
 TEST_F(PlayerFolders, NoHomeSavesNothing)

@@ -2,12 +2,15 @@
 // driven frame by frame with scripted keys through Intro, Countdown, Race and
 // Goal (or Miss), checking the state chain, the race clock and record.sav.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "core/game.h"
 #include "app/ghost.h"
 #include "app/loop.h"
+#include "render/scene.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
 #include "platform/pad.h"
@@ -212,11 +215,11 @@ uint32_t RaceWithGhost(Playthrough* p, int wait, bool matchGhost)
         Matrix g;
         if (!matchGhost || game.state != STATE_RACE) continue;
         EXPECT_TRUE(GhostMatrixNow(&g));
-        // The drawn ball's rows 0..2 carry its size; the ghost's are unscaled.
-        float size = SelectedBallType().size;
+        // The ball as the frame's picture drew it (unscaled, as the ghost).
+        const Matrix& drawn = LastPictureScene().ball;
         for (int r = 0; r < 4; r++)
             for (int c = 0; c < 3; c++)
-                EXPECT_NEAR(g.m[r][c] * (r < 3 ? size : 1.0f), ballMatrix.m[r][c], 1e-4f) << "frame " << k;
+                EXPECT_NEAR(g.m[r][c], drawn.m[r][c], 1e-4f) << "frame " << k;
         if (::testing::Test::HasFailure()) break;
     }
     scriptedKeys[KEY_LEFT] = false;
@@ -312,7 +315,8 @@ TEST_F(Playthrough, GhostKeepsTheBestRun)
     EXPECT_EQ(fast, ghost.replay.timeMs);
 }
 
-// Damaged, truncated, foreign-version and changed-course ghosts are ignored.
+// Damaged, truncated, foreign-version and changed-course ghosts are ignored,
+// and so are ghosts with poses no run can have.
 TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
 {
     RaceWithGhost(this, 0, false);
@@ -338,4 +342,24 @@ TEST_F(Playthrough, BrokenGhostFilesAreIgnored)
     for (int i = 0; i < 4; i++) bad[bad.size() - 4 + i] = char(crc >> (8 * i));
     WriteFileText(dir + "ghost/course0.gho", bad);
     EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+
+    // Poses no run can hold, each with its checksum made good: a NaN, an
+    // infinite coordinate, a rotation of length 2 and one of length 0.
+    auto withPose = [&good](size_t frame, std::vector<std::pair<int, float>> values) {
+        std::string b = good;
+        for (auto [k, value] : values)
+            std::memcpy(&b[28 + 28 * frame + 4 * k], &value, 4);
+        uint32_t sum = Crc32(b.data(), b.size() - 4);
+        for (int i = 0; i < 4; i++) b[b.size() - 4 + i] = char(sum >> (8 * i));
+        return b;
+    };
+    const size_t last = (good.size() - 32) / 28 - 1;
+    ASSERT_GE(last, 2u);
+    for (const std::string& b : {withPose(0, {{0, std::nanf("")}}), withPose(last, {{1, INFINITY}}),
+                                 withPose(1, {{6, 2.0f}}), withPose(2, {{3, 0}, {4, 0}, {5, 0}, {6, 0}})}) {
+        WriteFileText(dir + "ghost/course0.gho", b);
+        EXPECT_EQ(0, LoadGhostFile(0, hash, &run));
+    }
+    WriteFileText(dir + "ghost/course0.gho", withPose(0, {{0, 1.5f}}));   // an odd place is still a place
+    EXPECT_EQ(1, LoadGhostFile(0, hash, &run));
 }

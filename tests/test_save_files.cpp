@@ -1,5 +1,6 @@
 // "config.sav" and "record.sav": byte layout, short files, best-time rules,
-// and saves that replace the old file whole or not at all.
+// and saves that replace the old file whole or not at all, also when the
+// game is killed while it writes them and the ghost and extras files.
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/sys.h"
 #include "support/data_files.h"
+#include "support/save_soak.h"
 
 namespace {
 
@@ -222,4 +224,21 @@ TEST_F(SaveFilesTest, RandomBytesAreSafe)
         EXPECT_EQ(LoadBestTimes(), 1);
     }
     for (ShapeMesh& shape : shapeMeshes) ReleaseShapeMesh(&shape);
+}
+
+// SIGKILL at random moments while config.sav, record.sav, extras.sav and a
+// ghost are being written: every file is whole, the old one or the new one,
+// and the game then starts without a word and with what the files hold.
+// CI's share is 300 kills (a quarter of a minute, most of it waiting for the
+// disk); bench_save_soak kills 1000 times.
+TEST(SaveSoak, KilledWritersLeaveWholeFiles)
+{
+    MakeSoakGame("soak-test");
+    SoakReport report = RunSaveSoak(300, 31);
+    EXPECT_EQ(report.problem, "");
+    EXPECT_EQ(report.kills, 300);
+    EXPECT_GT(report.rounds, report.kills / 2) << "the writers were killed before they wrote";
+    EXPECT_EQ(CheckSoakedStartUp(), "");
+    FreeCourseList();
+    SysUseOneFolder(nullptr);
 }

@@ -98,6 +98,39 @@ TEST_F(TextReaderTest, LastLineWithoutLineFeed)
     EXPECT_EQ(ReadAllLines("w.txt"), (std::vector<std::u16string>{u"x", u"last"}));
 }
 
+// ReadNextTextLine goes on past empty lines and says false only once the
+// file is used up, in every encoding; a file of nothing but its mark has no
+// line at all.
+TEST_F(TextReaderTest, NextLineTellsAnEmptyLineFromTheEnd)
+{
+    auto lines = [](const char* name) {
+        std::vector<std::u16string> out;
+        FILE* file = OpenTextFile(name);
+        char16_t line[TEXT_LINE_LIMIT + 1];
+        int length = -1;
+        while (file && out.size() < 100 && ReadNextTextLine(file, line, SETTING_LINE_CHARS, &length))
+            out.push_back(std::u16string(line, (size_t)length));
+        EXPECT_EQ(length, 0);
+        if (file) fclose(file);
+        return out;
+    };
+    const std::vector<std::u16string> expected = {u"a", u"", u"", u"b"};
+    WriteBytes("n.txt", "a\n\n\nb\n");
+    EXPECT_EQ(lines("n.txt"), expected);
+    WriteBytes("m.txt", "\xEF\xBB\xBF" "a\n\n\nb");
+    EXPECT_EQ(lines("m.txt"), expected);
+    WriteUtf16File("w.txt", u"a\n\n\nb\n");
+    EXPECT_EQ(lines("w.txt"), expected);
+    WriteBytes("lead.txt", "\n\nx");
+    EXPECT_EQ(lines("lead.txt"), (std::vector<std::u16string>{u"", u"", u"x"}));
+    WriteBytes("bom.txt", "\xFF\xFE");
+    EXPECT_TRUE(lines("bom.txt").empty());
+    WriteBytes("none.txt", "");
+    EXPECT_TRUE(lines("none.txt").empty());
+    // The old reader still stops at the first empty line, as the setting files expect.
+    EXPECT_EQ(ReadAllLines("n.txt"), (std::vector<std::u16string>{u"a"}));
+}
+
 // A maximum above 4096 returns 0 without moving the file; a null file returns 0.
 TEST_F(TextReaderTest, RefusesTooLargeMaximumAndNullFile)
 {
@@ -106,6 +139,9 @@ TEST_F(TextReaderTest, RefusesTooLargeMaximumAndNullFile)
     char16_t line[5001];
     fseek(file, 2, SEEK_SET);
     EXPECT_EQ(ReadTextLine(file, line, 5000), 0);
+    int length = -1;
+    EXPECT_FALSE(ReadNextTextLine(file, line, 5000, &length));
+    EXPECT_EQ(length, 0);
     EXPECT_EQ(ftell(file), 2);
     EXPECT_EQ(ReadTextLine(file, line, 4096), 3);
     fclose(file);

@@ -176,7 +176,9 @@ FILE* SysOpenFile(const char* name, const char* mode)
     return fopen(path, mode);
 }
 
-int SysReplaceFile(const char* name, const void* data, size_t size)
+namespace {
+
+int ReplaceFile(const char* name, const void* data, size_t size, bool synced)
 {
     if (!name || (!data && size > 0)) return 0;
     char path[4096];
@@ -185,7 +187,7 @@ int SysReplaceFile(const char* name, const void* data, size_t size)
     snprintf(temp, sizeof temp, "%s.tmp", path);
     int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return 0;
-    int ok = WriteAll(fd, data, size) && fsync(fd) == 0;
+    int ok = WriteAll(fd, data, size) && (!synced || fsync(fd) == 0);
     if (close(fd) != 0) ok = 0;
     if (ok && rename(temp, path) != 0) ok = 0;
     if (!ok) {
@@ -194,8 +196,20 @@ int SysReplaceFile(const char* name, const void* data, size_t size)
         errno = reason;
         return 0;
     }
-    SyncFolderOf(path);
+    if (synced) SyncFolderOf(path);
     return 1;
+}
+
+}  // namespace
+
+int SysReplaceFile(const char* name, const void* data, size_t size)
+{
+    return ReplaceFile(name, data, size, true);
+}
+
+int SysReplaceFileUnsynced(const char* name, const void* data, size_t size)
+{
+    return ReplaceFile(name, data, size, false);
 }
 
 int SysMakeFolder(const char* name)

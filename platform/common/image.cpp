@@ -132,6 +132,20 @@ uint8_t* DecodePng(const FileBytes& file, int* width, int* height)
     return rgba;
 }
 
+// Print-ready JPEGs hold CMYK, or YCCK that the library turns into CMYK.
+// Adobe's programs, which write nearly all of them, store the inks inverted
+// (255 is no ink), so a channel times the black, over 255, is the light left.
+void InvertedCmykToRgba(uint8_t* pixels, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        uint8_t* p = pixels + i * 4;
+        const unsigned black = p[3];
+        for (int c = 0; c < 3; c++)
+            p[c] = static_cast<uint8_t>((p[c] * black + 127) / 255);
+        p[3] = 255;
+    }
+}
+
 uint8_t* DecodeJpeg(const FileBytes& file, int* width, int* height)
 {
     tjhandle tj = tjInitDecompress();
@@ -141,16 +155,19 @@ uint8_t* DecodeJpeg(const FileBytes& file, int* width, int* height)
     uint8_t* rgba = nullptr;
     bool ok = tjDecompressHeader3(tj, file.data, file.size, &w, &h, &subsampling, &colourspace) == 0
               && SaneSides(w, h) && (rgba = NewPixels(w, h)) != nullptr;
+    bool inks = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
     // A progressive file can ask for endless scans; a cut or damaged one ends
     // in a warning, and both are refused rather than shown half decoded.
     if (ok)
-        ok = tjDecompress2(tj, file.data, file.size, rgba, w, 0, h, TJPF_RGBA,
+        ok = tjDecompress2(tj, file.data, file.size, rgba, w, 0, h, inks ? TJPF_CMYK : TJPF_RGBA,
                            TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING) == 0;
     tjDestroy(tj);
     if (!ok) {
         free(rgba);
         return nullptr;
     }
+    if (inks)
+        InvertedCmykToRgba(rgba, static_cast<size_t>(w) * h);
     *width = w;
     *height = h;
     return rgba;
@@ -192,8 +209,12 @@ uint8_t* DecodeWithStb(const FileBytes& file, int* width, int* height)
         return nullptr;
     int length = static_cast<int>(file.size);
     int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_memory(file.data, length, &w, &h, &channels) || !SaneSides(w, h)
-        || static_cast<uint64_t>(w) * h > MostPixels(file))
+    if (!stbi_info_from_memory(file.data, length, &w, &h, &channels))
+        return nullptr;
+    // A bitmap stored top row first gives a negative height; stb_image turns
+    // it round when it decodes, but reports it as it stands.
+    long rows = StartsWith(file, "BM") && h < 0 ? -static_cast<long>(h) : h;
+    if (!SaneSides(w, rows) || static_cast<uint64_t>(w) * rows > MostPixels(file))
         return nullptr;
     // The file's own channel count, widened here.
     uint8_t* pixels = stbi_load_from_memory(file.data, length, &w, &h, &channels, 0);
@@ -216,20 +237,61 @@ uint8_t* DecodeWithStb(const FileBytes& file, int* width, int* height)
 // PFM: "PF" (RGB) or "Pf" (grey), width, height, scale, floats
 // ---------------------------------------------------------------------------
 
+bool IsHeaderSpace(uint8_t c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Next whitespace-separated word of a PFM or PNM text header, "#" comments
-// skipped; false at the end of the file.
+// skipped. False at the end of the file and for a word that does not fit:
+// a longer word is no header word, and cutting it would read its rest as
+// the next one.
 bool HeaderWord(const FileBytes& file, size_t* at, char* word, size_t capacity)
 {
     for (;;) {
-        while (*at < file.size && strchr(" \t\r\n", file.data[*at])) (*at)++;
+        while (*at < file.size && IsHeaderSpace(file.data[*at])) (*at)++;
         if (*at >= file.size || file.data[*at] != '#') break;
         while (*at < file.size && file.data[*at] != '\n') (*at)++;
     }
     size_t n = 0;
-    while (*at < file.size && !strchr(" \t\r\n", file.data[*at]) && n + 1 < capacity)
-        word[n++] = static_cast<char>(file.data[(*at)++]);
+    for (; *at < file.size && !IsHeaderSpace(file.data[*at]); (*at)++) {
+        if (n + 1 >= capacity) return false;
+        word[n++] = static_cast<char>(file.data[*at]);
+    }
     word[n] = 0;
     return n > 0 && *at < file.size;
+}
+
+// A side or a largest value: decimal digits only, no sign, at most `limit`.
+bool HeaderNumber(const char* word, long limit, long* value)
+{
+    *value = 0;
+    for (const char* c = word; *c; c++) {
+        if (*c < '0' || *c > '9') return false;
+        *value = *value * 10 + (*c - '0');
+        if (*value > limit) return false;
+    }
+    return word[0] != 0;
+}
+
+// The words of a PNM or PFM header: its kind, two sides and a last number
+// (largest value or scale), then the one whitespace byte before the data.
+struct TextHeader {
+    char kind[3], w[8], h[8], last[32];
+    long cols, rows;
+    size_t data;            // where the samples start
+};
+
+bool ReadTextHeader(const FileBytes& file, TextHeader* header)
+{
+    size_t at = 0;
+    if (!HeaderWord(file, &at, header->kind, sizeof header->kind) || !HeaderWord(file, &at, header->w, sizeof header->w)
+        || !HeaderWord(file, &at, header->h, sizeof header->h)
+        || !HeaderWord(file, &at, header->last, sizeof header->last))
+        return false;
+    header->data = at + 1;
+    return HeaderNumber(header->w, IMAGE_MAX_SIDE, &header->cols)
+           && HeaderNumber(header->h, IMAGE_MAX_SIDE, &header->rows) && SaneSides(header->cols, header->rows);
 }
 
 float PfmValue(const uint8_t* p, bool littleEndian)
@@ -241,21 +303,28 @@ float PfmValue(const uint8_t* p, bool littleEndian)
     return v;
 }
 
+// The scale says the byte order by its sign; it must be a whole number
+// word, finite and not zero.
+bool PfmScale(const char* word, bool* littleEndian)
+{
+    char* end = nullptr;
+    double scale = strtod(word, &end);
+    *littleEndian = scale < 0;
+    return end != word && *end == 0 && std::isfinite(scale) && scale != 0;
+}
+
 uint8_t* DecodePfm(const FileBytes& file, int* width, int* height)
 {
-    char kind[4], w[16], h[16], scale[32];
-    size_t at = 0;
-    if (!HeaderWord(file, &at, kind, sizeof kind) || !HeaderWord(file, &at, w, sizeof w)
-        || !HeaderWord(file, &at, h, sizeof h) || !HeaderWord(file, &at, scale, sizeof scale))
+    TextHeader header;
+    bool littleEndian = false;
+    if (!ReadTextHeader(file, &header) || (strcmp(header.kind, "PF") != 0 && strcmp(header.kind, "Pf") != 0)
+        || !PfmScale(header.last, &littleEndian))
         return nullptr;
-    at++;                                    // the one whitespace before the data
-    if (strcmp(kind, "PF") != 0 && strcmp(kind, "Pf") != 0)
+    int channels = header.kind[1] == 'F' ? 3 : 1;
+    long cols = header.cols, rows = header.rows;
+    size_t at = header.data;
+    if (at > file.size || (uint64_t)cols * rows * channels * 4 > file.size - at)
         return nullptr;
-    int channels = kind[1] == 'F' ? 3 : 1;
-    long cols = strtol(w, nullptr, 10), rows = strtol(h, nullptr, 10);
-    if (!SaneSides(cols, rows) || (uint64_t)cols * rows * channels * 4 > file.size - at)
-        return nullptr;
-    bool littleEndian = strtod(scale, nullptr) < 0;
     uint8_t* rgba = NewPixels(cols, rows);
     if (!rgba)
         return nullptr;
@@ -277,17 +346,16 @@ uint8_t* DecodePfm(const FileBytes& file, int* width, int* height)
 // samples of one byte, or two big-endian bytes when the largest passes 255.
 uint8_t* DecodePnm(const FileBytes& file, int* width, int* height)
 {
-    char kind[4], w[16], h[16], top[16];
-    size_t at = 0;
-    if (!HeaderWord(file, &at, kind, sizeof kind) || !HeaderWord(file, &at, w, sizeof w)
-        || !HeaderWord(file, &at, h, sizeof h) || !HeaderWord(file, &at, top, sizeof top))
+    TextHeader header;
+    long largest = 0;
+    if (!ReadTextHeader(file, &header) || (strcmp(header.kind, "P5") != 0 && strcmp(header.kind, "P6") != 0)
+        || !HeaderNumber(header.last, 65535, &largest) || largest < 1)
         return nullptr;
-    at++;
-    int channels = strcmp(kind, "P6") == 0 ? 3 : 1;
-    long cols = strtol(w, nullptr, 10), rows = strtol(h, nullptr, 10), largest = strtol(top, nullptr, 10);
+    int channels = header.kind[1] == '6' ? 3 : 1;
+    long cols = header.cols, rows = header.rows;
+    size_t at = header.data;
     int bytes = largest > 255 ? 2 : 1;
-    if (!SaneSides(cols, rows) || largest < 1 || largest > 65535
-        || (uint64_t)cols * rows * channels * bytes > file.size - at)
+    if (at > file.size || (uint64_t)cols * rows * channels * bytes > file.size - at)
         return nullptr;
     uint8_t* rgba = NewPixels(cols, rows);
     if (!rgba)

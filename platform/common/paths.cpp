@@ -27,6 +27,7 @@ struct Folders {
     std::string game;        // read-only data
     std::string config;      // config.sav, extras.sav
     std::string save;        // record.sav, ghost/, the lock
+    std::string cache;       // what can be made again; "" for none
 };
 Folders folders;
 
@@ -114,6 +115,12 @@ void ChooseFromProcessUnlessChosen()
 
 }  // namespace
 
+void SysUseCacheFolder(const char* dir)
+{
+    ChooseFromProcessUnlessChosen();
+    folders.cache = dir && dir[0] ? WithSlash(dir) : "";
+}
+
 std::string SysXdgBaseFolder(const char* value, const char* home, const char* fallback)
 {
     if (value && value[0] == '/') return WithSlash(value);
@@ -133,6 +140,7 @@ SysFolderSources SysFolderSourcesOfProcess(const char* gameFolder)
     }
     from.xdgConfigHome = getenv("XDG_CONFIG_HOME");
     from.xdgDataHome = getenv("XDG_DATA_HOME");
+    from.xdgCacheHome = getenv("XDG_CACHE_HOME");
     return from;
 }
 
@@ -145,6 +153,9 @@ int SysChooseFolders(const SysFolderSources& from)
     std::string own = OwnGameFolder(folders.executable);
     folders.game = from.gameFolder.empty() ? own : Canonical(from.gameFolder);
     folders.ownGame = Canonical(folders.game) == Canonical(own);
+    // A game without a cache is only slower: no home for it is no failure.
+    std::string cache = SysXdgBaseFolder(from.xdgCacheHome, from.home, ".cache/");
+    folders.cache = folders.portable ? folders.executable + "cache/" : cache.empty() ? "" : cache + "kestrune/";
     if (folders.portable) {
         folders.config = folders.save = folders.executable;
     } else {
@@ -174,6 +185,12 @@ const char* SysSaveFolder()
 {
     ChooseFromProcessUnlessChosen();
     return folders.save.c_str();
+}
+
+const char* SysCacheFolder()
+{
+    ChooseFromProcessUnlessChosen();
+    return folders.cache.c_str();
 }
 
 const char* SysExecutableFolder()
@@ -206,6 +223,11 @@ int SysMakePlayerFolders()
     return config && save ? 1 : 0;
 }
 
+int SysMakeCacheFolder()
+{
+    return MakeFolders(SysCacheFolder()) ? 1 : 0;
+}
+
 void SysUseOneFolder(const char* dir)
 {
     folders = Folders{};
@@ -214,4 +236,5 @@ void SysUseOneFolder(const char* dir)
     folders.portable = true;
     folders.ownGame = true;
     folders.executable = folders.game = folders.config = folders.save = WithSlash(dir);
+    folders.cache = folders.executable + "cache/";
 }

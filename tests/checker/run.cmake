@@ -38,7 +38,7 @@ expect_report(broken "" en_US.UTF-8 2
   "def.ini:4: warning: ball type 2 is drawn with sphere material 2, but the mesh has 1"
   "course.ini:1: warning: course 1: no FIELD_NUM:[1] section"
   "course.ini:4: warning: course 0: the description is 8400 bytes"
-  "course.ini:4: warning: course 0: the field texture is 500 x 48"
+  "course.ini:4: warning: course 0: the field texture is 2000 x 192"
   "course.ini:6: warning: course 0: GOAL is empty or inverted"
   "course.ini:6: warning: course 0: START lies inside the obstacle of line 8"
   "course.ini:7: error: Error in line 7. The shape is not BOX, SPHERE or PILLAR. (the obstacle becomes a box)"

@@ -43,6 +43,7 @@ std::string RaceCopy(const std::string& folder)
 void UseFolder(const std::string& folder)
 {
     SysUseOneFolder(folder.c_str());
+    SysUseCacheFolder(nullptr);   // the folder checked is only read: no terrain cache in it
     SysMakeGameFolderCurrent();
 }
 

@@ -38,6 +38,13 @@ Image MakeImage(int w, int h, Color fill)
     return img;
 }
 
+Image MakeScaledImage(int w, int h, float scale)
+{
+    Image img = MakeImage(static_cast<int>(std::lround(w * scale)), static_cast<int>(std::lround(h * scale)));
+    img.scale = scale;
+    return img;
+}
+
 Mask MakeMask(int w, int h)
 {
     Mask m;
@@ -109,12 +116,12 @@ Sdf Subtract(Sdf a, Sdf b)
     return [=](float x, float y) { return std::max(a(x, y), -b(x, y)); };
 }
 
-Mask ShapeMask(int w, int h, const Sdf& shape)
+Mask ShapeMask(int w, int h, const Sdf& shape, float scale)
 {
     Mask m = MakeMask(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            m.At(x, y) = std::clamp(0.5f - shape(x + 0.5f, y + 0.5f), 0.0f, 1.0f);
+            m.At(x, y) = std::clamp(0.5f - scale * shape((x + 0.5f) / scale, (y + 0.5f) / scale), 0.0f, 1.0f);
     return m;
 }
 
@@ -138,31 +145,43 @@ void Composite(Image& img, const Mask& m, const Paint& paint, int ox, int oy)
             int ix = x + ox;
             float c = m.At(x, y);
             if (ix < 0 || ix >= img.w || c <= 0) continue;
-            img.At(ix, iy) = Over(img.At(ix, iy), paint(ix + 0.5f, iy + 0.5f), c);
+            img.At(ix, iy) = Over(img.At(ix, iy), paint((ix + 0.5f) / img.scale, (iy + 0.5f) / img.scale), c);
         }
     }
 }
 
 void FillShape(Image& img, const Sdf& shape, const Paint& paint)
 {
-    Composite(img, ShapeMask(img.w, img.h, shape), paint);
+    Composite(img, ShapeMask(img.w, img.h, shape, img.scale), paint);
+}
+
+// A texel whose four neighbours are all fully inside adds nothing its
+// neighbours' discs do not already reach (to within a texel's fraction), so
+// only the shape's rim is spread; the kernel's reach is worked out once.
+static bool InsideShape(const Mask& m, int x, int y)
+{
+    return m.At(x, y) >= 1 && m.Get(x - 1, y) >= 1 && m.Get(x + 1, y) >= 1 &&
+           m.Get(x, y - 1) >= 1 && m.Get(x, y + 1) >= 1;
 }
 
 Mask Dilate(const Mask& m, float radius)
 {
-    Mask out = MakeMask(m.w, m.h);
-    int r = static_cast<int>(std::ceil(radius)) + 1;
+    Mask out = m;
+    int r = static_cast<int>(std::ceil(radius)) + 1, side = 2 * r + 1;
+    std::vector<float> reach(static_cast<size_t>(side) * side);
+    for (int dy = -r; dy <= r; ++dy)
+        for (int dx = -r; dx <= r; ++dx)
+            reach[(dy + r) * side + dx + r] = std::clamp(radius + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
     for (int y = 0; y < m.h; ++y)
         for (int x = 0; x < m.w; ++x) {
-            float best = 0;
-            for (int dy = -r; dy <= r; ++dy)
-                for (int dx = -r; dx <= r; ++dx) {
-                    float c = m.Get(x + dx, y + dy);
-                    if (c <= best) continue;
-                    float reach = std::clamp(radius + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
-                    best = std::max(best, c * reach);
-                }
-            out.At(x, y) = best;
+            float c = m.At(x, y);
+            if (c <= 0 || InsideShape(m, x, y)) continue;
+            for (int dy = std::max(-r, -y); dy <= std::min(r, m.h - 1 - y); ++dy) {
+                const float* k = &reach[(dy + r) * side + r];
+                float* row = &out.At(x, y + dy);
+                for (int dx = std::max(-r, -x); dx <= std::min(r, m.w - 1 - x); ++dx)
+                    row[dx] = std::max(row[dx], c * k[dx]);
+            }
         }
     return out;
 }
@@ -296,23 +315,42 @@ Mask FitText(const std::string& utf8, int maxW, int maxH, int weight)
 
 namespace {
 
-int LetteringRoom(const LetterStyle& style)
+// A rectangle of units in the picture's texels.
+struct TexelRect {
+    int x, y, w, h;
+};
+
+TexelRect InTexels(const Image& img, int x, int y, int w, int h)
 {
-    return static_cast<int>(std::ceil(style.outlineWidth)) + std::max(style.shadowOffset, 0) + 1;
+    const float s = img.scale;
+    return {static_cast<int>(std::lround(x * s)), static_cast<int>(std::lround(y * s)),
+            static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s))};
 }
 
-// Outline, shadow and fill of an ink mask laid at (ox, oy); the fill paint
-// is evaluated in the coordinates of the rectangle at (x, y).
+int ShadowTexels(const Image& img, const LetterStyle& style)
+{
+    return static_cast<int>(std::lround(style.shadowOffset * img.scale));
+}
+
+// The texels the outline and shadow need around the ink.
+int LetteringRoom(const Image& img, const LetterStyle& style)
+{
+    return static_cast<int>(std::ceil(style.outlineWidth * img.scale)) + std::max(ShadowTexels(img, style), 0) + 1;
+}
+
+// Outline, shadow and fill of an ink mask laid at texel (ox, oy); the fill
+// paint is evaluated in the units of the rectangle at (x, y).
 void CompositeLettering(Image& img, const Mask& ink, int ox, int oy, int x, int y, const LetterStyle& style)
 {
+    const int shadow = ShadowTexels(img, style);
     Paint fill = [&](float px, float py) { return style.fill(px - x, py - y); };
     if (style.outline.a > 0) {
-        Mask rim = Dilate(ink, style.outlineWidth);
+        Mask rim = Dilate(ink, style.outlineWidth * img.scale);
         if (style.shadow.a > 0)
-            Composite(img, rim, Solid(style.shadow), ox + style.shadowOffset, oy + style.shadowOffset);
+            Composite(img, rim, Solid(style.shadow), ox + shadow, oy + shadow);
         Composite(img, rim, Solid(style.outline), ox, oy);
     } else if (style.shadow.a > 0) {
-        Composite(img, ink, Solid(style.shadow), ox + style.shadowOffset, oy + style.shadowOffset);
+        Composite(img, ink, Solid(style.shadow), ox + shadow, oy + shadow);
     }
     Composite(img, ink, fill, ox, oy);
 }
@@ -371,13 +409,16 @@ int CommonSize(const std::vector<const char*>& words, int maxH, int weight)
 
 } // namespace
 
+// The lettering is rasterised at the picture's texel size: a larger face,
+// not a stretched small one.
 void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& utf8,
                    const LetterStyle& style, float fillFraction)
 {
-    int room = LetteringRoom(style);
-    int maxW = static_cast<int>(w * fillFraction) - 2 * room, maxH = static_cast<int>(h * fillFraction) - 2 * room;
+    const TexelRect t = InTexels(img, x, y, w, h);
+    int room = LetteringRoom(img, style);
+    int maxW = static_cast<int>(t.w * fillFraction) - 2 * room, maxH = static_cast<int>(t.h * fillFraction) - 2 * room;
     Mask ink = Pad(FitText(utf8, std::max(maxW, 4), std::max(maxH, 4), style.weight), room);
-    int ox = x + (w - ink.w) / 2, oy = y + (h - ink.h) / 2;
+    int ox = t.x + (t.w - ink.w) / 2, oy = t.y + (t.h - ink.h) / 2;
     CompositeLettering(img, ink, ox, oy, x, y, style);
 }
 
@@ -385,11 +426,12 @@ void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector
                        const LetterStyle& style, float fillFraction, int largestSize)
 {
     if (index < 0 || index >= static_cast<int>(words.size())) return;
-    int room = LetteringRoom(style);
-    int maxW = std::max(static_cast<int>(w * fillFraction) - 2 * room, 4);
-    int maxH = std::max(static_cast<int>(h * fillFraction) - 2 * room, 4);
+    const TexelRect t = InTexels(img, x, y, w, h);
+    int room = LetteringRoom(img, style);
+    int maxW = std::max(static_cast<int>(t.w * fillFraction) - 2 * room, 4);
+    int maxH = std::max(static_cast<int>(t.h * fillFraction) - 2 * room, 4);
     int size = CommonSize(words, maxH, style.weight);
-    if (largestSize > 0) size = std::min(size, largestSize);
+    if (largestSize > 0) size = std::min(size, static_cast<int>(std::lround(largestSize * img.scale)));
     std::vector<Line> lines;
     for (const char* word : words) lines.push_back(MakeLine(word, size, style.weight));
     // Where every word fits at not much less, all of them take that size;
@@ -412,7 +454,7 @@ void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector
     InkBox ink = FindInk(own.mask);
     if (ink.x1 < 0) return;
     Mask cropped = Pad(Crop(own.mask, ink.x0, own.baseline + rows.top, ink.x1, own.baseline + rows.bottom), room);
-    int ox = x + (w - cropped.w) / 2, oy = y + (h - cropped.h) / 2;
+    int ox = t.x + (t.w - cropped.w) / 2, oy = t.y + (t.h - cropped.h) / 2;
     CompositeLettering(img, cropped, ox, oy, x, y, style);
 }
 

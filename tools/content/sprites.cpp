@@ -11,8 +11,12 @@
 //  14 best-time label (cell 1)  15 new-record badge  16 option rows
 //  17 option presets (row x 3 + preset)  18, 19 the two rows of title letters
 //
-// Cells are drawn at twice the size the game shows them where they are
-// small, so the mipmaps stay sharp; big plates are drawn at their shown size.
+// The cell sizes below are in units, twice the size the game shows a cell
+// where it is small and the shown size for the big plates. Every sheet is
+// painted at kTexelsPerUnit texels per unit, so its letters and edges stay
+// crisp in a picture three times 640 x 480 and more; the game samples it
+// with mipmaps, so at 640 x 480 a cell looks as a cell painted at its shown
+// size would.
 //
 // Every sheet with words is drawn once per language: Japanese in image/,
 // listed by sprite.ini, and English in en/image/, listed by en/sprite.ini.
@@ -30,6 +34,8 @@
 #include "content.h"
 
 namespace {
+
+const float kTexelsPerUnit = 4;
 
 // ---------------------------------------------------------------- words
 
@@ -154,15 +160,17 @@ Color FrameBand(float t)
 
 void FramePiece(Image& img, int cell, int x, int y, int w, int h)
 {
-    for (int py = 0; py < h; ++py)
-        for (int px = 0; px < w; ++px) {
-            float fx = px + 0.5f, fy = py + 0.5f, t = 100;
+    const float s = img.scale;
+    const int tx = int(std::lround(x * s)), ty = int(std::lround(y * s));
+    for (int py = 0; py < int(std::lround(h * s)); ++py)
+        for (int px = 0; px < int(std::lround(w * s)); ++px) {
+            float fx = (px + 0.5f) / s, fy = (py + 0.5f) / s, t = 100;
             if (cell == 0) t = w - std::hypot(w - fx, h - fy);   // corner, outer side top left
             else if (cell == 1) t = fy;                          // top edge
             else if (cell == 3) t = fx;                          // left edge
             Color c = FrameBand(t);
-            c.a *= std::clamp(t + 0.5f, 0.0f, 1.0f);
-            img.At(x + px, y + py) = c;
+            c.a *= std::clamp(t * s + 0.5f, 0.0f, 1.0f);
+            img.At(tx + px, ty + py) = c;
         }
 }
 
@@ -246,7 +254,7 @@ void Countdown(Image& img, int cell, int x, int y, int w, int h)
 // race time). 10 and 11 are the separators of 01:23.456, 12 the blank digit.
 void TimeGlyph(Image& img, int cell, int x, int y, int w, int h)
 {
-    Image layer = MakeImage(w, h);
+    Image layer = MakeScaledImage(w, h, img.scale);
     Paint white = Solid(Rgb(0xFFFFFF));
     if (cell < 10) {
         char digit[2] = {static_cast<char>('0' + cell), 0};
@@ -260,8 +268,9 @@ void TimeGlyph(Image& img, int cell, int x, int y, int w, int h)
         FillShape(layer, [&](float px, float py) { return shape(px, py) - 2.5f; }, Solid(Rgb(0x101010)));
         FillShape(layer, shape, white);
     }
-    for (int py = 0; py < h; ++py)
-        for (int px = 0; px < w; ++px) img.At(x + px, y + py) = layer.At(px, py);
+    const int tx = int(std::lround(x * img.scale)), ty = int(std::lround(y * img.scale));
+    for (int py = 0; py < layer.h; ++py)
+        for (int px = 0; px < layer.w; ++px) img.At(tx + px, ty + py) = layer.At(px, py);
 }
 
 void HudLabel(Image& img, int cell, int x, int y, int w, int h)
@@ -394,7 +403,7 @@ Grid EnglishLayout(const Sheet& s, const EnglishGrid& g)
 
 int WriteSheet(const std::string& path, const Sheet& s, const Grid& grid)
 {
-    Image img = MakeImage(grid.cols * grid.cellW, grid.rows * grid.cellH);
+    Image img = MakeScaledImage(grid.cols * grid.cellW, grid.rows * grid.cellH, kTexelsPerUnit);
     for (int cell = 0; cell < grid.cols * grid.rows; ++cell)
         s.draw(img, cell, (cell % grid.cols) * grid.cellW, (cell / grid.cols) * grid.cellH, grid.cellW, grid.cellH);
     BleedEdges(img);
