@@ -7,9 +7,11 @@
 #include <cstdlib>
 
 #include "data/course_list_local.h"
+#include "data/course_texts.h"
 #include "data/save_files.h"
 #include "data/settings.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/sys.h"
 
 CourseList courseList;
@@ -19,21 +21,17 @@ namespace {
 void ShowLineError(const char* text, int lineNumber)
 {
     char message[256];
-    snprintf(message, sizeof message, "error in %dline.\n%s", lineNumber, text);
+    snprintf(message, sizeof message, Tr(TEXT_MSG_LINE_ERROR), lineNumber, text);
     SysErrorBox(message);
 }
 
-const char* const kLineErrorTexts[] = {
-    "指定されたフィールド数が大きすぎます。",
-    "指定されたフィールド番号が大きすぎます。",
-    "指定された形状が不明です。",
-};
+const TextId kLineErrorTexts[] = {TEXT_MSG_TOO_MANY_COURSES, TEXT_MSG_COURSE_NUMBER, TEXT_MSG_UNKNOWN_SHAPE};
 
 // The game's own list shows each mistake in a box as it reads it; a pack's
 // first mistake is why the pack is skipped.
 void LineError(CourseTableRead* read, int error, int lineNumber)
 {
-    if (read->showBoxes) ShowLineError(kLineErrorTexts[error], lineNumber);
+    if (read->showBoxes) ShowLineError(Tr(kLineErrorTexts[error]), lineNumber);
     if (read->firstError < 0) {
         read->firstError = error;
         read->firstErrorLine = lineNumber;
@@ -228,7 +226,7 @@ int LoadCourseList()
     FreeCourseList();
     FILE* file = OpenTextFile("course.ini");
     if (!file) {
-        SysErrorBox("フィールドの設定ファイル'course.ini'が読み込めませんでした。");
+        SysErrorBox(Tr(TEXT_MSG_COURSE_INI));
         return 0;
     }
     LoadSettings();
@@ -242,6 +240,9 @@ void ReadCourseLists(FILE* ownList)
     read.showBoxes = true;
     ReadCourseTable(ownList, &courseList, &read);
     fclose(ownList);
+    // Translations name the game's own courses by number, so they are read
+    // before the packs' courses follow them.
+    LoadCourseTexts();
     AppendCoursePacks();
     LoadBestTimes();
 }
@@ -250,6 +251,7 @@ void FreeCourseList()
 {
     FreeCourseTable(&courseList);
     ForgetCoursePacks();
+    FreeCourseTexts();
 }
 
 Vec3 CoursePoint(const float fraction[3], int nx, int nz, float gridSize, float mapHeight)

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
+
 #include "screens/course_select.h"
 #include "course/course.h"
 #include "data/course_list.h"
@@ -13,6 +15,7 @@
 #include "render/preview.h"
 #include "render/sprites.h"
 #include "render/text.h"
+#include "render/text_layout.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -52,17 +55,22 @@ void ShowCourse(int index)
 // ---------------------------------------------------------------------------
 // Drawing
 
+// The seven letters rest centred at 128 + 64 i; a heading laid out from its
+// sheet (another language's word) rests centred too.
 void QueueHeading()
 {
     float w = menuLatches.frameCounter / 40.0f;
-    for (int i = 0; i < 7; i++) {
-        float o = 64.0f * i;
-        float x = 128 + o, angle = 0;
+    LetteredRow row = LayoutOfRow(SHEET_SELECT_HEADING, 7, 64, 64);
+    float side = row.cellWidth;
+    float shift = row.fromSheet ? 192 - side * (row.cells - 1) / 2 : 0;
+    for (int i = 0; i < row.cells; i++) {
+        float o = side * i;
+        float x = 128 + o + shift, angle = 0;
         if (selectScreen.phase == SELECT_ENTERING) {
-            x = o * 2 * (1 - w) + o + (672 - 544 * w);
+            x = o * 2 * (1 - w) + o + (672 - 544 * w) + shift;
             angle = -(i + 8) * w * 2 * kPi;
         }
-        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, side, 64);
     }
 }
 
@@ -93,27 +101,16 @@ bool Skipped(const Glyph& g)
     return g.width == 0 && g.height == 0 && !IsBlank(g);
 }
 
-int NameLength()
-{
-    const CourseDef* c = courseList.courses && selectScreen.selectedCourse < courseList.courseCount
-                           ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
-    int n = 0;
-    while (c && n < 32 && c->FIELD_NAME[n])
-        n++;
-    return n;
-}
-
 // The name in colour, then the record text smaller and a little lower.
 void QueueTitleLine(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
-    int nameLength = NameLength();
     float pen = panel.left;
     for (int k = 0; k < t.titleGlyphCount; k++) {
         const Glyph& g = t.titleGlyphs[k];
         if (Skipped(g))
             continue;
-        bool name = k < nameLength;
+        bool name = k < t.nameGlyphCount;
         float s = name ? 1.0f : 0.7f;
         float top = panel.top + (t.titleMetrics.ascent - g.originY) * s + (name ? 0 : 5.5f);
         if (!IsBlank(g))
@@ -122,30 +119,24 @@ void QueueTitleLine(const MenuPanel& panel)
     }
 }
 
-// The typewriter's share of the description, wrapped at the panel's right;
-// an LF (a paragraph break) starts a new line.
+// The typewriter's share of the description, wrapped at the panel's right
+// (an LF, a paragraph break, starts a new line): the whole text is laid out,
+// so a word keeps its line while it is typed.
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
     int shown = selectScreen.revealedGlyphs < t.docGlyphCount ? selectScreen.revealedGlyphs : t.docGlyphCount;
-    float pen = panel.left;
-    float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
+    if (shown <= 0)
+        return;
+    std::vector<GlyphPlace> places(size_t(t.docGlyphCount));
+    LayoutLines(t.docGlyphs, t.docGlyphCount, panel.left, panel.right, places.data());
+    float firstLineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
         const Glyph& g = t.docGlyphs[k];
-        if (g.character == u'\n') {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
+        if (Skipped(g) || IsBlank(g) || g.character == u'\n')
             continue;
-        }
-        if (Skipped(g))
-            continue;
-        if (pen + g.originX + g.width > panel.right) {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
-        }
-        if (!IsBlank(g))
-            QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
-        pen += g.advanceX;
+        float lineTop = firstLineTop + float(places[k].line * t.docMetrics.height);
+        QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
     }
 }
 
@@ -387,6 +378,7 @@ void ResetCourseSelect()
 
 void UpdateCourseSelect(const TiltVector& tilt)
 {
+    FitCourseTextToPicture();
     DrawWhiteBackground();
     menuLatches.frameCounter++;
     RearmTilt(tilt);

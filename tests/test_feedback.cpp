@@ -106,7 +106,11 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
     EXPECT_EQ(extras.musicVolume, 6);
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0};
+    extras = Extras{};
+    extras.muted = 1;
+    extras.language = LANGUAGE_JAPANESE;
+    extras.masterVolume = 3;
+    extras.effectsVolume = 10;
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
     EXPECT_EQ(ReadBytes("extras.sav").substr(0, 32), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0}));

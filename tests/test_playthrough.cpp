@@ -10,6 +10,7 @@
 #include "core/game.h"
 #include "app/ghost.h"
 #include "app/loop.h"
+#include "render/scene.h"
 #include "data/course_list.h"
 #include "physics/physics.h"
 #include "platform/pad.h"
@@ -214,11 +215,11 @@ uint32_t RaceWithGhost(Playthrough* p, int wait, bool matchGhost)
         Matrix g;
         if (!matchGhost || game.state != STATE_RACE) continue;
         EXPECT_TRUE(GhostMatrixNow(&g));
-        // The drawn ball's rows 0..2 carry its size; the ghost's are unscaled.
-        float size = SelectedBallType().size;
+        // The ball as the frame's picture drew it (unscaled, as the ghost).
+        const Matrix& drawn = LastPictureScene().ball;
         for (int r = 0; r < 4; r++)
             for (int c = 0; c < 3; c++)
-                EXPECT_NEAR(g.m[r][c] * (r < 3 ? size : 1.0f), ballMatrix.m[r][c], 1e-4f) << "frame " << k;
+                EXPECT_NEAR(g.m[r][c], drawn.m[r][c], 1e-4f) << "frame " << k;
         if (::testing::Test::HasFailure()) break;
     }
     scriptedKeys[KEY_LEFT] = false;

@@ -2,8 +2,10 @@
 # files dropped in, and compares its exit code and report with what each
 # folder must give. Called by ctest with CHECKER, GAME, CASES and WORK set.
 
-function(expect_report folder play code)
-  execute_process(COMMAND ${CHECKER} ${WORK}/${folder} ${play}
+# The report speaks the locale's language (the copies hold no extras.sav).
+function(expect_report folder play lang code)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LC_ALL --unset=LC_MESSAGES LANG=${lang}
+                          ${CHECKER} ${WORK}/${folder} ${play}
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
   message("${out}")
   if(NOT rc EQUAL ${code})
@@ -26,38 +28,53 @@ endfunction()
 make_case(broken)
 string(REPEAT "description " 700 long)
 file(WRITE ${WORK}/broken/field/big.txt "${long}")
-expect_report(broken "" 2
+expect_report(broken "" en_US.UTF-8 2
   "sprite.ini:1: warning: 19 sheets loaded"
-  "sprite.ini:3: error: テクスチャファイルの読み込みに失敗しました。 ファイル名：'image\\nothere.png' ("
+  "sprite.ini:3: error: The sheet picture cannot be loaded. File: 'image\\nothere.png' (later sheets move up one number)"
   "sprite.ini:14: warning: sheet 11 has 2 cells, but the screens draw cell 3"
   "sprite.ini:22: warning: this empty line ends the file"
-  "def.ini:3: error: Xファイルの読み込みに失敗しました ("
+  "def.ini:3: error: The X file cannot be loaded. (that shape is not drawn)"
   "def.ini:4: warning: ball type 1 is drawn with sphere material 1, but the mesh has 1"
   "def.ini:4: warning: ball type 2 is drawn with sphere material 2, but the mesh has 1"
   "course.ini:1: warning: course 1: no FIELD_NUM:[1] section"
   "course.ini:4: warning: course 0: the description is 8400 bytes"
-  "course.ini:4: warning: course 0: the field texture is 500 x 48"
+  "course.ini:4: warning: course 0: the field texture is 2000 x 192"
   "course.ini:6: warning: course 0: GOAL is empty or inverted"
   "course.ini:6: warning: course 0: START lies inside the obstacle of line 8"
-  "course.ini:7: error: error in 7line. 指定された形状が不明です。 ("
+  "course.ini:7: error: Error in line 7. The shape is not BOX, SPHERE or PILLAR. (the obstacle becomes a box)"
   "course.ini:9: warning: course 0: material 9 is beyond the 1 materials"
   "course.ini:12: error: course 2: the height map 'field\\nothere.bmp' cannot be opened"
   "course.ini:13: warning: course 2: GOAL edges must lie between 0 and 1"
-  "course.ini:14: error: error in 14line. 指定されたフィールド番号が大きすぎます。 ("
+  "course.ini:14: error: Error in line 14. FIELD_NUM is outside 0 to FIELD_TOTAL - 1. (the last course is filled instead)"
   "course.ini:18: warning: course 3: START x and z must lie between 0 and 1"
   "course.ini:18: warning: course 3: START lies above no terrain"
-  "5 errors, 14 warnings")
+  "en/course_text.ini:2: warning: no FIELD_NUM:[n] before this line"
+  "en/course_text.ini:4: warning: FIELD_NUM:[40] names no course (course.ini has 4)"
+  "en/course_text.ini:6: warning: this line cannot be read"
+  "en/course_text.ini:7: warning: course 3: the description 'field\\nothere.txt' cannot be found"
+  "5 errors, 18 warnings")
+
+# The same in Japanese: the game's own messages as it shows them.
+expect_report(broken "" ja_JP.UTF-8 2
+  "sprite.ini:1: warning: 読み込まれたシートは 19 枚"
+  "sprite.ini:3: error: テクスチャファイルの読み込みに失敗しました。 ファイル名：'image\\nothere.png' ("
+  "def.ini:3: error: Xファイルの読み込みに失敗しました ("
+  "course.ini:7: error: error in 7line. 指定された形状が不明です。 ("
+  "course.ini:14: error: error in 14line. 指定されたフィールド番号が大きすぎます。 ("
+  "en/course_text.ini:4: warning: FIELD_NUM:[40] というコースはありません"
+  "エラー 5 件、警告 18 件")
 
 # A course whose goal no ball can reach is reported by --play, and only that.
 make_case(unreachable)
-expect_report(unreachable --play 1
+expect_report(unreachable --play en_US.UTF-8 1
   "course.ini:3: warning: course 0: not finished within 3:00.000 (autopilot, ball type 0, straight for the goal)"
   "0 errors, 1 warning")
 
 # Course packs. Runs the checker with `args`; its exit code must be `code`
 # and its standard output must hold each of the lines after them.
 function(expect_output args code)
-  execute_process(COMMAND ${CHECKER} ${args} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LC_ALL --unset=LC_MESSAGES LANG=en_US.UTF-8
+                          ${CHECKER} ${args} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
   message("${out}${err}")
   if(NOT rc EQUAL ${code})
     message(FATAL_ERROR "kestrune-check ${args}: exit code ${rc}, expected ${code}")
@@ -124,7 +141,7 @@ file(REMOVE_RECURSE ${WORK}/starter/broken)
 file(COPY ${WORK}/starter/first/ DESTINATION ${WORK}/starter/broken)
 file(REMOVE ${WORK}/starter/broken/field/texture.bmp)
 expect_output("${GAME};--pack;${WORK}/starter/broken" 2
-  "${WORK}/starter/broken/course.ini:11: error: course 0: テクスチャの読み込みに失敗しました。 'field/texture.bmp' ("
+  "${WORK}/starter/broken/course.ini:11: error: course 0: The field texture cannot be loaded. 'field/texture.bmp' ("
   "${WORK}/starter/broken/course.ini: error: the game skips this pack: Course pack 'first' skipped: course 0: the file 'field/texture.bmp' is not there"
   "2 errors, 0 warnings")
 expect_output("${GAME};--pack;${WORK}/starter/broken;--json" 2)
@@ -133,6 +150,6 @@ expect_json_value("${output}" exitCode 2)
 
 # A pack shipped in the game folder's courses/ that the game would skip.
 make_case(packs)
-expect_report(packs "" 2
+expect_report(packs "" en_US.UTF-8 2
   "courses/nocourses/course.ini: error: the game skips this pack: Course pack 'Nothing yet' skipped: its course.ini has no FIELD_TOTAL:[n] of 1 or more"
   "1 error, 0 warnings")

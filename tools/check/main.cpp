@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 #include "tools/check/check.h"
+#include "data/extras.h"
+#include "data/texts.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
 
@@ -33,14 +35,7 @@ struct Options {
 
 int Usage()
 {
-    fprintf(stderr, "usage: kestrune-check [GAME_FOLDER] [--pack DIR] [--play] [--json]\n"
-                    "       kestrune-check --new DIR\n"
-                    "  GAME_FOLDER  the folder holding def.ini, course.ini and sprite.ini (default: the game's own)\n"
-                    "  --pack DIR   check the course pack in DIR (its course.ini and files) against that game folder\n"
-                    "  --play       also race every course with the autopilot (3 minutes of game time at most each);\n"
-                    "               for a pack, each finished race's time is written as the course's par (par/)\n"
-                    "  --json       the findings (and races) as one JSON document on standard output\n"
-                    "  --new DIR    write a starter pack into DIR (a new or empty folder) and say what to do next\n");
+    fprintf(stderr, "%s", Say(CHECK_USAGE).c_str());
     return 2;
 }
 
@@ -109,7 +104,7 @@ std::vector<RaceResult> RaceGameFolder(const std::string& folder)
 {
     std::string copy = RaceCopy(folder);
     if (copy.empty()) {
-        Report("course.ini", 0, SEVERITY_ERROR, "no room for a copy of the folder to race in");
+        Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_NO_RACE_COPY));
         return {};
     }
     UseFolder(copy);
@@ -125,7 +120,7 @@ std::vector<RaceResult> RacePack(const std::string& folder, const std::string& p
 {
     std::string saves = TempFolder();
     if (saves.empty()) {
-        Report("course.ini", 0, SEVERITY_ERROR, "no room for a folder to race in");
+        Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_NO_RACE_FOLDER));
         return {};
     }
     SysUseFolders(folder.c_str(), saves.c_str());
@@ -141,18 +136,20 @@ int CheckFolder(const Options& options)
 {
     std::string folder = options.folder.empty() ? SysGameFolder() : options.folder;
     if (!fs::is_directory(folder)) {
-        fprintf(stderr, "kestrune-check: '%s' is not a folder\n", folder.c_str());
+        fprintf(stderr, "%s", Say(CHECK_NOT_A_FOLDER, folder.c_str()).c_str());
         return 2;
     }
     folder = AbsoluteFolder(folder);
     std::string pack = options.pack.empty() ? "" : AbsoluteFolder(options.pack);
     if (!pack.empty() && !fs::is_directory(pack)) {
-        fprintf(stderr, "kestrune-check: --pack '%s' is not a folder\n", options.pack.c_str());
+        fprintf(stderr, "%s", Say(CHECK_PACK_NOT_A_FOLDER, options.pack.c_str()).c_str());
         return 2;
     }
-    if (!options.json) printf("Checking %s\n", pack.empty() ? folder.c_str() : pack.c_str());
     InstallMessageCapture();
     UseFolder(folder);
+    // The report speaks the game's language for this folder.
+    LoadExtras();
+    if (!options.json) printf("%s", Say(CHECK_CHECKING, pack.empty() ? folder.c_str() : pack.c_str()).c_str());
     if (pack.empty()) {
         CheckSprites();
         CheckSettings();
@@ -169,6 +166,7 @@ int CheckFolder(const Options& options)
 
 int main(int argc, char** argv)
 {
+    SetLanguage(SystemLanguage());
     Options options;
     if (!ParseOptions(argc, argv, &options)) return Usage();
     if (!options.newPack.empty()) return WriteStarterPack(options.newPack);

@@ -35,12 +35,11 @@ std::string Time(int raceFrames)
 
 void ReportRace(int course, const AutopilotRoute& route, int frames)
 {
-    std::string name = "course " + std::to_string(course);
-    std::string how = " (autopilot, ball type " + std::to_string(route.ballType) +
-                      (route.points.empty() ? ", straight for the goal)" : ", route of line " + std::to_string(route.line) + ")");
+    std::string name = Say(CHECK_COURSE, course);
+    std::string how = route.points.empty() ? Say(CHECK_STRAIGHT, route.ballType) : Say(CHECK_ROUTE, route.ballType, route.line);
     int line = route.line ? route.line : route.fieldLine;
-    if (frames >= 0) Report("course.ini", line, SEVERITY_NOTE, name + ": finished in " + Time(frames) + how);
-    else Report("course.ini", line, SEVERITY_WARNING, name + ": not finished within 3:00.000" + how);
+    if (frames >= 0) Report("course.ini", line, SEVERITY_NOTE, name + ": " + Say(CHECK_FINISHED, Time(frames).c_str()) + how);
+    else Report("course.ini", line, SEVERITY_WARNING, name + ": " + Say(CHECK_NOT_FINISHED) + how);
 }
 
 // The courses raced: the game folder's own, or the pack's.
@@ -53,7 +52,7 @@ bool RacedCourses(const char* packFolder, int* first, int* count)
     }
     const CoursePack* pack = FindPack(packFolder);
     if (!pack || pack->problem.kind != PACK_OK) {
-        Report("course.ini", 0, SEVERITY_ERROR, "the game skips this pack, so no course can be raced");
+        Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_PACK_NOT_RACED));
         return false;
     }
     *first = pack->firstCourse;
@@ -94,7 +93,7 @@ std::vector<RaceResult> PlayCourses(const char* packFolder)
     if (StartUp() == 1)
         races = RaceAll(packFolder);
     else
-        Report("course.ini", 0, SEVERITY_ERROR, "the game does not start, so no course can be raced");
+        Report("course.ini", 0, SEVERITY_ERROR, Say(CHECK_GAME_DOES_NOT_START));
     SysPostMessage(SYS_MSG_CLOSE, 0);
     while (RunPass()) {
     }
@@ -115,9 +114,9 @@ void WriteParFiles(const std::string& packFolder, std::vector<RaceResult>* races
                            "PAR:[" + Time(race.frames) + "]\r\n";
         if (made && SysReplaceFile((packFolder + name).c_str(), text.data(), text.size())) {
             race.parFile = name;
-            Report(name, 0, SEVERITY_NOTE, "course " + std::to_string(race.course) + ": par " + Time(race.frames) + " written");
+            Report(name, 0, SEVERITY_NOTE, Say(CHECK_PAR_WRITTEN, race.course, Time(race.frames).c_str()));
         } else {
-            Report(name, 0, SEVERITY_WARNING, "course " + std::to_string(race.course) + ": the par cannot be written: " + strerror(errno));
+            Report(name, 0, SEVERITY_WARNING, Say(CHECK_PAR_NOT_WRITTEN, race.course, strerror(errno)));
         }
     }
 }
