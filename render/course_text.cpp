@@ -264,13 +264,14 @@ bool IsBlankLine(const char16_t* line, int length)
     return length == 0 || (length == 1 && line[0] == u'\r');
 }
 
-// Latin words either side of an LF-only line end stay two words: a space
-// joins them (Japanese runs on without one, as it is written). The LF it
-// stands for keeps the text within the file's size.
+// Latin words either side of a line end stay two words: a space joins them
+// (after the CR a CR LF line keeps). Japanese runs on without one, as it is
+// written. The LF the space stands for keeps the text within the file's size.
 bool WordsMeetAcrossLines(const char16_t* text, long total, const char16_t* line, int length)
 {
     auto latin = [](char16_t unit) { return unit > 0x20 && unit < 0x7F; };
-    return total > 0 && length > 0 && latin(text[total - 1]) && latin(line[0]);
+    long last = total > 0 && text[total - 1] == u'\r' ? total - 2 : total - 1;
+    return last >= 0 && length > 0 && latin(text[last]) && latin(line[0]);
 }
 
 // The description's lines run together with their LF taken out, since

@@ -89,8 +89,8 @@ TEST_F(CourseTextTest, TitleLinesAndMissingDocument)
 
 // Lines run together without their LF, the whole file however it is
 // encoded (a 100-byte narrow file once gave only its first 50 characters);
-// Latin words either side of an LF-only line end are kept apart by a space,
-// and CR LF lines keep their CR as a blank glyph that takes no room.
+// Latin words either side of a line end are kept apart by a space, and CR
+// LF lines keep their CR as a blank glyph that takes no room.
 TEST_F(CourseTextTest, DescriptionReadsWholeAndJoinsLines)
 {
     std::string narrow;
@@ -110,7 +110,7 @@ TEST_F(CourseTextTest, DescriptionReadsWholeAndJoinsLines)
     WriteUtf16File("wide.txt", u"one\r\ntwo\r\n");
     SetDocument(u"wide.txt");
     LoadCourseText(course);
-    EXPECT_EQ(Doc(), u"one\rtwo\r");
+    EXPECT_EQ(Doc(), u"one\r two\r");
     const Glyph& cr = courseText.docGlyphs[3];
     EXPECT_EQ(cr.advanceX, 0);
     EXPECT_EQ(cr.blackBoxX, 1u);
@@ -133,7 +133,7 @@ TEST_F(CourseTextTest, BlankLinesBreakParagraphs)
         LoadCourseText(course);
         std::u16string doc = Doc();
         doc.erase(std::remove(doc.begin(), doc.end(), u'\r'), doc.end());
-        EXPECT_EQ(doc, u"First partgoes on.\n\nSecond.") << name;
+        EXPECT_EQ(doc, u"First part goes on.\n\nSecond.") << name;
     }
     WriteUtf16File("wide.txt", u"\nOne\n\n\nTwo");
     SetDocument(u"wide.txt");
