@@ -5,6 +5,7 @@
 #include "app/splits.h"
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/extras.h"
 #include "data/par.h"
 #include "physics/physics.h"
@@ -35,8 +36,8 @@ void LoadCourseGhost()
     uint64_t hash = CourseHash(course);
     if (extras.ghostChoice == GHOST_BEST && LoadGhostFile(course, hash, &ghost.replay)) return;
     char name[64];
-    ParGhostFileName(course, name, sizeof name);
-    ghost.replayIsPar = LoadGhostFileIn(SysGameFolder(), name, course, hash, &ghost.replay) == 1;
+    ParGhostFileName(CourseNumberInPack(course), name, sizeof name);
+    ghost.replayIsPar = LoadGhostFileIn(ParFolder(course), name, course, hash, &ghost.replay) == 1;
 }
 
 // The obstacles that can move, in list order, as many as a ghost keeps.
@@ -126,6 +127,15 @@ void LoadRacedGhost()
     if (!ghost.replay.frames) return;
     if (ghost.loadedCourse != game.currentCourse || ghost.loadedChoice != extras.ghostChoice)
         LoadCourseGhost();
+}
+
+void ReloadCourseGhost()
+{
+    if (!ghost.replay.frames || !ghost.recording.frames) return;
+    ghost.recording.frameCount = 0;
+    ghost.overflowed = false;
+    ghost.keepRun = false;
+    LoadCourseGhost();
 }
 
 void KeepGhostRun()

@@ -28,6 +28,9 @@ void FreeGhost();
 // ran in: loads the course's ghost in Intro, records in Countdown, Race and
 // Miss, and keeps the run once its last frame is recorded when the goal said so.
 void UpdateGhost(int frameState);
+// The course was read again (its file saved under way): its ghost is loaded
+// again, as the course's hash decides, and the run under way is dropped.
+void ReloadCourseGhost();
 // The goal: this run set a new best time, so it becomes the course's ghost.
 void KeepGhostRun();
 // Makes replay the ghost raced on the current course under the extras'

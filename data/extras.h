@@ -1,6 +1,7 @@
 // Choices of the game's extras that the classic option file has no room for
 // (its layout is fixed): the on-screen lamps, muting, the ghost ball, the
-// language, the sound volumes, and what later settings add. Kept in "extras.sav"
+// language, the sound volumes, the picture's pacing and shape, where the
+// window was, and what later settings add. Kept in "extras.sav"
 // beside "config.sav", as 32-bit little-endian integers in the order of the
 // record; a shorter file leaves the later choices at their defaults, so new
 // extras are appended at the end.
@@ -20,7 +21,15 @@ struct Extras {
     int32_t musicVolume;     // 0..10: the music
     int32_t effectsVolume;   // 0..10: effects, the rolling ball and the board's tones
     int32_t muteUnfocused;   // 1: silent while the window is not in focus
-    int32_t ghostChoice;     // GhostChoice; from ghostShown in a file without it
+    int32_t vsync;            // 1: pictures wait for the display's refresh (no tearing)
+    int32_t pictureFill;      // 1: race scenes fill a wide window; 0: the 4:3 frame with bars
+    int32_t windowX;          // the window's client area on the desktop, kept at exit
+    int32_t windowY;
+    int32_t windowWidth;      // its size in window units; 0: never kept (640 x 480)
+    int32_t windowHeight;
+    int32_t windowFullscreen; // 1: it was fullscreen
+    int32_t windowDisplay;    // the display it was on, 0 the primary
+    int32_t ghostChoice;      // GhostChoice; from ghostShown in a file without it
 };
 extern Extras extras;
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/little_endian.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
@@ -22,6 +23,7 @@ const size_t kPoseBytes = 7 * 4;
 // The largest file a ghost can be: every frame with every obstacle.
 const size_t kMostBytes = kHeaderBytes + size_t(GHOST_MAX_FRAMES) * kPoseBytes * (1 + GHOST_MAX_OBSTACLES) +
                           4 + 4 * GHOST_MAX_OBSTACLES + 4;
+const size_t kNameBytes = 1200;   // packs/<a folder name>/ghost/course<N>.gho
 
 // --- little-endian writing and reading -------------------------------------
 
@@ -254,14 +256,17 @@ uint64_t CourseHash(int course)
     fnv.AddFloats(c.START, 3);
     fnv.AddFloats(c.GOAL, 4);
     HashObstacles(&fnv, c);
-    SysMakeGameFolderCurrent();
+    MakeCourseFolderCurrent(course);
     HashFile(&fnv, c.HEIGHT_MAP);
+    SysMakeGameFolderCurrent();
     return fnv.value;
 }
 
 void GhostFileName(int course, char* out, size_t outSize)
 {
-    snprintf(out, outSize, "ghost/course%d.gho", course);
+    const CoursePack* pack = PackOfCourse(course);
+    if (pack) snprintf(out, outSize, "packs/%s/ghost/course%d.gho", pack->key.c_str(), CourseNumberInPack(course));
+    else snprintf(out, outSize, "ghost/course%d.gho", course);
 }
 
 int SaveGhostFile(const GhostRun& run)
@@ -274,7 +279,7 @@ int SaveGhostFile(const GhostRun& run)
     if (!bytes) return 0;
     memcpy(bytes, kMagic, 4);
     PutLittleEndian(bytes + 4, kVersion);
-    PutLittleEndian(bytes + 8, uint32_t(run.course));
+    PutLittleEndian(bytes + 8, uint32_t(CourseNumberInPack(run.course)));
     PutLittleEndian(bytes + 12, uint32_t(run.courseHash));
     PutLittleEndian(bytes + 16, uint32_t(run.courseHash >> 32));
     PutLittleEndian(bytes + 20, run.frameCount);
@@ -286,10 +291,12 @@ int SaveGhostFile(const GhostRun& run)
     }
     EncodeObstacles(run, bytes + poses);
     PutLittleEndian(bytes + size - 4, Crc32(bytes, size - 4));
-    char name[64];
+    char name[kNameBytes];
     GhostFileName(run.course, name, sizeof name);
     // When the folder cannot be made, the write says why.
-    if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
+    const CoursePack* pack = PackOfCourse(run.course);
+    if (pack) MakePackSaveFolder(*pack, "ghost");
+    else if (SysSaveFolder()[0]) SysMakeFolder((SysSaveFolder() + std::string("ghost")).c_str());
     int ok = WriteSaveFile(SysSaveFolder(), name, bytes, size, &saveReports.ghostReported);
     free(bytes);
     return ok;
@@ -297,7 +304,7 @@ int SaveGhostFile(const GhostRun& run)
 
 int LoadGhostFile(int course, uint64_t courseHash, GhostRun* run)
 {
-    char name[64];
+    char name[kNameBytes];
     GhostFileName(course, name, sizeof name);
     return LoadGhostFileIn(SysSaveFolder(), name, course, courseHash, run);
 }
@@ -312,7 +319,7 @@ int PeekGhostFile(const char* folder, const char* name, int course, uint64_t cou
     uint32_t version = whole ? GetLittleEndian(header + 4) : 0;
     uint64_t hash = whole ? uint64_t(GetLittleEndian(header + 12)) | uint64_t(GetLittleEndian(header + 16)) << 32 : 0;
     if (!whole || memcmp(header, kMagic, 4) != 0 || (version != 1 && version != 2) ||
-        int32_t(GetLittleEndian(header + 8)) != course || hash != courseHash)
+        int32_t(GetLittleEndian(header + 8)) != CourseNumberInPack(course) || hash != courseHash)
         return 0;
     *timeMs = GetLittleEndian(header + 24);
     return 1;
@@ -338,7 +345,7 @@ int LoadGhostFileIn(const char* folder, const char* name, int course, uint64_t c
     unsigned char* bytes = ReadWholeFile(file, &size);
     fclose(file);
     if (!bytes) return 0;
-    const char* problem = CheckGhostBytes(bytes, size, course, courseHash);
+    const char* problem = CheckGhostBytes(bytes, size, CourseNumberInPack(course), courseHash);
     if (problem)
         Complain((folder + std::string(name)).c_str(), problem);
     else

@@ -1,10 +1,11 @@
 // Ghost files: the run that set a course's best time, one file per course in
-// "ghost/" in the save folder (and a course's par run beside the course, in
-// the same format). Little-endian: magic "KGHO", version, course index,
-// course hash (64 bits), frame count, time in ms, then one pose per 16 ms
-// frame (position x y z, rotation quaternion x y z w, floats), then a CRC-32
-// of everything before it. A file that is damaged, from another course or
-// from an older version of this course is ignored.
+// "ghost/" in the save folder (a course pack's in "packs/<its folder
+// name>/ghost/"), and a course's par run beside the course, in the same
+// format. Little-endian: magic "KGHO", version, course number (in its pack,
+// for a pack's course), course hash (64 bits), frame count, time in ms, then
+// one pose per 16 ms frame (position x y z, rotation quaternion x y z w,
+// floats), then a CRC-32 of everything before it. A file that is damaged,
+// from another course or from an older version of this course is ignored.
 //
 // Version 2 puts the obstacles that moved between the ball's poses and the
 // CRC: their count, their places in the course's obstacle list (rising), and
@@ -26,7 +27,7 @@ struct GhostPose {
 enum { GHOST_MAX_FRAMES = 10 * 60 * 1000 / 16 + 1, GHOST_MAX_OBSTACLES = 64 };
 
 struct GhostRun {
-    int32_t course;          // index in the course list
+    int32_t course;          // index in the course list (the file keeps its number in its pack)
     uint64_t courseHash;     // CourseHash of the course it was run on
     uint32_t timeMs;         // the run's time
     uint32_t frameCount;     // poses in frames
@@ -49,7 +50,8 @@ uint32_t Crc32(const void* data, size_t size);
 // The course's entry in the list, its obstacles and the bytes of its height
 // map: anything that changes where a ball can roll changes the hash.
 uint64_t CourseHash(int course);
-// "ghost/course<N>.gho" relative to the save folder.
+// "ghost/course<N>.gho" relative to the save folder; a pack's course's
+// "packs/<key>/ghost/course<N>.gho", N its number in the pack.
 void GhostFileName(int course, char* out, size_t outSize);
 
 // 1 written (atomically: a crash leaves the old file or the new one).

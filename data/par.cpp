@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/extras.h"
 #include "data/ghost_file.h"
 #include "data/save_files.h"
@@ -88,28 +89,34 @@ uint32_t MedalLimitMs(int medal, uint32_t parMs)
     }
 }
 
-void ParFileName(int course, char* out, size_t outSize)
+const char* ParFolder(int course)
 {
-    snprintf(out, outSize, "par/course%d.par", course);
+    const CoursePack* pack = PackOfCourse(course);
+    return pack ? pack->folder.c_str() : SysGameFolder();
 }
 
-void ParGhostFileName(int course, char* out, size_t outSize)
+void ParFileName(int number, char* out, size_t outSize)
 {
-    snprintf(out, outSize, "par/course%d.gho", course);
+    snprintf(out, outSize, "par/course%d.par", number);
+}
+
+void ParGhostFileName(int number, char* out, size_t outSize)
+{
+    snprintf(out, outSize, "par/course%d.gho", number);
 }
 
 int ReadParFile(int course, uint32_t* parMs)
 {
     char name[64];
-    ParFileName(course, name, sizeof name);
-    SysMakeGameFolderCurrent();
-    FILE* file = OpenTextFile(name);
+    ParFileName(CourseNumberInPack(course), name, sizeof name);
+    FILE* file = OpenTextFile((ParFolder(course) + std::string(name)).c_str());
     if (!file) return 0;
     uint32_t read = 0;
     const char* problem = ReadParLine(file, &read);
     fclose(file);
     if (problem) {
-        fprintf(stderr, "Kestrune: par file %s ignored (no medals on course %d): %s\n", name, course, problem);
+        fprintf(stderr, "Kestrune: par file %s%s ignored (no medals on that course): %s\n", ParFolder(course), name,
+                problem);
         return 0;
     }
     *parMs = read;
@@ -124,18 +131,18 @@ void LoadParTimes()
     }
 }
 
-int WriteParFile(int course, uint32_t parMs)
+int WriteParFile(const char* folder, int number, uint32_t parMs)
 {
     if (parMs == 0 || parMs > kLongestParMs) return 0;
     char name[64], text[160];
-    ParFileName(course, name, sizeof name);
+    ParFileName(number, name, sizeof name);
     int length = snprintf(text, sizeof text,
-                          "# Par of course %d: the autopilot's time (kestrune-check --play --write-par).\r\n"
+                          "# Par of course %d: the autopilot's time (written by kestrune-check).\r\n"
                           "PAR:[%u:%02u.%03u]\r\n",
-                          course, parMs / 60000, parMs / 1000 % 60, parMs % 1000);
+                          number, parMs / 60000, parMs / 1000 % 60, parMs % 1000);
     // When the folder cannot be made, the write says why.
-    SysMakeFolder((SysGameFolder() + std::string("par")).c_str());
-    return WriteSaveFile(SysGameFolder(), name, text, size_t(length), &reportedWrite);
+    SysMakeFolder((folder + std::string("par")).c_str());
+    return WriteSaveFile(folder, name, text, size_t(length), &reportedWrite);
 }
 
 MedalCounts CountMedals()
@@ -161,7 +168,7 @@ int PeekRacedGhost(int course, int choice, uint32_t* timeMs, bool* isPar)
     GhostFileName(course, name, sizeof name);
     *isPar = false;
     if (choice == GHOST_BEST && PeekGhostFile(SysSaveFolder(), name, course, hash, timeMs)) return 1;
-    ParGhostFileName(course, name, sizeof name);
+    ParGhostFileName(CourseNumberInPack(course), name, sizeof name);
     *isPar = true;
-    return PeekGhostFile(SysGameFolder(), name, course, hash, timeMs);
+    return PeekGhostFile(ParFolder(course), name, course, hash, timeMs);
 }

@@ -19,18 +19,20 @@ int MedalFor(uint32_t timeMs, uint32_t parMs);
 // The slowest time that still earns `medal` against this par.
 uint32_t MedalLimitMs(int medal, uint32_t parMs);
 
-// Where a course's par files are, relative to the game folder. Course packs
-// look their pars up here too.
-void ParFileName(int course, char* out, size_t outSize);        // "par/course<N>.par"
-void ParGhostFileName(int course, char* out, size_t outSize);   // "par/course<N>.gho"
+// A course's par files are in par/ of its folder: its pack's, or the game
+// folder for the game's own courses; N is the course's number there.
+const char* ParFolder(int course);                              // ends in '/'
+void ParFileName(int number, char* out, size_t outSize);        // "par/course<N>.par"
+void ParGhostFileName(int number, char* out, size_t outSize);   // "par/course<N>.gho"
 
 // 1 with the par in *parMs when the course has a usable par file; 0 when it
 // has none, and 0 after one line on standard error when the file is broken.
 int ReadParFile(int course, uint32_t* parMs);
 // Every course's parTimeMs from its file (0 = none); part of LoadCourseList.
 void LoadParTimes();
-// Written by the checker: the par file with `parMs`. 1 written.
-int WriteParFile(int course, uint32_t parMs);
+// Written by the checker: course `number`'s par file in `folder` (ending in
+// '/') with `parMs`. 1 written.
+int WriteParFile(const char* folder, int number, uint32_t parMs);
 
 // The ghost that would race on `course` under the GhostChoice `choice`, as
 // its file's header tells: the player's best, else the par run (or the par

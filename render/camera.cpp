@@ -28,14 +28,6 @@ float SelectedPitch()
     return game.settings.cameraPitch[game.settings.cameraPitchSel];
 }
 
-void SetView(const CameraPose& pose)
-{
-    Vec3 up = {0, 1, 0};
-    Matrix view;
-    MatrixLookAtLH(&view, &pose.eye, &pose.target, &up);
-    SetTransform(TS_VIEW, &view);
-}
-
 CameraPose Around(const Vec3& target, const Vec3& offset, const Matrix& turn)
 {
     Vec3 turned;
@@ -66,12 +58,20 @@ CameraPose IntroCameraPose()
     return Around(BallPosition(), {0, 0, SelectedLength() + 500 * t}, turn);
 }
 
+void SetCameraView(const CameraPose& pose)
+{
+    Vec3 up = {0, 1, 0};
+    Matrix view;
+    MatrixLookAtLH(&view, &pose.eye, &pose.target, &up);
+    SetTransform(TS_VIEW, &view);
+}
+
 void SetRaceCamera()
 {
-    SetView(RaceCameraPose());
+    SetCameraView(RaceCameraPose());
 }
 
 void SetIntroCamera()
 {
-    SetView(IntroCameraPose());
+    SetCameraView(IntroCameraPose());
 }

@@ -13,3 +13,6 @@ struct CameraPose {
 };
 CameraPose RaceCameraPose();
 CameraPose IntroCameraPose();
+// The device's view from a pose (a picture between two logic steps blends
+// the steps' poses).
+void SetCameraView(const CameraPose& pose);

@@ -5,9 +5,13 @@
 // no way back to the title from here.
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
+
 #include "screens/course_select.h"
 #include "course/course.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/extras.h"
 #include "data/par.h"
 #include "data/texts.h"
@@ -16,6 +20,7 @@
 #include "render/preview.h"
 #include "render/sprites.h"
 #include "render/text.h"
+#include "render/text_layout.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -52,7 +57,7 @@ void ShowCourse(int index)
     selectScreen.watchable = 0;
     if (index < 0 || index >= courseList.courseCount || !courseList.courses)
         return;
-    LoadCoursePreview(courseList.courses[index]);
+    LoadCoursePreview(index);
     uint32_t time = 0;
     selectScreen.watchable = PeekRacedGhost(index, extras.ghostChoice, &time, &selectScreen.watchIsPar);
 }
@@ -66,17 +71,22 @@ const CourseDef* ShownCourse()
 // ---------------------------------------------------------------------------
 // Drawing
 
+// The seven letters rest centred at 128 + 64 i; a heading laid out from its
+// sheet (another language's word) rests centred too.
 void QueueHeading()
 {
     float w = menuLatches.frameCounter / 40.0f;
-    for (int i = 0; i < 7; i++) {
-        float o = 64.0f * i;
-        float x = 128 + o, angle = 0;
+    LetteredRow row = LayoutOfRow(SHEET_SELECT_HEADING, 7, 64, 64);
+    float side = row.cellWidth;
+    float shift = row.fromSheet ? 192 - side * (row.cells - 1) / 2 : 0;
+    for (int i = 0; i < row.cells; i++) {
+        float o = side * i;
+        float x = 128 + o + shift, angle = 0;
         if (selectScreen.phase == SELECT_ENTERING) {
-            x = o * 2 * (1 - w) + o + (672 - 544 * w);
+            x = o * 2 * (1 - w) + o + (672 - 544 * w) + shift;
             angle = -(i + 8) * w * 2 * kPi;
         }
-        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, side, 64);
     }
 }
 
@@ -105,15 +115,6 @@ bool IsBlank(const Glyph& g)
 bool Skipped(const Glyph& g)
 {
     return g.width == 0 && g.height == 0 && !IsBlank(g);
-}
-
-int NameLength()
-{
-    const CourseDef* c = ShownCourse();
-    int n = 0;
-    while (c && n < 32 && c->FIELD_NAME[n])
-        n++;
-    return n;
 }
 
 // After the record: the medal it earned, then the course's par.
@@ -146,13 +147,12 @@ void QueueWatchHint()
 void QueueTitleLine(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
-    int nameLength = NameLength();
     float pen = panel.left;
     for (int k = 0; k < t.titleGlyphCount; k++) {
         const Glyph& g = t.titleGlyphs[k];
         if (Skipped(g))
             continue;
-        bool name = k < nameLength;
+        bool name = k < t.nameGlyphCount;
         float s = name ? 1.0f : 0.7f;
         float top = panel.top + (t.titleMetrics.ascent - g.originY) * s + (name ? 0 : 5.5f);
         if (!IsBlank(g))
@@ -162,31 +162,71 @@ void QueueTitleLine(const MenuPanel& panel)
     QueueMedalAndPar(panel, pen);
 }
 
-// The typewriter's share of the description, wrapped at the panel's right;
-// an LF (a paragraph break) starts a new line.
+// The typewriter's share of the description, wrapped at the panel's right
+// (an LF, a paragraph break, starts a new line): the whole text is laid out,
+// so a word keeps its line while it is typed.
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
     int shown = selectScreen.revealedGlyphs < t.docGlyphCount ? selectScreen.revealedGlyphs : t.docGlyphCount;
-    float pen = panel.left;
-    float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
+    if (shown <= 0)
+        return;
+    std::vector<GlyphPlace> places(size_t(t.docGlyphCount));
+    LayoutLines(t.docGlyphs, t.docGlyphCount, panel.left, panel.right, places.data());
+    float firstLineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
         const Glyph& g = t.docGlyphs[k];
-        if (g.character == u'\n') {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
+        if (Skipped(g) || IsBlank(g) || g.character == u'\n')
             continue;
-        }
-        if (Skipped(g))
-            continue;
-        if (pen + g.originX + g.width > panel.right) {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
-        }
-        if (!IsBlank(g))
-            QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
-        pen += g.advanceX;
+        float lineTop = firstLineTop + float(places[k].line * t.docMetrics.height);
+        QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
     }
+}
+
+// The pack a course comes from, above the panel's right end.
+void QueuePackName()
+{
+    const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
+    if (!pack)
+        return;
+    char label[600];
+    snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), pack->name.c_str());
+    QueueMenuText(label, 588, 318, TEXT_RIGHT, 16);
+}
+
+const uint32_t kProblemInk = 0xFFB0302Au;
+
+// Narrowed until it fits the picture's width, down to a size still legible.
+void QueueProblemLine(const std::string& text, float x, float y, int align)
+{
+    int height = 15;
+    while (height > 11 && TextWidth(text.c_str(), height) > 628)
+        height--;
+    QueueText(text.c_str(), x, y, height, kProblemInk, align);
+}
+
+// Packs that cannot be played: the first one's problem along the top, how
+// many more there are along the bottom (each was said on the terminal).
+void QueueSkippedPacks()
+{
+    const CoursePack* first = nullptr;
+    int more = 0;
+    for (const CoursePack& pack : CoursePacks().packs) {
+        if (pack.problem.kind == PACK_OK)
+            continue;
+        if (first)
+            more++;
+        else
+            first = &pack;
+    }
+    if (!first)
+        return;
+    QueueProblemLine(PackProblemText(*first, CurrentLanguage()), 6, 11, TEXT_LEFT);
+    if (more == 0)
+        return;
+    char line[200];
+    snprintf(line, sizeof line, Tr(TEXT_PACK_MORE_SKIPPED), more);
+    QueueProblemLine(line, 634, 471, TEXT_RIGHT);
 }
 
 void QueueArrow(bool right, float side)
@@ -292,6 +332,7 @@ void Confirming(const TiltVector& tilt)
         QueueTitleLine(selectScreen.mainPanel);
         QueueDescription(selectScreen.mainPanel);
         QueueWatchHint();
+        QueuePackName();
     }
     float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
@@ -392,10 +433,12 @@ void ResetCourseSelect()
 
 void UpdateCourseSelect(const TiltVector& tilt)
 {
+    FitCourseTextToPicture();
     DrawWhiteBackground();
     menuLatches.frameCounter++;
     RearmTilt(tilt);
     QueueHeading();
+    QueueSkippedPacks();
     switch (selectScreen.phase) {
     case SELECT_ENTERING: Entering(); break;
     case SELECT_BROWSING:
@@ -418,6 +461,15 @@ void StartCourseSelectAtFirst()
 {
     selectScreen = CourseSelect{};
     selectScreen.dialogPanel.phase = PANEL_CLOSED;
+}
+
+void ShowCourseAgain(int index, bool preview)
+{
+    selectScreen.selectedCourse = index;
+    if (!preview)
+        return;
+    ShowCourse(index);
+    selectScreen.revealedGlyphs = 0;
 }
 
 void StartAtCourse(int index)

@@ -19,6 +19,18 @@ void EnterWatch()
     loop.goalFrames = 0;
 }
 
+void EnterCountdown()
+{
+    game.state = STATE_COUNTDOWN;
+    loop.introFrames = 0;
+    loop.countdownFrames = 60;
+    loop.countdownStep = 0;
+    loop.missFrames = 0;
+    loop.goalFrames = 0;
+    loop.raceTimeMs = 0;
+    loop.previousGrounded = 1;
+}
+
 void RequestCourseLoad(int index)
 {
     loop.courseReloadIndex = index;

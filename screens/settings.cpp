@@ -40,6 +40,7 @@ const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
 const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
 const TextId kGhostChoices[] = {TEXT_VALUE_GHOST_BEST, TEXT_VALUE_GHOST_PAR, TEXT_VALUE_NONE};
+const TextId kPictureShapes[] = {TEXT_VALUE_PICTURE_FRAME, TEXT_VALUE_PICTURE_FILL};
 
 // The sound rows take effect through the game's sound update, which reads
 // the extras every frame.
@@ -51,6 +52,10 @@ const SettingRow kRows[] = {
     {TEXT_SETTING_MUSIC_VOLUME, ROW_LEVEL, &extras.musicVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_EFFECTS_VOLUME, ROW_LEVEL, &extras.effectsVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUTE_UNFOCUSED, ROW_CHOICE, &extras.muteUnfocused, 2, kOffOn, nullptr, nullptr},
+    // The loop hands a new vsync choice to the platform and shapes each
+    // picture by the fill choice, so neither needs more here.
+    {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_PICTURE, ROW_CHOICE, &extras.pictureFill, 2, kPictureShapes, nullptr, nullptr},
     {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
 };
 const int kRowCount = int(sizeof kRows / sizeof kRows[0]);

@@ -38,31 +38,47 @@ struct TitleScreen {
 TitleScreen title;
 
 const int kLettersPerRow = 6;
+const float kLetterSide = 64;
+const float kEntryWidth = 60;
+const float kEntryHeight = 36;
 const int kFlyInFrames = 60;
 const int kLeaveFrames = 40;
 const int kHoldFrames = 30;
+
+// One row of letters. A row laid out from its sheet is centred where the
+// classic six letters stand (their middle at `centre`).
+void DrawLetterRow(int sheet, float at, float spin, float offset, float y, float centre)
+{
+    LetteredRow row = LayoutOfRow(sheet, kLettersPerRow, kLetterSide, kLetterSide);
+    float w = row.cellWidth;
+    float shift = row.fromSheet ? centre - 160 - offset - w * (row.cells - 1) / 2 : 0;
+    for (int j = 0; j < row.cells; j++) {
+        float o = w * j;
+        float t = (o + w) * 2 * (1 - at) + o + (672 - 512 * at) + shift;
+        float angle = (j + 8) * at * 2 * kPi * spin;
+        DrawSprite(sheet, j, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, t + offset, y, w, kLetterSide);
+    }
+}
 
 // at 1: every letter at rest; towards 0 the letters lie further right and
 // turn more. spin gives the direction of the upper row; the lower row turns
 // the other way.
 void DrawLetters(float at, float spin)
 {
-    for (int j = 0; j < kLettersPerRow; j++) {
-        float o = 64.0f * j;
-        float t = (o + 64) * 2 * (1 - at) + o + (672 - 512 * at);
-        float angle = (j + 8) * at * 2 * kPi * spin;
-        DrawSprite(SHEET_TITLE_TOP, j, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, t - 32, 60, 64, 64);
-        DrawSprite(SHEET_TITLE_BOTTOM, j, 0xFFFFFFFF, -angle, DEPTH_SPRITE, 0, t + 32, 124, 64, 64);
-    }
+    DrawLetterRow(SHEET_TITLE_TOP, at, spin, -32, 60, 288);
+    DrawLetterRow(SHEET_TITLE_BOTTOM, at, -spin, 32, 124, 352);
 }
 
+// The entries' width comes from their sheet where it gives the layout; the
+// cursor keeps its distance from the entries' left edge.
 void DrawEntries()
 {
+    float w = LayoutOfRow(SHEET_TITLE_ENTRIES, 3, kEntryWidth, kEntryHeight).cellWidth;
     for (int i = 0; i < 3; i++)
-        DrawSprite(SHEET_TITLE_ENTRIES, i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 320, 259 + 37.0f * i, 60, 36);
+        DrawSprite(SHEET_TITLE_ENTRIES, i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 320, 259 + 37.0f * i, w, kEntryHeight);
     float side = 36 - CursorPulse(menuLatches.frameCounter, 36);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0,
-               272, 37.0f * title.menuChoice + 259, side, side);
+               320 - w / 2 - 18, 37.0f * title.menuChoice + 259, side, side);
 }
 
 void LettersIn(const TiltVector& tilt)

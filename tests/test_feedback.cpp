@@ -106,7 +106,12 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
     EXPECT_EQ(extras.musicVolume, 6);
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0, GHOST_NONE};
+    extras = Extras{};
+    extras.muted = 1;
+    extras.language = LANGUAGE_JAPANESE;
+    extras.masterVolume = 3;
+    extras.effectsVolume = 10;
+    extras.ghostChoice = GHOST_NONE;
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
     EXPECT_EQ(ReadBytes("extras.sav").substr(0, 32), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0}));
@@ -136,7 +141,9 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
 // back the one chosen before.
 TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
 {
-    extras = Extras{0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0, GHOST_NONE};
+    extras = Extras{};
+    extras.language = LANGUAGE_JAPANESE;
+    extras.ghostChoice = GHOST_NONE;
     ASSERT_EQ(SaveExtras(), 1);
     extras = Extras{};
     LoadExtras();
@@ -159,7 +166,8 @@ TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
     EXPECT_EQ(extras.ghostShown, 0);
     ToggleGhost();
     EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
-    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 7}));   // out of range
+    // The choice after the picture's and the window's words, out of range.
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0, 7}));
     LoadExtras();
     EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
 }

@@ -9,6 +9,7 @@
 
 #include "app/splits.h"
 #include "data/par.h"
+#include "platform/paths.h"
 #include "render/hud.h"
 #include "support/data_files.h"
 
@@ -48,7 +49,7 @@ TEST_F(ParFileTest, WrittenAndHandWrittenFilesRead)
 {
     uint32_t par = 0;
     EXPECT_EQ(ReadParFile(0, &par), 0);
-    ASSERT_EQ(WriteParFile(0, 63136), 1);
+    ASSERT_EQ(WriteParFile(SysGameFolder(), 0, 63136), 1);
     EXPECT_NE(ReadBytes("par/course0.par").find("\nPAR:[1:03.136]\r\n"), std::string::npos);
     ASSERT_EQ(ReadParFile(0, &par), 1);
     EXPECT_EQ(par, 63136u);
@@ -74,7 +75,7 @@ TEST_F(ParFileTest, BrokenFilesGiveNoPar)
         EXPECT_EQ(ReadParFile(0, &par), 0) << text;
         EXPECT_EQ(par, 5u) << text;
     }
-    EXPECT_EQ(WriteParFile(0, 0), 0);
+    EXPECT_EQ(WriteParFile(SysGameFolder(), 0, 0), 0);
     EXPECT_TRUE(shownMessages.empty());   // standard error only: a par is no reason for a message box
 }
 

@@ -12,6 +12,7 @@
 #include "app/ghost.h"
 #include "app/loop.h"
 #include "app/splits.h"
+#include "render/scene.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/par.h"
@@ -20,6 +21,7 @@
 #include "screens/course_select.h"
 #include "physics/physics.h"
 #include "platform/pad.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "support/physics_support.h"
@@ -226,11 +228,11 @@ uint32_t RaceWithGhost(Playthrough* p, int wait, bool matchGhost)
         Matrix g;
         if (!matchGhost || game.state != STATE_RACE) continue;
         EXPECT_TRUE(GhostMatrixNow(&g));
-        // The drawn ball's rows 0..2 carry its size; the ghost's are unscaled.
-        float size = SelectedBallType().size;
+        // The ball as the frame's picture drew it (unscaled, as the ghost).
+        const Matrix& drawn = LastPictureScene().ball;
         for (int r = 0; r < 4; r++)
             for (int c = 0; c < 3; c++)
-                EXPECT_NEAR(g.m[r][c] * (r < 3 ? size : 1.0f), ballMatrix.m[r][c], 1e-4f) << "frame " << k;
+                EXPECT_NEAR(g.m[r][c], drawn.m[r][c], 1e-4f) << "frame " << k;
         if (::testing::Test::HasFailure()) break;
     }
     scriptedKeys[KEY_LEFT] = false;
@@ -438,7 +440,7 @@ public:
         ASSERT_EQ(0, system(("mkdir -p " + dir + "par").c_str()));
         std::string from = dir + "ghost/course" + std::to_string(course) + ".gho";
         ASSERT_EQ(0, std::rename(from.c_str(), (dir + "par/course" + std::to_string(course) + ".gho").c_str()));
-        ASSERT_EQ(1, WriteParFile(course, time));
+        ASSERT_EQ(1, WriteParFile(SysGameFolder(), course, time));
         std::remove((dir + "record.sav").c_str());
         courseList.courses[course].bestTimeMs = 0;
         LoadParTimes();
@@ -518,7 +520,7 @@ TEST_F(LongPlaythrough, MedalCountsAfterSeveralGoals)
 {
     const uint32_t par = RaceOn(0, 0);
     for (int i = 0; i < 3; i++)
-        ASSERT_EQ(1, WriteParFile(i, par));
+        ASSERT_EQ(1, WriteParFile(SysGameFolder(), i, par));
     LoadParTimes();
     const int frames = int(par / 16);
     RaceOn(1, frames / 4);

@@ -1,16 +1,17 @@
 // Par files: an unreadable one is reported (the game gives that course no
-// medals), and --write-par turns the autopilot's races into each course's
-// par time and par run beside the course.
+// medals), and a race the autopilot finished becomes its course's par time
+// and par run in par/ beside the course.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
 #include "data/course_list.h"
-#include "data/ghost_file.h"
+#include "data/course_packs.h"
 #include "data/par.h"
 #include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/sys.h"
 #include "tools/check/check.h"
 
@@ -18,28 +19,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ParName(int course)
+std::string ParName(int number)
 {
     char name[64];
-    ParFileName(course, name, sizeof name);
+    ParFileName(number, name, sizeof name);
     return name;
 }
 
-std::string ParGhostName(int course)
+std::string ParGhostName(int number)
 {
     char name[64];
-    ParGhostFileName(course, name, sizeof name);
+    ParGhostFileName(number, name, sizeof name);
     return name;
 }
 
-// The run the race just kept as the copy's ghost becomes the par run.
-bool CopyRun(const std::string& raced, int course, const std::string& folder)
+std::string Time(int raceFrames)
 {
-    char ghostName[64];
-    GhostFileName(course, ghostName, sizeof ghostName);
-    std::error_code error;
-    fs::copy_file(raced + ghostName, folder + ParGhostName(course), fs::copy_options::overwrite_existing, error);
-    return !error;
+    int ms = raceFrames * 16;
+    char text[32];
+    snprintf(text, sizeof text, "%d:%02d.%03d", ms / 60000, ms / 1000 % 60, ms % 1000);
+    return text;
 }
 
 }  // namespace
@@ -48,31 +47,35 @@ void CheckPars()
 {
     LoadCourseList();
     TakeMessages();   // the course checks report them
-    for (int i = 0; i < courseList.courseCount; i++) {
+    for (int i = 0; i < OwnCourseCount(); i++) {
         FILE* file = SysOpenFile(ParName(i).c_str(), "rb");
         if (!file) continue;
         fclose(file);
-        if (courseList.courses[i].parTimeMs == 0)
-            Report(ParName(i), 0, SEVERITY_WARNING, "not a par file (a line PAR:[m:ss.sss]); course " +
-                   std::to_string(i) + " has no medals");
+        if (courseList.courses[i].parTimeMs == 0) Report(ParName(i), 0, SEVERITY_WARNING, Say(CHECK_PAR_UNREADABLE, i));
     }
     FreeCourseList();
 }
 
-void WriteParFiles(const std::string& folder, const std::string& raced, const std::vector<int>& raceFrames)
+void WriteParFiles(const std::string& folder, std::vector<RaceResult>* races)
 {
-    SysUseOneFolder(folder.c_str());
-    for (int i = 0; i < int(raceFrames.size()); i++) {
+    for (RaceResult& race : *races) {
         std::error_code error;
-        if (raceFrames[i] <= 0) {
+        std::string name = ParName(race.course), run = ParGhostName(race.course);
+        if (race.frames < 0) {
             // No finish, no par: a stale one would promise medals nobody can judge.
-            fs::remove(folder + ParName(i), error);
-            fs::remove(folder + ParGhostName(i), error);
+            fs::remove(folder + name, error);
+            fs::remove(folder + run, error);
             continue;
         }
-        uint32_t par = uint32_t(raceFrames[i]) * 16;
-        if (!WriteParFile(i, par) || !CopyRun(raced, i, folder))
-            Report(ParName(i), 0, SEVERITY_ERROR, "the par time or par run of course " + std::to_string(i) +
-                   " cannot be written");
+        bool written = WriteParFile(folder.c_str(), race.course, uint32_t(race.frames) * 16) == 1;
+        if (written)
+            fs::copy_file(race.ghost, folder + run, fs::copy_options::overwrite_existing, error);
+        if (written && !error) {
+            race.parFile = name;
+            Report(name, 0, SEVERITY_NOTE, Say(CHECK_PAR_WRITTEN, race.course, Time(race.frames).c_str()));
+        } else {
+            Report(name, 0, SEVERITY_WARNING,
+                   Say(CHECK_PAR_NOT_WRITTEN, race.course, error ? error.message().c_str() : strerror(errno)));
+        }
     }
 }
