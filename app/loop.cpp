@@ -2,14 +2,19 @@
 // race-flow chain, and shutdown.
 #include "app/loop.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/command_line.h"
+#include "app/course_reload.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/sound.h"
+#include "app/splits.h"
 #include "app/tilt.h"
+#include "app/watch.h"
 #include "core/game.h"
 #include "course/course.h"
 #include "data/bindings.h"
@@ -18,6 +23,7 @@
 #include "data/extras.h"
 #include "data/old_saves.h"
 #include "data/sounds.h"
+#include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -37,12 +43,14 @@
 #include "screens/screens.h"
 #include "sensor/board.h"
 
-const char* const kGameTitle = "ケストルーン - Kestrune";
 const char* const kInstanceLockName = "kestrune.lock";
 
 namespace {
 
 const uint32_t kFrameMs = 16;
+// After a stall (a slow disk, a dragged window) at most this many logic steps
+// catch up before the next picture; the rest of the backlog is dropped.
+const uint32_t kMaxCatchUpSteps = 5;
 
 struct LoopRun {
     bool quitSeen;        // the last message retrieved was the quit message
@@ -50,6 +58,20 @@ struct LoopRun {
     bool retryLatch;      // the quick retry was held at the last frame
 };
 LoopRun run;
+
+// What the pictures between logic steps are drawn from. The 3D scene blends
+// the last two steps; the 2D layer is the one the last step queued.
+struct Pictures {
+    int stepState;         // the state the last logic step ran in: what the pictures show
+    CameraPose stepCamera; // the camera the step's race chain chose
+    ScenePose previous;    // the race scene after the step before the last
+    ScenePose current;     // the race scene after the last step
+    ScenePose shown;       // the last picture's blend of the two
+    float shownBlend;      // how far from previous to current it was drawn
+    uint32_t count;        // pictures drawn since start
+    uint32_t steps;        // logic steps run since start
+};
+Pictures pictures;
 
 // The advisory lock that keeps a second copy of the game from writing the
 // same save files; -1 while none is held.
@@ -94,7 +116,7 @@ void ToggleExtra(int index)
     switch (index) {
     case 6: extras.lampsShown = !extras.lampsShown; break;
     case 7: extras.muted = !extras.muted; break;
-    case 8: extras.ghostShown = !extras.ghostShown; break;
+    case 8: ToggleGhost(); break;
     default: return;
     }
     SaveExtras();
@@ -224,19 +246,19 @@ void CameraBlock(int frameState)
     case STATE_MISS_MENU:
         QueueMissOverlay();
         UpdateResultMenu(loop.tilt);
-        SetRaceCamera();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     case STATE_GOAL_MENU:
         QueueRecordBadge();
         QueueGoalOverlay();
         UpdateResultMenu(loop.tilt);
-        SetRaceCamera();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     case STATE_INTRO:
-        SetIntroCamera();
+        pictures.stepCamera = IntroCameraPose();
         break;
     default:
-        SetRaceCamera();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     }
 }
@@ -278,6 +300,7 @@ void Dispatch(int frameState)
     case STATE_CONTROLS: UpdateControls(loop.tilt); break;
     case STATE_CALIBRATION: UpdateCalibration(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
+    case STATE_WATCH: UpdateWatch(loop.tilt); break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
             RunRaceChain(frameState);
@@ -285,20 +308,21 @@ void Dispatch(int frameState)
     }
 }
 
-bool InRaceFlow(int state)
+// The race flow and watching a run show the course.
+bool ShowsCourse(int state)
 {
-    return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+    return (state >= STATE_INTRO && state <= STATE_GOAL_MENU) || state == STATE_WATCH;
 }
 
-// Quick retry, on its press anywhere in a race: after the frame is drawn,
-// so the course reload on the next pass comes before the countdown's first
-// frame, as for a retry from the menus.
+// Quick retry, on its press anywhere in a race: after the step is kept, so
+// the course reload before the next step comes before the countdown's first
+// step, as for a retry from the menus.
 void HandleQuickRetry(int frameState)
 {
     bool held = ActionHeld(ACTION_QUICK_RETRY) != 0;
     bool pressed = held && !run.retryLatch;
     run.retryLatch = held;
-    if (!pressed || !InRaceFlow(frameState))
+    if (!pressed || !ShowsCourse(frameState) || frameState == STATE_WATCH)
         return;
     RestartFromCountdown();
     RestartGhostRun();
@@ -314,47 +338,205 @@ void CaptureMouseForRace()
     SysSetMouseCaptured(extras.mouseSteering && racing);
 }
 
-void DrawFrame(int frameState)
+// The fill option widens race scenes only; menus keep their 4:3 frame.
+void ChoosePictureShape(int frameState)
 {
-    Matrix ghostPose;
-    bool ghostShown = GhostPoseShown(&ghostPose);
-    BeginScene();
-    if (InRaceFlow(frameState)) {
-        DrawTerrain();
-        DrawBallAndObstacles();
-        if (game.settings.renderFlags & DRAWSHADOW)
-            DrawShadows();
-        DrawGoalMarker();
-        if (ghostShown)
-            DrawGhost(ghostPose);
+    SetPictureFill(extras.pictureFill && ShowsCourse(frameState) ? 1 : 0);
+}
+
+// After each logic step: the race scene it left and its 2D layer, kept for
+// the pictures until the next step.
+void KeepStep(int frameState)
+{
+    pictures.stepState = frameState;
+    std::swap(pictures.previous, pictures.current);
+    ScenePose& now = pictures.current;
+    now.valid = false;
+    if (ShowsCourse(frameState)) {
+        CaptureScenePose(&now);
+        now.camera = pictures.stepCamera;
+        now.ghostShown = GhostPoseShown(&now.ghost);
     }
-    FlushSprites();
+    KeepSprites();
+}
+
+void DrawRaceScene(const ScenePose& pose)
+{
+    SetCameraView(pose.camera);
+    DrawTerrain();
+    DrawBallAndObstacles(pose);
+    if (game.settings.renderFlags & DRAWSHADOW)
+        DrawShadows(pose);
+    DrawGoalMarker();
+    if (pose.ghostShown)
+        DrawGhost(pose.ghost);
+}
+
+// One picture, `blend` of the way from the step before the last to the last.
+// The HUD, the map's dots and the lamps show the last step as it is.
+void DrawPicture(float blend)
+{
+    int frameState = pictures.stepState;
+    bool race = ShowsCourse(frameState);
+    pictures.shownBlend = blend;
+    ChoosePictureShape(frameState);
+    BeginScene();
+    if (race) {
+        BlendScenePose(pictures.previous, pictures.current, blend, &pictures.shown);
+        DrawRaceScene(pictures.shown);
+    }
+    DrawKeptSprites();
     if (frameState == STATE_COURSE_SELECT) {
         DrawCourseSelectPreview();
-    } else if (InRaceFlow(frameState)) {
-        if (ghostShown)
-            QueueGhostDot(ghostPose);
+    } else if (race) {
+        if (pictures.current.ghostShown)
+            QueueGhostDot(pictures.current.ghost);
         QueueCourseMap();
         QueueTimePanel();
+        QueueSplits();
         FlushSprites();
     }
     // The board's lamps for players without one, over everything else.
     QueueScreenLamps();
     FlushSprites();
+    pictures.count++;
     PresentScene();
+    loop.freshSteps = 0;
 }
 
-// Between frames: sleep until about 1 ms before the next frame is due, then
-// only yield, so an idle game costs a few percent of a core instead of one
-// whole core, while the gate keeps its 1 ms accuracy.
-void WaitForFrame(uint32_t now)
+// A language chosen in the options shows from the next frame on: its sheets
+// replace the old ones before anything of the frame is queued.
+void FollowLanguage()
+{
+    if (sheetsLanguage == CurrentLanguage())
+        return;
+    LoadSpriteSheets();
+    SysSetWindowCaption(Tr(TEXT_WINDOW_TITLE));
+}
+
+// The logic of one 16 ms step, with no picture.
+void RunStep()
+{
+    FollowLanguage();
+    ReloadEditedCourse(game.state, loop.frameTime);
+    int frameState = game.state;
+    if (!loop.tilt.button)
+        loop.releaseLatch = 0;
+    HandleFunctionKeys();
+    ChoosePictureShape(frameState);
+    Dispatch(frameState);
+    UpdateGhost(frameState);
+    UpdateSound(frameState);
+    KeepStep(frameState);
+    HandleQuickRetry(frameState);
+    CaptureMouseForRace();
+    loop.previousTilt = loop.tilt;
+    loop.freshSteps++;
+    pictures.steps++;
+}
+
+// Logic steps due at `now`: one per 16 ms since the last, at most
+// kMaxCatchUpSteps; a longer backlog is dropped, so the next picture comes
+// soon and the race clock, which counts steps, gains nothing from the stall.
+uint32_t TakeDueSteps(uint32_t now)
 {
     uint32_t elapsed = now - loop.frameTime;
-    uint32_t left = elapsed < kFrameMs ? kFrameMs - elapsed : 0;
+    if (int32_t(elapsed) < 0)
+        return 0;
+    uint32_t due = elapsed / kFrameMs;
+    if (due > kMaxCatchUpSteps) {
+        loop.frameTime += (due - kMaxCatchUpSteps) * kFrameMs;
+        due = kMaxCatchUpSteps;
+    }
+    return due;
+}
+
+// Microseconds since the last step was due (below 16,000 once the due steps ran).
+uint64_t SinceStepUs(uint64_t nowUs)
+{
+    uint32_t elapsedMs = uint32_t(nowUs / 1000) - loop.frameTime;
+    if (int32_t(elapsedMs) < 0)
+        return 0;
+    return uint64_t(elapsedMs) * 1000 + nowUs % 1000;
+}
+
+// The shortest time between pictures: the display's refresh; 0 when its rate
+// is unknown, and then one picture follows each logic step.
+uint64_t PictureGapUs()
+{
+    int hz = SysRefreshRate();
+    return hz > 0 ? 1000000u / uint32_t(hz) : 0;
+}
+
+// With vsync the present itself waits for the display, so a picture is due
+// at once; the cap at three quarters of a refresh only keeps a driver whose
+// vsync does not wait from drawing without end.
+uint64_t PictureWaitUs(uint64_t nowUs)
+{
+    uint64_t gap = PictureGapUs();
+    if (gap == 0)
+        return loop.freshSteps > 0 ? 0 : UINT64_MAX;
+    uint64_t cap = loop.vsync ? gap * 3 / 4 : gap;
+    uint64_t since = nowUs - loop.pictureTimeUs;
+    return since >= cap ? 0 : cap - since;
+}
+
+// Without vsync the pictures keep to the refresh's own beat, not to the
+// moments the loop happened to notice them due.
+void NotePictureTime(uint64_t nowUs)
+{
+    uint64_t gap = PictureGapUs();
+    bool onBeat = !loop.vsync && gap > 0 && nowUs - loop.pictureTimeUs < 2 * gap;
+    loop.pictureTimeUs = onBeat ? loop.pictureTimeUs + gap : nowUs;
+}
+
+// Between pictures: sleep until about 1 ms before the next step or picture is
+// due, then only yield, so an idle game costs a few percent of a core instead
+// of one whole core, while the gate keeps its 1 ms accuracy.
+void WaitForNext(uint64_t waitUs)
+{
+    uint64_t left = waitUs / 1000;
     if (left > 1)
-        SysSleep(left - 1);
+        SysSleep(uint32_t(left - 1));
     else
         SysYield();
+}
+
+// The platform is asked again whenever the option changes.
+void FollowVsyncOption()
+{
+    if (loop.vsyncAsked == extras.vsync)
+        return;
+    loop.vsyncAsked = extras.vsync;
+    loop.vsync = SysSetVsync(extras.vsync);
+}
+
+// ---------------------------------------------------------------------------
+// The window's place is kept in the extras from one run to the next.
+
+void RestoreWindowPlace()
+{
+    if (extras.windowWidth <= 0 || extras.windowHeight <= 0)
+        return;   // never kept: the window opens as it always did
+    SysWindowPlace kept = {extras.windowX, extras.windowY, extras.windowWidth,
+                           extras.windowHeight, extras.windowFullscreen, extras.windowDisplay};
+    SysRect areas[16];
+    int count = SysDisplayAreas(areas, 16);
+    SysSetWindowPlace(FitWindowPlace(kept, areas, count));
+}
+
+void KeepWindowPlace()
+{
+    SysWindowPlace place;
+    if (!SysGetWindowPlace(&place) || place.width <= 0 || place.height <= 0)
+        return;
+    extras.windowX = place.x;
+    extras.windowY = place.y;
+    extras.windowWidth = place.width;
+    extras.windowHeight = place.height;
+    extras.windowFullscreen = place.fullscreen;
+    extras.windowDisplay = place.display;
+    SaveExtras();
 }
 
 }  // namespace
@@ -382,17 +564,8 @@ void SampleInput()
 
 void RunFrame(uint32_t now)
 {
-    int frameState = game.state;
-    if (!loop.tilt.button)
-        loop.releaseLatch = 0;
-    HandleFunctionKeys();
-    Dispatch(frameState);
-    UpdateGhost(frameState);
-    UpdateSound(frameState);
-    DrawFrame(frameState);
-    HandleQuickRetry(frameState);
-    CaptureMouseForRace();
-    loop.previousTilt = loop.tilt;
+    RunStep();
+    DrawPicture(1.0f);
     loop.frameTime = now;
 }
 
@@ -402,14 +575,47 @@ int RunPass()
     if (SysPeekMessage(&msg)) {
         HandleMessage(msg);
     } else {
-        uint32_t now = SysMilliseconds();
+        uint64_t nowUs = SysMicroseconds();
+        FollowVsyncOption();
         SampleInput();
-        if (FrameDue(now, loop.frameTime))
-            RunFrame(now);
-        else
-            WaitForFrame(now);
+        uint32_t steps = TakeDueSteps(uint32_t(nowUs / 1000));
+        for (uint32_t k = 0; k < steps; k++) {
+            // A course load asked for by the step before is served first.
+            if (k > 0)
+                SampleInput();
+            RunStep();
+            loop.frameTime += kFrameMs;
+        }
+        uint64_t pictureWait = PictureWaitUs(nowUs);
+        if (pictureWait == 0) {
+            DrawPicture(float(SinceStepUs(nowUs)) / float(kFrameMs * 1000));
+            NotePictureTime(nowUs);
+        } else {
+            uint64_t stepWait = kFrameMs * 1000 - SinceStepUs(nowUs);
+            WaitForNext(stepWait < pictureWait ? stepWait : pictureWait);
+        }
     }
     return !run.quitSeen && game.state != STATE_EXIT;
+}
+
+uint32_t PicturesDrawn()
+{
+    return pictures.count;
+}
+
+uint32_t StepsRun()
+{
+    return pictures.steps;
+}
+
+float LastPictureBlend()
+{
+    return pictures.shownBlend;
+}
+
+const ScenePose& LastPictureScene()
+{
+    return pictures.shown;
 }
 
 int LastQuitCode()
@@ -425,14 +631,19 @@ void ResetLoopRun()
 int StartUp()
 {
     ResetLoopRun();
-    // First of all: the language every message from here on is shown in.
+    ForgetEditedCourse();
+    // First of all: the language every message from here on is shown in,
+    // and the place the window was left.
     LoadExtras();
     LoadBindings();
     LoadCalibrations();
-    if (!SysCreateWindow(kGameTitle, 640, 480))
+    if (!SysCreateWindow(Tr(TEXT_WINDOW_TITLE), 640, 480))
         return 0;
+    RestoreWindowPlace();
     if (!InitRenderer())
         return 0;
+    loop.vsyncAsked = extras.vsync;
+    loop.vsync = SysSetVsync(extras.vsync);
     SysMakeGameFolderCurrent();
     if (!LoadSpriteSheets())
         return 0;
@@ -463,6 +674,7 @@ int RunLoop()
 void ShutDown()
 {
     SysSetMouseCaptured(0);
+    KeepWindowPlace();
     ReleaseCoursePreview();
     ReleaseCourseText();
     ReleaseTextCache();
@@ -519,6 +731,8 @@ int GameMain(int argc, const char* const* argv)
     int code = 0;
     if (!HandleCommandLine(argc, argv, &options, &code))
         return code;
+    // Before anything changes the current folder the pack is named from.
+    ListCommandLinePack(options);
     if (!SysHasDisplay()) {
         SayNoDisplay();
         return 1;

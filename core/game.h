@@ -16,8 +16,9 @@ enum GameState {
     STATE_GOAL_MENU = 10,
     STATE_EXIT = 11,
     STATE_SETTINGS = 12,       // the more settings, under the options
-    STATE_CONTROLS = 13,       // keys and pad buttons, from the more settings
-    STATE_CALIBRATION = 14     // the board's and the pad's tilt, from the more settings
+    STATE_WATCH = 13,          // a recorded run replayed, from course select
+    STATE_CONTROLS = 14,       // keys and pad buttons, from the more settings
+    STATE_CALIBRATION = 15     // the board's and the pad's tilt, from the more settings
 };
 
 // renderFlags bits, named as the settings file spells them.
@@ -79,10 +80,14 @@ struct LoopState {
     int courseReloadPending;   // a screen asked for a course (re)load
     int courseReloadIndex;     // which course; below 0 means none
     int keyLatch[9];           // F1..F9 edge detection
-    uint32_t frameTime;        // reference time of the last frame (ms)
+    uint32_t frameTime;        // when the last logic step was due (ms); steps 16 apart
     TiltVector tilt;           // this pass's sample
     TiltVector previousTilt;   // the last frame's sample (jump term)
     int previousGrounded;      // the last Race frame's contact; 1 at start
+    uint64_t pictureTimeUs;    // when the last picture was drawn (us)
+    int freshSteps;            // logic steps run since the last picture
+    int vsync;                 // presents wait for the display (asked for and granted)
+    int vsyncAsked;            // extras.vsync as last handed to the platform
 };
 extern LoopState loop;
 

@@ -168,3 +168,81 @@ Vec3* Vec3TransformCoord(Vec3* out, const Vec3* v, const Matrix* m)
     *out = {r[0] * inv, r[1] * inv, r[2] * inv};
     return out;
 }
+
+// --- blending poses ----------------------------------------------------------
+
+namespace {
+
+struct Quat {
+    float x, y, z, w;
+};
+
+// The rotation of rows 0..2 as a unit quaternion, the largest component
+// found first so the division stays well away from zero.
+Quat QuatFromRows(const Matrix& m)
+{
+    const float (*r)[4] = m.m;
+    float trace = r[0][0] + r[1][1] + r[2][2];
+    Quat q;
+    if (trace > 0) {
+        float s = sqrtf(trace + 1.0f) * 2.0f;
+        q = {(r[1][2] - r[2][1]) / s, (r[2][0] - r[0][2]) / s, (r[0][1] - r[1][0]) / s, 0.25f * s};
+    } else if (r[0][0] > r[1][1] && r[0][0] > r[2][2]) {
+        float s = sqrtf(1.0f + r[0][0] - r[1][1] - r[2][2]) * 2.0f;
+        q = {0.25f * s, (r[0][1] + r[1][0]) / s, (r[0][2] + r[2][0]) / s, (r[1][2] - r[2][1]) / s};
+    } else if (r[1][1] > r[2][2]) {
+        float s = sqrtf(1.0f + r[1][1] - r[0][0] - r[2][2]) * 2.0f;
+        q = {(r[0][1] + r[1][0]) / s, 0.25f * s, (r[1][2] + r[2][1]) / s, (r[2][0] - r[0][2]) / s};
+    } else {
+        float s = sqrtf(1.0f + r[2][2] - r[0][0] - r[1][1]) * 2.0f;
+        q = {(r[0][2] + r[2][0]) / s, (r[1][2] + r[2][1]) / s, 0.25f * s, (r[0][1] - r[1][0]) / s};
+    }
+    return q;
+}
+
+void RowsFromQuat(const Quat& q, Matrix* m)
+{
+    float x = q.x, y = q.y, z = q.z, w = q.w;
+    float (*r)[4] = m->m;
+    r[0][0] = 1 - 2 * (y * y + z * z); r[0][1] = 2 * (x * y + z * w);     r[0][2] = 2 * (x * z - y * w);
+    r[1][0] = 2 * (x * y - z * w);     r[1][1] = 1 - 2 * (x * x + z * z); r[1][2] = 2 * (y * z + x * w);
+    r[2][0] = 2 * (x * z + y * w);     r[2][1] = 2 * (y * z - x * w);     r[2][2] = 1 - 2 * (x * x + y * y);
+    r[0][3] = r[1][3] = r[2][3] = 0;
+}
+
+}  // namespace
+
+Vec3 Vec3Lerp(const Vec3& a, const Vec3& b, float t)
+{
+    return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
+}
+
+// A normalised straight blend of the two quaternions: within one logic step
+// a body turns little, and there it follows the arc as closely as a true
+// spherical blend does.
+Matrix* MatrixBlendRigid(Matrix* out, const Matrix* a, const Matrix* b, float t)
+{
+    // The ends exactly, not through a quaternion and back.
+    if (t <= 0 || t >= 1) {
+        *out = t <= 0 ? *a : *b;
+        return out;
+    }
+    Quat qa = QuatFromRows(*a), qb = QuatFromRows(*b);
+    float dot = qa.x * qb.x + qa.y * qb.y + qa.z * qb.z + qa.w * qb.w;
+    float sign = dot < 0 ? -1.0f : 1.0f;
+    Quat q = {qa.x + (sign * qb.x - qa.x) * t, qa.y + (sign * qb.y - qa.y) * t,
+              qa.z + (sign * qb.z - qa.z) * t, qa.w + (sign * qb.w - qa.w) * t};
+    float length = sqrtf(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+    if (length > 0) {
+        q = {q.x / length, q.y / length, q.z / length, q.w / length};
+    } else {
+        q = qb;
+    }
+    Matrix blended;
+    RowsFromQuat(q, &blended);
+    for (int k = 0; k < 3; ++k)
+        blended.m[3][k] = a->m[3][k] + (b->m[3][k] - a->m[3][k]) * t;
+    blended.m[3][3] = 1;
+    *out = blended;
+    return out;
+}

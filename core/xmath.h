@@ -23,3 +23,9 @@ Matrix* MatrixShadow(Matrix* out, const Vec4* light, const Plane* plane);
 Plane*  PlaneFromPointNormal(Plane* out, const Vec3* point, const Vec3* normal);
 Vec3*   Vec3Normalize(Vec3* out, const Vec3* v);
 Vec3*   Vec3TransformCoord(Vec3* out, const Vec3* v, const Matrix* m);
+
+// Between two rigid poses (rotation rows 0..2, position row 3): t = 0 gives a,
+// 1 gives b; the position moves along the line, the rotation turns along the
+// shorter arc. What a picture drawn between two logic steps shows.
+Matrix* MatrixBlendRigid(Matrix* out, const Matrix* a, const Matrix* b, float t);
+Vec3    Vec3Lerp(const Vec3& a, const Vec3& b, float t);

@@ -1,8 +1,11 @@
 // The language choice and the table of texts.
 #include "data/texts.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/files.h"
 
 namespace {
 
@@ -24,16 +27,90 @@ const TextRow kTexts[] = {
     {TEXT_SETTING_MUSIC_VOLUME, {"音楽の音量", "Music volume"}},
     {TEXT_SETTING_EFFECTS_VOLUME, {"効果音の音量", "Effects volume"}},
     {TEXT_SETTING_MUTE_UNFOCUSED, {"背景では消音", "Mute in background"}},
+    {TEXT_SETTING_VSYNC, {"垂直同期", "Vsync"}},
+    {TEXT_SETTING_PICTURE, {"レースの画面", "Race picture"}},
     {TEXT_SETTINGS_BACK, {"もどる", "Back"}},
     {TEXT_VALUE_ON, {"オン", "On"}},
     {TEXT_VALUE_OFF, {"オフ", "Off"}},
     {TEXT_VALUE_SHOWN, {"表示", "Shown"}},
     {TEXT_VALUE_HIDDEN, {"非表示", "Hidden"}},
+    {TEXT_WINDOW_TITLE, {"ケストルーン - Kestrune", "Kestrune"}},
+    {TEXT_NO_RECORD, {"(記録なし)", "(no record)"}},
+    {TEXT_BEST_TIME, {"(記録時間:%u分%u秒%u)", "(best %u:%02u.%03u)"}},
+    {TEXT_MSG_SPRITE_INI, {"テクスチャの設定ファイル'sprite.ini'が読み込めませんでした。",
+                           "sprite.ini cannot be opened."}},
+    {TEXT_MSG_SHEET_PICTURE, {"テクスチャファイルの読み込みに失敗しました。\nファイル名：'%s'",
+                              "The sheet picture cannot be loaded.\nFile: '%s'"}},
+    {TEXT_MSG_DEF_INI, {"初期設定ファイル'def.ini'が読み込めませんでした。",
+                        "def.ini cannot be opened."}},
+    {TEXT_MSG_COURSE_INI, {"フィールドの設定ファイル'course.ini'が読み込めませんでした。",
+                           "course.ini cannot be opened."}},
+    {TEXT_MSG_LINE_ERROR, {"error in %dline.\n%s", "Error in line %d.\n%s"}},
+    {TEXT_MSG_TOO_MANY_COURSES, {"指定されたフィールド数が大きすぎます。",
+                                 "FIELD_TOTAL is too large."}},
+    {TEXT_MSG_COURSE_NUMBER, {"指定されたフィールド番号が大きすぎます。",
+                              "FIELD_NUM is outside 0 to FIELD_TOTAL - 1."}},
+    {TEXT_MSG_UNKNOWN_SHAPE, {"指定された形状が不明です。", "The shape is not BOX, SPHERE or PILLAR."}},
+    {TEXT_MSG_MESH_FILE, {"Xファイルの読み込みに失敗しました", "The X file cannot be loaded."}},
+    {TEXT_MSG_MESH_TEXTURE, {"テクスチャの読み込みに失敗しました", "A texture of the mesh cannot be loaded."}},
+    {TEXT_MSG_NO_DESCRIPTION, {"コースの説明文ファイルが見つかりません\n'%s'",
+                               "The course description cannot be found.\n'%s'"}},
+    {TEXT_MSG_FIELD_TEXTURE, {"テクスチャの読み込みに失敗しました。\n'%s'",
+                              "The field texture cannot be loaded.\n'%s'"}},
+    {TEXT_MSG_HEIGHT_MAP, {"高さマップを読み込めません（%s）。\n'%s'", "The height map cannot be read (%s).\n'%s'"}},
+    {TEXT_MSG_TERRAIN_TOO_BIG, {"地形が大きすぎます（物理空間の範囲 ±1000 を超えています）。\n'%s'",
+                                "The terrain leaves the physics world (+-1000).\n'%s'"}},
+    {TEXT_MSG_TERRAIN_MEMORY, {"地形のメモリが確保できませんでした。\n'%s'", "No memory for the terrain.\n'%s'"}},
+    {TEXT_MSG_VERTEX_BUFFER, {"地形のメッシュデータの頂点バッファが作成できませんでした",
+                              "The terrain's vertex buffer cannot be made."}},
+    {TEXT_MSG_INDEX_BUFFER, {"地形のメッシュデータのindexバッファが作成できませんでした",
+                             "The terrain's index buffer cannot be made."}},
+    {TEXT_BMP_TOO_SHORT, {"ファイルが短すぎます", "the file is too short"}},
+    {TEXT_BMP_FORMAT, {"対応していない形式です", "its format is not supported"}},
+    {TEXT_BMP_DEPTH, {"1・4・8・16・24・32ビットの画像のみ対応しています",
+                      "only 1, 4, 8, 16, 24 and 32-bit pictures are supported"}},
+    {TEXT_BMP_COMPRESSED, {"圧縮された画像には対応していません", "compressed pictures are not supported"}},
+    {TEXT_BMP_SIZE, {"画像の大きさが範囲外です", "the picture's size is out of range"}},
+    {TEXT_BMP_PIXELS_OUTSIDE, {"画素データの位置がファイルの外を指しています", "the pixel data lies outside the file"}},
+    {TEXT_BMP_MEMORY, {"メモリが足りません", "out of memory"}},
+    {TEXT_VALUE_PICTURE_FRAME, {"4:3", "4:3"}},
+    {TEXT_VALUE_PICTURE_FILL, {"ワイド", "Fill"}},
     {TEXT_NO_DISPLAY,
      {"ケストルーン: ディスプレイがありません。デスクトップの画面から起動してください"
       "（DISPLAY または WAYLAND_DISPLAY が設定されていません）。",
       "Kestrune: no display. Start the game from a desktop session "
       "(neither DISPLAY nor WAYLAND_DISPLAY leads to one)."}},
+    {TEXT_PACK_SKIPPED, {"コースパック「%s」は読み込めません: %s", "Course pack '%s' skipped: %s"}},
+    {TEXT_PACK_UNREADABLE, {"course.ini が読めません", "its course.ini cannot be read"}},
+    {TEXT_PACK_NO_COURSES,
+     {"course.ini に 1 以上の FIELD_TOTAL:[n] がありません", "its course.ini has no FIELD_TOTAL:[n] of 1 or more"}},
+    {TEXT_PACK_TOO_MANY, {"course.ini %d 行目: コースが多すぎます", "course.ini line %d: too many courses"}},
+    {TEXT_PACK_BAD_FIELD_NUM,
+     {"course.ini %d 行目: FIELD_NUM が 0 から FIELD_TOTAL - 1 の外です",
+      "course.ini line %d: FIELD_NUM is outside 0 to FIELD_TOTAL - 1"}},
+    {TEXT_PACK_BAD_SHAPE,
+     {"course.ini %d 行目: 形状が BOX、SPHERE、PILLAR のどれでもありません",
+      "course.ini line %d: the shape is not BOX, SPHERE or PILLAR"}},
+    {TEXT_PACK_EMPTY_COURSE, {"コース %d に HEIGHT_MAP がありません", "course %d has no HEIGHT_MAP"}},
+    {TEXT_PACK_MISSING_FILE, {"コース %d のファイル '%s' がありません", "course %d: the file '%s' is not there"}},
+    {TEXT_PACK_SAME_NAME,
+     {"同じ名前のフォルダーのパックが先にあります (%s)", "a pack in a folder of the same name comes first (%s)"}},
+    {TEXT_PACK_MORE_SKIPPED,
+     {"ほかに %d 個のパックを読み込めません（端末に表示）", "Skipped packs besides this one: %d (see the terminal)"}},
+    {TEXT_PACK_LABEL, {"パック: %s", "Pack: %s"}},
+    {TEXT_VALUE_GHOST_BEST, {"自己ベスト", "Your best"}},
+    {TEXT_VALUE_GHOST_PAR, {"パー", "Par"}},
+    {TEXT_VALUE_NONE, {"なし", "None"}},
+    {TEXT_MEDAL_GOLD, {"金メダル", "Gold"}},
+    {TEXT_MEDAL_SILVER, {"銀メダル", "Silver"}},
+    {TEXT_MEDAL_BRONZE, {"銅メダル", "Bronze"}},
+    {TEXT_TITLE_MEDALS, {"メダル", "Medals"}},
+    {TEXT_SELECT_PAR, {"パー", "Par"}},
+    {TEXT_SELECT_WATCH_BEST, {"▼ 自己ベストの走りを見る", "▼ Watch your best run"}},
+    {TEXT_SELECT_WATCH_PAR, {"▼ パーの走りを見る", "▼ Watch the par run"}},
+    {TEXT_WATCH_BEST_RUN, {"リプレイ: 自己ベスト", "Replay: your best run"}},
+    {TEXT_WATCH_PAR_RUN, {"リプレイ: パーの走り", "Replay: the par run"}},
+    {TEXT_WATCH_BACK, {"ボタンで コースセレクトへ", "Button: back to course select"}},
     {TEXT_SETTING_MOUSE_STEERING, {"マウスで操作", "Mouse steering"}},
     {TEXT_SETTING_MOUSE_SENSITIVITY, {"マウスの感度", "Mouse sensitivity"}},
     {TEXT_SETTING_KEY_RAMP, {"キーの傾きの立ち上がり", "Key tilt ramp"}},
@@ -96,6 +173,7 @@ const TextRow kTexts[] = {
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
 
 const char* const kLanguageNames[LANGUAGE_COUNT] = {"日本語", "English"};
+const char* const kLanguageFolders[LANGUAGE_COUNT] = {"ja", "en"};
 
 int language = LANGUAGE_ENGLISH;
 
@@ -130,6 +208,30 @@ void SetLanguage(int chosen)
 const char* LanguageName(int which)
 {
     return which >= 0 && which < LANGUAGE_COUNT ? kLanguageNames[which] : "";
+}
+
+const char* LanguageFolder(int which)
+{
+    return which >= 0 && which < LANGUAGE_COUNT ? kLanguageFolders[which] : "";
+}
+
+void LanguageFileName(const char* name, char* out, size_t outSize)
+{
+    LanguageFileNameIn(language, name, out, outSize);
+}
+
+void LanguageFileNameIn(int which, const char* name, char* out, size_t outSize)
+{
+    if (!out || outSize == 0)
+        return;
+    snprintf(out, outSize, "%s", name ? name : "");
+    // An absolute name says exactly which file it means.
+    if (!name || !name[0] || name[0] == '/')
+        return;
+    char inFolder[2048], path[2048];
+    snprintf(inFolder, sizeof inFolder, "%s/%s", LanguageFolder(which), name);
+    if (SysResolvePath(inFolder, path, sizeof path) && strlen(inFolder) < outSize)
+        snprintf(out, outSize, "%s", inFolder);
 }
 
 const char* TrIn(TextId id, int which)

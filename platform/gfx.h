@@ -1,11 +1,14 @@
 // The graphics device: a small fixed-function pipeline of our own. It keeps
 // render states, transforms, one directional light, a material and one
-// texture, and draws from buffers or user memory into a 640 x 480 back
-// buffer. platform/sdl draws with OpenGL; platform/null draws nothing but
-// keeps count of its objects, so tests can check that everything is released.
+// texture, and draws from buffers or user memory into the picture, a back
+// buffer at the window's real pixel size. platform/sdl draws with OpenGL;
+// platform/null draws nothing but keeps count of its objects, so tests can
+// check that everything is released.
 #pragma once
 #include <cstdint>
 
+// The 2D layer's units: screen vertices are laid out on a 640 x 480 frame,
+// the centred 4:3 part of the picture, whatever its pixel size.
 enum { GFX_BACK_WIDTH = 640, GFX_BACK_HEIGHT = 480 };
 
 // Vertex layouts, numbered by the flexible-vertex-format codes the course
@@ -86,12 +89,26 @@ void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleC
 // another in user memory, drawn in that order with the same pixels as one
 // GfxDrawFan per quad.
 void GfxDrawQuadFans(GfxVertexFormat format, const void* vertices, uint32_t quadCount);
-void GfxPresent();   // shows the back buffer scaled to the window, keeping 4:3
+void GfxPresent();   // shows the picture in its place in the window, black bars round it
 // Where the picture goes in a window of that size: the largest centred 4:3
 // rectangle, x, y, width, height (the rest is black bars).
 void GfxLetterbox(int width, int height, int rect[4]);
 
-// The 640 x 480 back buffer as RGBA bytes, top row first (1 ok, 0 none).
+// The picture's shape from the next GfxClear on: 4:3 (0), or filling a
+// window wider than 4:3 (1), its 2D units then reaching past 0 and 640.
+void GfxSetPictureFill(int fill);
+// The picture in a drawable of that size: its rectangle in pixels as above,
+// and its left and right edges in 2D units (0 and 640 unless it fills).
+void GfxPictureLayout(int width, int height, int fill, int rect[4], float span[2]);
+// The same for the window as it is now and the shape last set.
+void GfxPictureSpan(float span[2]);
+// Pixels of the picture being drawn (the one the last GfxClear began).
+void GfxPictureSize(int* width, int* height);
+
+// The picture as width x height RGBA bytes, top row first, scaled when its
+// own size differs (1 ok, 0 none).
+int GfxReadPicture(uint8_t* rgba, int width, int height);
+// The same at 640 x 480.
 int GfxReadBackBuffer(uint8_t* rgba);
 // Textures and buffers alive now.
 int GfxLiveObjects();

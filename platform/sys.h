@@ -32,10 +32,35 @@ int  SysHasDisplay();
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
 void SysDestroyWindow();
 int  SysHasWindow();
+void SysSetWindowCaption(const char* captionUtf8);   // nothing without a window
 // Window <-> desktop fullscreen, also on F11 and Alt+Enter; the pointer is
 // hidden in fullscreen and the picture keeps 4:3 with bars either way.
 void SysToggleFullscreen();
 int  SysIsFullscreen();
+// The client area's size in window units (the drawable may have more pixels).
+void SysSetWindowSize(int width, int height);
+
+// Where the window stands, to be kept across runs: the windowed size and
+// position (also while fullscreen), fullscreen, and the display it is on.
+struct SysWindowPlace {
+    int x, y;             // client area's top left on the desktop
+    int width, height;    // client area, window units
+    int fullscreen;       // 1: desktop fullscreen on that display
+    int display;          // index of the display, 0 the primary
+};
+struct SysRect {
+    int x, y, width, height;
+};
+int  SysGetWindowPlace(SysWindowPlace* place);   // 1 with a window, else 0
+// Moves and sizes the window as kept; FitWindowPlace has made it fit first.
+void SysSetWindowPlace(const SysWindowPlace& place);
+// The usable area of each display now, the primary first; returns how many
+// (at most `max`).
+int  SysDisplayAreas(SysRect* areas, int max);
+// A kept place made to fit the displays there are now: a display that is gone
+// gives way to the primary one, a window too big for its display shrinks to
+// it, and one that would lie wholly off the display is centred on it.
+SysWindowPlace FitWindowPlace(const SysWindowPlace& kept, const SysRect* areas, int count);
 
 // Message queue: 1 and a message when one is waiting, else 0.
 int  SysPeekMessage(SysMessage* msg);
@@ -49,7 +74,12 @@ void SysCatchStopSignals();
 int  SysCreateGLContext();
 void SysDestroyGLContext();
 void SysSwapBuffers();
-void SysGetDrawableSize(int* width, int* height);
+void SysGetDrawableSize(int* width, int* height);   // pixels, HiDPI included
+// Presents in step with the display: on asks for adaptive vsync where the
+// driver has it, else plain vsync. 1 when presents now wait for the display.
+int  SysSetVsync(int on);
+// Refresh rate of the display the window is on, Hz; 0 when unknown.
+int  SysRefreshRate();
 
 // Whether the window has the keyboard focus: 1 until the window system says
 // it was lost (a window without one never loses it).
@@ -72,6 +102,9 @@ int      SysMouseCaptured();
 // The motion since the last call, in pixels: right and down are positive.
 void     SysTakeMouseMotion(float* dx, float* dy);
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
+// The same clock in microseconds, for pacing pictures: its value / 1000 is
+// SysMilliseconds() (the low 32 bits).
+uint64_t SysMicroseconds();
 void     SysSleep(uint32_t ms);
 void     SysYield();                      // give up the rest of the time slice
 void     SysSleepMicroseconds(uint32_t us);
@@ -80,7 +113,8 @@ void     SysSleepMicroseconds(uint32_t us);
 // text to standard error and returns at once.
 void SysErrorBox(const char* textUtf8);
 
-// Test hooks: any member left null keeps the platform's own behaviour.
+// Test hooks: any member left null keeps the platform's own behaviour. A
+// clock hooked in one unit gives the other unit too.
 struct SysHooks {
     int      (*keyDown)(SysKey key);
     uint32_t (*milliseconds)();
@@ -89,5 +123,9 @@ struct SysHooks {
     int      (*windowFocused)();
     int      (*keyCodeDown)(int code);    // read beside keyDown: either holds a key
     void     (*mouseMotion)(float* dx, float* dy);   // replaces the captured motion
+    uint64_t (*microseconds)();
+    void     (*swapBuffers)();            // a simulated display's present
+    int      (*refreshRate)();
+    int      (*setVsync)(int on);
 };
 void SysSetHooks(const SysHooks* hooks);   // null restores the platform's own

@@ -13,3 +13,6 @@ void SysBackendTakeMouseMotion(float* dx, float* dy);
 void SysBackendErrorBox(const char* textUtf8);
 // Drains the window system's events, posting SYS_MSG_CLOSE for a close request.
 void SysBackendPollEvents();
+void SysBackendSwapBuffers();
+int  SysBackendRefreshRate();
+int  SysBackendSetVsync(int on);

@@ -50,9 +50,10 @@ void QueueLamp(Texture* texture, float x, float y, uint32_t colour)
 
 }  // namespace
 
+// In the picture's bottom-left corner, also when a race scene fills the window.
 void ScreenLampCentre(int bit, float* x, float* y)
 {
-    *x = 22.0f + 24.0f * float(lampColumn[bit & 3]);
+    *x = 22.0f + 24.0f * float(lampColumn[bit & 3]) + CurrentPictureSpan().left;
     *y = 434.0f + 24.0f * float(lampRow[bit & 3]);
 }
 

@@ -41,14 +41,6 @@ float SelectedPitch()
     return game.settings.cameraPitch[game.settings.cameraPitchSel];
 }
 
-void SetView(const CameraPose& pose)
-{
-    Vec3 up = {0, 1, 0};
-    Matrix view;
-    MatrixLookAtLH(&view, &pose.eye, &pose.target, &up);
-    SetTransform(TS_VIEW, &view);
-}
-
 CameraPose Around(const Vec3& target, const Vec3& offset, const Matrix& turn)
 {
     Vec3 turned;
@@ -103,13 +95,21 @@ CameraPose FollowRaceCamera()
     return pose;
 }
 
+void SetCameraView(const CameraPose& pose)
+{
+    Vec3 up = {0, 1, 0};
+    Matrix view;
+    MatrixLookAtLH(&view, &pose.eye, &pose.target, &up);
+    SetTransform(TS_VIEW, &view);
+}
+
 void SetRaceCamera()
 {
-    SetView(FollowRaceCamera());
+    SetCameraView(FollowRaceCamera());
 }
 
 void SetIntroCamera()
 {
     steady.valid = false;
-    SetView(IntroCameraPose());
+    SetCameraView(IntroCameraPose());
 }

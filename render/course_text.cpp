@@ -6,18 +6,36 @@
 #include "render/course_text.h"
 
 #include "data/course_list.h"
+#include "data/course_texts.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/glyph.h"
 #include "platform/sys.h"
 #include "render/device.h"
+#include "render/sprites.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cmath>
 #include <new>
+#include <string>
 #include <vector>
 
 CourseText courseText;
+
+namespace {
+
+// The texts the glyphs were made from, so a new scale needs no file.
+struct CourseTextSource {
+    std::u16string title;
+    std::u16string doc;
+    bool hasDoc;             // the description was read
+    int nameUnits;           // the course name's share of the title
+};
+CourseTextSource source;
+
+}  // namespace
 
 namespace {
 
@@ -49,7 +67,7 @@ const uint32_t kCellGap = 2;   // keeps neighbours apart in the smaller mip leve
 // A glyph's picture before packing: its coverage and where its cell goes.
 struct GlyphCell {
     GlyphImage image;
-    uint32_t w, h;       // cell size
+    uint32_t w, h;       // cell size in texels
     uint32_t x, y;       // cell position in the atlas
 };
 
@@ -95,14 +113,16 @@ void MakeGlyph(GlyphFace* face, char16_t unit, Glyph* glyph, GlyphCell* cell)
     glyph->advanceY = rendered ? image.advanceY : 0;
     cell->w = (image.blackBoxX + 3) & ~3u;
     cell->h = image.blackBoxY;
+    glyph->width = float(cell->w);
+    glyph->height = float(cell->h);
 }
 
 // Shelves left to right, top to bottom; the atlas height that results.
-uint32_t PackCells(std::vector<GlyphCell>& cells)
+uint32_t PackCells(std::vector<GlyphCell>& cells, uint32_t atlasWidth)
 {
     uint32_t x = 0, y = 0, shelf = 0;
     for (GlyphCell& c : cells) {
-        if (x + c.w > kAtlasWidth) {
+        if (x + c.w > atlasWidth) {
             x = 0;
             y += shelf + kCellGap;
             shelf = 0;
@@ -116,38 +136,70 @@ uint32_t PackCells(std::vector<GlyphCell>& cells)
 }
 
 // White, alpha from coverage, each cell's outer ring clear.
-void PaintCell(const GlyphCell& c, uint8_t* rgba)
+void PaintCell(const GlyphCell& c, uint8_t* rgba, uint32_t atlasWidth)
 {
     for (uint32_t r = 0; r < c.h; ++r)
         for (uint32_t k = 0; k < c.w; ++k) {
             const bool ring = r == 0 || k == 0 || r == c.h - 1 || k == c.w - 1;
             const bool ink = c.image.coverage && k < c.image.blackBoxX && r < c.image.blackBoxY;
             const uint8_t source = ink ? c.image.coverage[r * c.image.blackBoxX + k] : 0;
-            rgba[((size_t(c.y) + r) * kAtlasWidth + c.x + k) * 4 + 3] = ring ? 0 : CoverageAlpha(source);
+            rgba[((size_t(c.y) + r) * atlasWidth + c.x + k) * 4 + 3] = ring ? 0 : CoverageAlpha(source);
         }
 }
 
 // One texture for the whole string; a string whose texture cannot be made
-// leaves empty glyphs the layout skips.
-void MakeAtlas(Glyph* glyphs, std::vector<GlyphCell>& cells)
+// leaves empty glyphs the layout skips. The glyphs' boxes (width, height)
+// are set already and stay; only where their cells lie is filled in.
+void MakeAtlas(Glyph* glyphs, std::vector<GlyphCell>& cells, uint32_t atlasWidth)
 {
-    const uint32_t height = PackCells(cells);
+    const uint32_t height = PackCells(cells, atlasWidth);
     std::vector<uint8_t> rgba;
-    rgba.assign(size_t(kAtlasWidth) * height * 4, 0xFF);
+    rgba.assign(size_t(atlasWidth) * height * 4, 0xFF);
     for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0;
-    for (const GlyphCell& c : cells) PaintCell(c, rgba.data());
-    Texture* atlas = height ? CreateTextureFromPixels(rgba.data(), int(kAtlasWidth), int(height)) : nullptr;
+    for (const GlyphCell& c : cells) PaintCell(c, rgba.data(), atlasWidth);
+    Texture* atlas = height ? CreateTextureFromPixels(rgba.data(), int(atlasWidth), int(height)) : nullptr;
     for (size_t i = 0; i < cells.size(); ++i) {
         const GlyphCell& c = cells[i];
         Glyph& g = glyphs[i];
         g.texture = atlas;
-        g.width = atlas ? float(c.w) : 0.0f;
-        g.height = atlas ? float(c.h) : 0.0f;
-        g.u0 = float(c.x) / float(kAtlasWidth);
-        g.u1 = float(c.x + c.w) / float(kAtlasWidth);
+        if (!atlas)
+            g.width = g.height = 0.0f;
+        g.u0 = float(c.x) / float(atlasWidth);
+        g.u1 = float(c.x + c.w) / float(atlasWidth);
         g.v0 = float(c.y) / float(height);
         g.v1 = float(c.y + c.h) / float(height);
     }
+}
+
+// The glyph's picture again from the larger face, laid into a cell `scale`
+// times its box: its ink lands where the box's own ink would, scaled, so the
+// layout made with the small face still fits it. Ink past the cell's clear
+// ring (the larger face's hinting differs a little) is cut off.
+void ScaleCell(GlyphFace* large, const Glyph& g, float scale, GlyphCell* cell)
+{
+    GlyphImage big = {};
+    const uint32_t w = uint32_t(std::ceil(g.width * scale)), h = uint32_t(std::ceil(g.height * scale));
+    uint8_t* coverage = static_cast<uint8_t*>(calloc(size_t(w) * h, 1));
+    if (!coverage || !large || !GlyphRender(large, g.character, &big) || !big.coverage) {
+        GlyphFreeImage(&big);
+        free(coverage);
+        return;   // the small picture stays, drawn larger
+    }
+    const int dx = big.originX - int(std::lround(g.originX * scale));
+    const int dy = int(std::lround(g.originY * scale)) - big.originY;
+    for (uint32_t r = 0; r < big.blackBoxY; ++r)
+        for (uint32_t k = 0; k < big.blackBoxX; ++k) {
+            const int x = dx + int(k), y = dy + int(r);
+            if (x >= 1 && y >= 1 && x < int(w) - 1 && y < int(h) - 1)
+                coverage[size_t(y) * w + x] = big.coverage[size_t(r) * big.blackBoxX + k];
+        }
+    GlyphFreeImage(&big);
+    GlyphFreeImage(&cell->image);
+    cell->image.coverage = coverage;
+    cell->image.blackBoxX = w;
+    cell->image.blackBoxY = h;
+    cell->w = w;
+    cell->h = h;
 }
 
 size_t UnitCount(const char16_t* text)
@@ -166,22 +218,22 @@ void Append(char16_t* dest, size_t capacity, const char16_t* text)
     dest[at] = 0;
 }
 
-// Course name, two spaces, then the record or the lack of one.
+// Course name in the player's language, two spaces, then the record or the
+// lack of one.
 void BuildTitle(const CourseDef& course, char16_t* title, size_t capacity)
 {
     title[0] = 0;
-    Append(title, capacity, course.FIELD_NAME);
+    Append(title, capacity, CourseName(course));
+    source.nameUnits = int(UnitCount(title));
     Append(title, capacity, u"  ");
     const uint32_t t = course.bestTimeMs;
-    if (t == 0) {
-        Append(title, capacity, u"(記録なし)");
-        return;
-    }
-    char numbers[64];
-    snprintf(numbers, sizeof numbers, "%u分%u秒%u)", t / 60000, t / 1000 % 60, t % 1000);
-    char16_t wide[64];
-    Utf8ToUtf16(numbers, wide, 64);
-    Append(title, capacity, u"(記録時間:");
+    char record[128];
+    if (t == 0)
+        snprintf(record, sizeof record, "%s", Tr(TEXT_NO_RECORD));
+    else
+        snprintf(record, sizeof record, Tr(TEXT_BEST_TIME), t / 60000, t / 1000 % 60, t % 1000);
+    char16_t wide[128];
+    Utf8ToUtf16(record, wide, 128);
     Append(title, capacity, wide);
 }
 
@@ -212,6 +264,16 @@ bool IsBlankLine(const char16_t* line, int length)
     return length == 0 || (length == 1 && line[0] == u'\r');
 }
 
+// Latin words either side of a line end stay two words: a space joins them
+// (after the CR a CR LF line keeps). Japanese runs on without one, as it is
+// written. The LF the space stands for keeps the text within the file's size.
+bool WordsMeetAcrossLines(const char16_t* text, long total, const char16_t* line, int length)
+{
+    auto latin = [](char16_t unit) { return unit > 0x20 && unit < 0x7F; };
+    long last = total > 0 && text[total - 1] == u'\r' ? total - 2 : total - 1;
+    return last >= 0 && length > 0 && latin(text[last]) && latin(line[0]);
+}
+
 // The description's lines run together with their LF taken out, since
 // authors break long lines wherever their editor wraps. A blank line is a
 // paragraph break: it ends the running line and leaves one empty line, as
@@ -232,6 +294,8 @@ void ReadDescription(FILE* file)
     int length = 0;
     while (ReadNextTextLine(file, line, TEXT_LINE_LIMIT, &length)) {
         if (!IsBlankLine(line, length)) {
+            if (WordsMeetAcrossLines(text, total, line, length))
+                AppendUnits(text, &total, capacity, u" ", 1);
             AppendUnits(text, &total, capacity, line, length);
             continue;
         }
@@ -239,8 +303,28 @@ void ReadDescription(FILE* file)
             AppendUnits(text, &total, capacity, u"\n", 1);
         AppendUnits(text, &total, capacity, u"\n", 1);
     }
-    courseText.docGlyphs = MakeGlyphs(text, kDocFontHeight, &courseText.docGlyphCount, &courseText.docMetrics);
+    source.doc.assign(text);
+    source.hasDoc = true;
     delete[] text;
+}
+
+void FreeCourseGlyphs()
+{
+    FreeGlyphs(courseText.titleGlyphs, courseText.titleGlyphCount);
+    FreeGlyphs(courseText.docGlyphs, courseText.docGlyphCount);
+    courseText = CourseText{};
+}
+
+void MakeCourseGlyphs(float scale)
+{
+    FreeCourseGlyphs();
+    courseText.scale = scale;
+    courseText.nameGlyphCount = source.nameUnits;
+    courseText.titleGlyphs = MakeGlyphs(source.title.c_str(), kTitleFontHeight, &courseText.titleGlyphCount,
+                                        &courseText.titleMetrics, scale);
+    if (source.hasDoc)
+        courseText.docGlyphs = MakeGlyphs(source.doc.c_str(), kDocFontHeight, &courseText.docGlyphCount,
+                                          &courseText.docMetrics, scale);
 }
 
 void ShowMissingDocument(const char16_t* path)
@@ -248,29 +332,38 @@ void ShowMissingDocument(const char16_t* path)
     char name[1024];
     Utf16ToUtf8(path, name, sizeof name);
     char message[1200];
-    snprintf(message, sizeof message, "コースの説明文ファイルが見つかりません\n'%s'", name);
+    snprintf(message, sizeof message, Tr(TEXT_MSG_NO_DESCRIPTION), name);
     SysErrorBox(message);
 }
 
 }  // namespace
 
-Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics)
+Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics, float scale)
 {
     const size_t n = UnitCount(text);
-    GlyphFontMetrics fm = {};
+    GlyphFontMetrics fm = {}, largeMetrics = {};
     GlyphFace* face = GlyphOpenFace(kFaceFamily, fontHeight, kFaceWeight, &fm);
+    // Below 1.1 the picture's own pixels are near enough the layout's.
+    const bool scaled = scale > 1.1f;
+    GlyphFace* large = scaled ? GlyphOpenFace(kFaceFamily, int(std::lround(fontHeight * scale)),
+                                              kFaceWeight, &largeMetrics) : nullptr;
     *metrics = {fm.height, fm.ascent, fm.descent};
     *count = 0;
     Glyph* glyphs = n ? new (std::nothrow) Glyph[n]() : nullptr;
     if (glyphs) {
         std::vector<GlyphCell> cells(n);
-        for (size_t i = 0; i < n; ++i)
+        for (size_t i = 0; i < n; ++i) {
             MakeGlyph(face, text[i], &glyphs[i], &cells[i]);
-        MakeAtlas(glyphs, cells);
+            if (scaled && cells[i].image.coverage)
+                ScaleCell(large, glyphs[i], scale, &cells[i]);
+        }
+        const uint32_t widen = scaled ? uint32_t(std::ceil(scale)) : 1u;
+        MakeAtlas(glyphs, cells, kAtlasWidth * (widen < 8 ? widen : 8));
         for (GlyphCell& c : cells)
             GlyphFreeImage(&c.image);
         *count = static_cast<int>(n);
     }
+    GlyphCloseFace(large);
     GlyphCloseFace(face);
     return glyphs;
 }
@@ -290,23 +383,32 @@ void LoadCourseText(const CourseDef& course)
     ReleaseCourseText();
     char16_t title[kTitleUnits];
     BuildTitle(course, title, kTitleUnits);
-    courseText.titleGlyphs = MakeGlyphs(title, kTitleFontHeight, &courseText.titleGlyphCount,
-                                        &courseText.titleMetrics);
-    FILE* file = OpenTextFile(course.DOCUMENT);
+    source.title.assign(title);
+    // The description in the player's language, from its folder where it
+    // has one there.
+    char document[1024], name[1100];
+    Utf16ToUtf8(CourseDocument(course), document, sizeof document);
+    LanguageFileName(document, name, sizeof name);
+    FILE* file = OpenTextFile(name);
     if (!file) {
-        ShowMissingDocument(course.DOCUMENT);
-        return;
+        ShowMissingDocument(CourseDocument(course));
+    } else {
+        ReadDescription(file);
+        fclose(file);
     }
-    ReadDescription(file);
-    fclose(file);
+    MakeCourseGlyphs(PictureScale());
 }
 
 void ReleaseCourseText()
 {
-    FreeGlyphs(courseText.titleGlyphs, courseText.titleGlyphCount);
-    FreeGlyphs(courseText.docGlyphs, courseText.docGlyphCount);
-    courseText.titleGlyphs = nullptr;
-    courseText.titleGlyphCount = 0;
-    courseText.docGlyphs = nullptr;
-    courseText.docGlyphCount = 0;
+    ForgetKeptSprites();
+    FreeCourseGlyphs();
+    source = CourseTextSource{};
+}
+
+void FitCourseTextToPicture()
+{
+    const float scale = PictureScale();
+    if (courseText.titleGlyphs && scale != courseText.scale)
+        MakeCourseGlyphs(scale);
 }

@@ -33,19 +33,29 @@ struct TextMetrics {
 // free with FreeGlyphs, which also releases their shared texture). Null with
 // *count 0 for an empty text. Each ink box has a clear one-pixel margin, so
 // the cell's clear outer ring never cuts into a stroke.
-Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics);
+// Boxes, origins, advances and metrics are always those of fontHeight, in
+// the 2D layer's units, so a layout never changes with the window; the
+// pictures are rasterised `scale` times as large (the picture's pixels per
+// unit), so text drawn into a big window stays crisp.
+Glyph* MakeGlyphs(const char16_t* text, int fontHeight, int* count, TextMetrics* metrics,
+                  float scale = 1.0f);
 void   FreeGlyphs(Glyph* glyphs, int count);
 
 // The text of the course on display in course select.
 struct CourseText {
     Glyph* titleGlyphs;      // name, two spaces, record text; font height 26
     int titleGlyphCount;
+    int nameGlyphCount;      // the name's glyphs at the line's start
     TextMetrics titleMetrics;
     Glyph* docGlyphs;        // the description; font height 18
     int docGlyphCount;
     TextMetrics docMetrics;
+    float scale;             // the picture scale the glyphs were rasterised at
 };
 extern CourseText courseText;
 
 void LoadCourseText(const CourseDef& course);
 void ReleaseCourseText();
+// Rasterises the loaded text again when the picture's scale has changed
+// since (a resized window); before any of its glyphs are queued.
+void FitCourseTextToPicture();

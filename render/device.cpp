@@ -14,6 +14,7 @@
 #include "platform/gfx.h"
 #include "platform/image.h"
 #include "platform/meshfile.h"
+#include "platform/sys.h"
 #include "render/shapes.h"
 
 #include <cmath>
@@ -28,6 +29,7 @@
 
 struct Texture {
     GfxTexture* gfx;
+    int width, height;   // texels
 };
 
 struct VertexBuffer {
@@ -62,7 +64,8 @@ struct Renderer {
     Material      terrainMaterial;  // set by the terrain pass
     Material      markerMaterial;   // set by the goal-marker pass
     Vec3          lightDirection;   // light 0, normalised
-    Matrix        projection;       // fixed for the whole run
+    Matrix        projection;       // the 4:3 frame's, fixed for the whole run
+    float         widening;         // the projection set last: the frame's width / the picture's
 };
 Renderer renderer;
 
@@ -82,7 +85,7 @@ Texture* CreateTextureFromPixels(const uint8_t* rgba, int width, int height)
     GfxTexture* gfx = GfxCreateTexture(rgba, width, height);
     if (!gfx)
         return nullptr;
-    Texture* texture = new (std::nothrow) Texture{gfx};
+    Texture* texture = new (std::nothrow) Texture{gfx, width, height};
     if (!texture)
         GfxReleaseTexture(gfx);
     return texture;
@@ -104,6 +107,12 @@ void ReleaseTexture(Texture* texture)
         return;
     GfxReleaseTexture(texture->gfx);
     delete texture;
+}
+
+void TextureSize(const Texture* texture, int* width, int* height)
+{
+    *width = texture ? texture->width : 0;
+    *height = texture ? texture->height : 0;
 }
 
 void SetTexture(Texture* texture)
@@ -227,6 +236,16 @@ void SetMaterial(const Material* material)
 int ReadBackBuffer(uint8_t* rgba)
 {
     return GfxReadBackBuffer(rgba);
+}
+
+void PictureSize(int* width, int* height)
+{
+    GfxPictureSize(width, height);
+}
+
+int ReadPicture(uint8_t* rgba, int width, int height)
+{
+    return GfxReadPicture(rgba, width, height);
 }
 
 // ---------------------------------------------------------------------------
@@ -460,6 +479,7 @@ void SetStartStates()
     GfxSetState(GFX_Z_ENABLE, 1);
     MatrixPerspectiveFovLH(&renderer.projection, kPi / 4.0f, 1.0f, 10.0f, 2000.0f);
     GfxSetTransform(GFX_PROJECTION, renderer.projection.m);
+    renderer.widening = 1.0f;
 }
 
 void SetLight0()
@@ -548,9 +568,40 @@ void ShutdownDevice()
     renderer.ready = 0;
 }
 
+void SetPictureFill(int fill)
+{
+    GfxSetPictureFill(fill);
+}
+
+PictureSpan CurrentPictureSpan()
+{
+    float span[2];
+    GfxPictureSpan(span);
+    return {span[0], span[1]};
+}
+
+float PictureScale()
+{
+    int width = 0, height = 0, rect[4];
+    float span[2];
+    SysGetDrawableSize(&width, &height);
+    GfxPictureLayout(width, height, 0, rect, span);
+    return rect[3] > 0 ? rect[3] / 480.0f : 1.0f;
+}
+
+// A filled picture sees further to the sides at the same height: x shrinks
+// by the frame's share of the picture's width.
 void BeginScene()
 {
     GfxClear(0xFF404040u, 1.0f);
+    PictureSpan span = CurrentPictureSpan();
+    float widening = 640.0f / (span.right - span.left);
+    if (widening == renderer.widening)
+        return;
+    Matrix wide = renderer.projection;
+    wide.m[0][0] *= widening;
+    GfxSetTransform(GFX_PROJECTION, wide.m);
+    renderer.widening = widening;
 }
 
 void ClearDepth()

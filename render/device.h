@@ -11,8 +11,23 @@ int  InitRenderer();      // 1 ok, 0 when no device can be made
 // textures can still be released after this.
 void ReleaseRenderer();
 void ShutdownDevice();    // last of all: the device and its context go
-void BeginScene();        // begin the frame and clear to 0xFF404040, depth 1.0
+// Begins the picture and clears it to 0xFF404040, depth 1.0. A filled picture
+// (SetPictureFill) widens the projection to the window's width, keeping
+// the vertical field of view.
+void BeginScene();
 void PresentScene();      // end the frame and show it; failures are ignored
+// The shape of the pictures from the next BeginScene on: 1 fills a window
+// wider than 4:3 (race scenes with the fill option), 0 keeps the 4:3 frame.
+void SetPictureFill(int fill);
+// The picture's left and right edges in the 2D layer's units, for the window
+// as it is now: 0 and 640, or further out when filled. Corner-anchored 2D
+// elements move with them.
+struct PictureSpan {
+    float left, right;
+};
+PictureSpan CurrentPictureSpan();
+// The picture's pixels per 2D unit (its height / 480): text is rasterised at it.
+float PictureScale();
 // Depth back to 1.0 with the picture kept: a model drawn next lies over it.
 void ClearDepth();
 
@@ -38,6 +53,8 @@ Texture* CreateTextureFromFile(const char* pathUtf8);    // null when missing/un
 // RGBA bytes, top row first (rendered text, generated pictures).
 Texture* CreateTextureFromPixels(const uint8_t* rgba, int width, int height);
 void     ReleaseTexture(Texture* texture);
+// The picture's size in texels; 0 x 0 for null.
+void     TextureSize(const Texture* texture, int* width, int* height);
 // Loads an X file; *materials (malloc'd, caller frees) lists every material in
 // file order, subset i drawn with material i. Null on failure.
 Mesh*    LoadMeshFromX(const char* pathUtf8, MeshMaterial** materials, uint32_t* materialCount);
@@ -115,5 +132,9 @@ const Material& MarkerMaterial();
 const Vec3&     LightDirection();    // normalised; shadows are cast along it
 const Matrix&   ProjectionMatrix();
 
-// The back buffer as 640 x 480 RGBA bytes, top row first (tests, screenshots).
+// The picture as 640 x 480 RGBA bytes, top row first (tests, screenshots);
+// scaled when it is drawn at another size.
 int ReadBackBuffer(uint8_t* rgba);
+// The picture at its own size (PictureSize), or scaled to any other.
+void PictureSize(int* width, int* height);
+int  ReadPicture(uint8_t* rgba, int width, int height);

@@ -6,14 +6,20 @@
 #include "core/game.h"
 #include "data/course_list.h"
 #include "data/extras.h"
+#include "data/par.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
+#include "render/medal.h"
+#include "render/device.h"
 #include "render/scene.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "sensor/board.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -33,6 +39,13 @@ const uint32_t kWhite = 0xFFFFFFFF;
 const uint32_t kLongestShownMs = 99 * 60000 + 59 * 1000 + 999;
 
 int lastCountdownStep = -1;        // step whose cues were last raised; kept across races
+
+// How far the picture's right edge lies past the frame's: the time panel, the
+// record badge and the map keep to the window's corner when the scene fills it.
+float RightCornerShift()
+{
+    return CurrentPictureSpan().right - 640.0f;
+}
 
 const CourseDef* CurrentCourseDef()
 {
@@ -78,7 +91,7 @@ void SignalCountdownStep(int step)
     SetLedPattern(kLamps[step]);
 }
 
-void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero)
+void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero, float shift)
 {
     static const float kX[9] = {488, 504, 520, 536, 552, 568, 584, 600, 616};
     const uint32_t t = std::min(timeMs, kLongestShownMs);
@@ -89,7 +102,21 @@ void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero)
             if (c < 10)
                 c = 12;
     for (int i = 0; i < 9; ++i)
-        DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i], y, 16, 24);
+        DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i] + shift, y, 16, 24);
+}
+
+// Under the resting goal plate: the medal this run earned and its name.
+void QueueGoalMedal(const CourseDef& course)
+{
+    const int medal = MedalFor(loop.raceTimeMs, course.parTimeMs);
+    if (medal == MEDAL_NONE)
+        return;
+    const float disc = 40, gap = 10, fontHeight = 30;
+    const char* name = MedalName(medal);
+    const float left = 320 - (disc + gap + TextWidth(name, fontHeight)) / 2;
+    QueueMedal(medal, left + disc / 2, 190, disc);
+    QueueText(name, left + disc + gap + 2, 192, fontHeight, 0xC0000000u);
+    QueueText(name, left + disc + gap, 190, fontHeight, MedalColour(medal));
 }
 
 }  // namespace
@@ -120,10 +147,14 @@ void QueueGoalOverlay()
     QueueSettlingPlate(2, q, 20.0f);
     if (q != 0)
         return;
+    if (const CourseDef* course = CurrentCourseDef())
+        QueueGoalMedal(*course);
     // The veil darkens the resting scene behind the result menu.
     const float v = static_cast<float>(loop.goalFrames) / 60.0f;
     const uint32_t alpha = 128u - static_cast<uint32_t>(std::floor(128.0f * v));
-    DrawSprite(-1, 0, alpha << 24, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+    const PictureSpan span = CurrentPictureSpan();
+    DrawSprite(-1, 0, alpha << 24, 0, DEPTH_BACKGROUND, 0, (span.left + span.right) / 2, 240,
+               span.right - span.left, 480);
 }
 
 void QueueRecordBadge()
@@ -131,15 +162,16 @@ void QueueRecordBadge()
     const CourseDef* course = CurrentCourseDef();
     if (!course || course->bestTimeMs != loop.raceTimeMs || (SysMilliseconds() & 256))
         return;
-    DrawSprite(SHEET_RECORD_BADGE, 0, kWhite, 0, DEPTH_SPRITE, 0, 577, 75, 110, 30);
+    DrawSprite(SHEET_RECORD_BADGE, 0, kWhite, 0, DEPTH_SPRITE, 0, 577 + RightCornerShift(), 75, 110, 30);
 }
 
 namespace {
 
 // The course map: a quarter-scale picture of the W x H world whose lower
-// right corner is (628, 468), its upper left (Lx, Ty). False without a course.
+// right corner is (Rx, 468), 12 units in from the picture's right edge, its
+// upper left (Lx, Ty). False without a course.
 struct CourseMapRect {
-    float W, H, Lx, Ty;
+    float W, H, Lx, Ty, Rx;
 };
 
 bool GetCourseMapRect(const CourseDef** course, CourseMapRect* r)
@@ -150,7 +182,8 @@ bool GetCourseMapRect(const CourseDef** course, CourseMapRect* r)
         return false;
     r->W = static_cast<float>(grid.NX) * (*course)->GRID_SIZE;
     r->H = static_cast<float>(grid.NZ) * (*course)->GRID_SIZE;
-    r->Lx = 628 - r->W / 4;
+    r->Rx = 628 + RightCornerShift();
+    r->Lx = r->Rx - r->W / 4;
     r->Ty = 468 - r->H / 4;
     return r->W > 0 && r->H > 0;
 }
@@ -180,10 +213,10 @@ void QueueCourseMap()
     if (!GetCourseMapRect(&course, &r))
         return;
     // A quarter-scale map in the bottom-right corner, picture upright.
-    const float W = r.W, H = r.H, Lx = r.Lx, Ty = r.Ty;
+    const float W = r.W, H = r.H, Lx = r.Lx, Ty = r.Ty, Rx = r.Rx;
     const uint32_t tint = 0xC0FFFFFF;
-    const SpriteVertex map[4] = {{628, 468, 0, 1, tint, 1, 1}, {Lx, 468, 0, 1, tint, 0, 1},
-                                 {Lx, Ty, 0, 1, tint, 0, 0}, {628, Ty, 0, 1, tint, 1, 0}};
+    const SpriteVertex map[4] = {{Rx, 468, 0, 1, tint, 1, 1}, {Lx, 468, 0, 1, tint, 0, 1},
+                                 {Lx, Ty, 0, 1, tint, 0, 0}, {Rx, Ty, 0, 1, tint, 1, 0}};
     QueueQuad(GetCourseGraphics().fieldTexture, map, DEPTH_PANEL);
 
     const uint32_t t = SysMilliseconds();
@@ -201,9 +234,29 @@ void QueueCourseMap()
 
 void QueueTimePanel()
 {
-    DrawSprite(SHEET_HUD_LABELS, 1, 0xE0FFFFFF, 0, DEPTH_SPRITE, 0, 438, 24, 80, 24);
-    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 515, 36, 234, 48);
+    const float shift = RightCornerShift();
+    DrawSprite(SHEET_HUD_LABELS, 1, 0xE0FFFFFF, 0, DEPTH_SPRITE, 0, 438 + shift, 24, 80, 24);
+    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 515 + shift, 36, 234, 48);
     const CourseDef* course = CurrentCourseDef();
-    QueueTimeRow(course ? course->bestTimeMs : 0, 24, 0xFFFFFF00, true);
-    QueueTimeRow(loop.raceTimeMs, 48, kWhite, false);
+    QueueTimeRow(course ? course->bestTimeMs : 0, 24, 0xFFFFFF00, true, shift);
+    QueueTimeRow(loop.raceTimeMs, 48, kWhite, false, shift);
+}
+
+void FormatSplitDelta(int32_t deltaMs, char* out, size_t outSize)
+{
+    const uint32_t hundredths = (static_cast<uint32_t>(std::abs(static_cast<int64_t>(deltaMs))) + 5) / 10;
+    const char* sign = deltaMs < 0 ? "\u2212" : deltaMs > 0 ? "+" : "\u00B1";
+    snprintf(out, outSize, "%s%u.%02u", sign, hundredths / 100, hundredths % 100);
+}
+
+void QueueSplitDelta(int32_t deltaMs)
+{
+    const uint32_t kAhead = 0xFF5AB4FFu, kBehind = 0xFFFF5A50u;
+    char text[32];
+    FormatSplitDelta(deltaMs, text, sizeof text);
+    const uint32_t colour = deltaMs < 0 ? kAhead : deltaMs > 0 ? kBehind : kWhite;
+    // A panel of its own left of the time panel, level with the run's time.
+    const float shift = RightCornerShift();
+    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 349 + shift, 48, 90, 26);
+    QueueText(text, 388 + shift, 48, 24, colour, TEXT_RIGHT);
 }

@@ -3,6 +3,7 @@
 #include "render/scene.h"
 
 #include <cmath>
+#include <vector>
 
 #include "core/game.h"
 #include "data/course_list.h"
@@ -12,6 +13,7 @@
 #include "render/shapes.h"
 
 static CourseGraphics graphics;
+static int courseLoads;   // SetCourseGraphics calls: one per course load
 
 namespace {
 
@@ -81,6 +83,12 @@ const CourseGraphics& GetCourseGraphics()
 void SetCourseGraphics(const CourseGraphics& made)
 {
     graphics = made;
+    courseLoads++;
+}
+
+int CourseLoadCount()
+{
+    return courseLoads;
 }
 
 void ReleaseCourseGraphics()
@@ -149,37 +157,116 @@ void DrawTerrain()
     SetRenderState(RS_ALPHA_BLEND, 1);
 }
 
-// The scaled matrices stay in ballMatrix and the obstacles' `world` until the
-// next SyncCourseTransforms: the shadow pass draws with them.
-void DrawBallAndObstacles()
+namespace {
+
+// The moving bodies' world matrices with their sizes applied: size first,
+// then the body's pose, so the position row stays as it was.
+struct ScaledBodies {
+    Matrix ball;
+    std::vector<Matrix> obstacles;   // course order
+};
+ScaledBodies scaled;   // kept from picture to picture so drawing allocates nothing
+
+void ScaleBodies(const ScenePose& pose, ScaledBodies* out)
 {
-    SetTexture(nullptr);
     float r = SelectedBallType().size;
     Matrix scale;
     MatrixScaling(&scale, r, r, r);
-    MatrixMultiply(&ballMatrix, &scale, &ballMatrix);
-    DrawShape(shapeMeshes[SHAPE_SPHERE], game.settings.ballTypeSel, ballMatrix);
+    MatrixMultiply(&out->ball, &scale, &pose.ball);
+    out->obstacles.clear();
     const CourseDef* course = CurrentCourseDef();
-    if (!course)
-        return;
-    for (ObstacleDef* o = course->firstObstacle; o; o = o->next) {
+    size_t k = 0;
+    for (const ObstacleDef* o = course ? course->firstObstacle : nullptr;
+         o && k < pose.obstacles.size(); o = o->next, k++) {
         ObstacleScaling(&scale, *o);
-        MatrixMultiply(&o->world, &scale, &o->world);
-        DrawShape(ShapeMeshOf(o->shape), o->material, o->world);
+        out->obstacles.push_back(Matrix{});
+        MatrixMultiply(&out->obstacles.back(), &scale, &pose.obstacles[k]);
     }
+}
+
+void DrawScaledBodies(const ScaledBodies& bodies)
+{
+    SetTexture(nullptr);
+    DrawShape(shapeMeshes[SHAPE_SPHERE], game.settings.ballTypeSel, bodies.ball);
+    const CourseDef* course = CurrentCourseDef();
+    size_t k = 0;
+    for (const ObstacleDef* o = course ? course->firstObstacle : nullptr;
+         o && k < bodies.obstacles.size(); o = o->next, k++)
+        DrawShape(ShapeMeshOf(o->shape), o->material, bodies.obstacles[k]);
+}
+
+void ShadowScaledBodies(const ScaledBodies& bodies)
+{
+    SetTexture(nullptr);
+    Material shadow = {};
+    DrawShadow(bodies.ball, 1, SphereMesh(), &shadow);
+    const CourseDef* course = CurrentCourseDef();
+    size_t k = 0;
+    for (const ObstacleDef* o = course ? course->firstObstacle : nullptr;
+         o && k < bodies.obstacles.size(); o = o->next, k++)
+        DrawShadow(bodies.obstacles[k], int(2 + k), PrimitiveOf(o->shape), &shadow);
+}
+
+}  // namespace
+
+void CaptureScenePose(ScenePose* out)
+{
+    out->valid = true;
+    out->courseLoad = courseLoads;
+    out->ball = ballMatrix;
+    out->obstacles.clear();
+    const CourseDef* course = CurrentCourseDef();
+    for (const ObstacleDef* o = course ? course->firstObstacle : nullptr; o; o = o->next)
+        out->obstacles.push_back(o->world);
+}
+
+void BlendScenePose(const ScenePose& from, const ScenePose& to, float t, ScenePose* out)
+{
+    *out = to;
+    bool sameScene = from.valid && to.valid && from.courseLoad == to.courseLoad &&
+                     from.obstacles.size() == to.obstacles.size();
+    if (!sameScene || t >= 1)
+        return;
+    MatrixBlendRigid(&out->ball, &from.ball, &to.ball, t);
+    for (size_t k = 0; k < to.obstacles.size(); k++)
+        MatrixBlendRigid(&out->obstacles[k], &from.obstacles[k], &to.obstacles[k], t);
+    out->camera.eye = Vec3Lerp(from.camera.eye, to.camera.eye, t);
+    out->camera.target = Vec3Lerp(from.camera.target, to.camera.target, t);
+    if (from.ghostShown && to.ghostShown)
+        MatrixBlendRigid(&out->ghost, &from.ghost, &to.ghost, t);
+}
+
+void DrawBallAndObstacles(const ScenePose& pose)
+{
+    ScaleBodies(pose, &scaled);
+    DrawScaledBodies(scaled);
+}
+
+void DrawShadows(const ScenePose& pose)
+{
+    ScaleBodies(pose, &scaled);
+    ShadowScaledBodies(scaled);
+}
+
+void DrawBallAndObstacles()
+{
+    ScenePose now;
+    CaptureScenePose(&now);
+    ScaleBodies(now, &scaled);
+    ballMatrix = scaled.ball;
+    const CourseDef* course = CurrentCourseDef();
+    size_t k = 0;
+    for (ObstacleDef* o = course ? course->firstObstacle : nullptr; o; o = o->next, k++)
+        o->world = scaled.obstacles[k];
+    DrawScaledBodies(scaled);
 }
 
 void DrawShadows()
 {
-    SetTexture(nullptr);
-    Material shadow = {};
-    DrawShadow(ballMatrix, 1, SphereMesh(), &shadow);
-    const CourseDef* course = CurrentCourseDef();
-    if (!course)
-        return;
-    int index = 2;
-    for (const ObstacleDef* o = course->firstObstacle; o; o = o->next, index++)
-        DrawShadow(o->world, index, PrimitiveOf(o->shape), &shadow);
+    ScenePose now;
+    CaptureScenePose(&now);
+    ScaledBodies inPlace = {now.ball, now.obstacles};
+    ShadowScaledBodies(inPlace);
 }
 
 void DrawGoalMarker()

@@ -25,7 +25,8 @@ struct QueuedQuad {
 
 struct SpriteQueue {
     std::vector<QueuedQuad> quads;       // this frame's quads, in queuing order
-    std::vector<uint32_t> drawOrder;     // indices into quads, back to front
+    std::vector<QueuedQuad> kept;        // the last logic step's quads (KeepSprites)
+    std::vector<uint32_t> drawOrder;     // indices into the quads drawn, back to front
     std::vector<SpriteVertex> run;       // corners of the run being drawn, four a quad
 };
 SpriteQueue queue;
@@ -35,9 +36,8 @@ void Push(Texture* texture, const SpriteVertex corners[4], int32_t depth)
     queue.quads.push_back({texture, depth, 1, {corners[0], corners[1], corners[2], corners[3]}});
 }
 
-void SortBackToFront()
+void SortBackToFront(const std::vector<QueuedQuad>& quads)
 {
-    const std::vector<QueuedQuad>& quads = queue.quads;
     queue.drawOrder.resize(quads.size());
     for (uint32_t i = 0; i < quads.size(); ++i)
         queue.drawOrder[i] = i;
@@ -50,13 +50,13 @@ void SortBackToFront()
 
 // Draws the quads from drawOrder[first] on that share its texture and blend;
 // returns the index after the run.
-size_t DrawRun(size_t first)
+size_t DrawRun(const std::vector<QueuedQuad>& quads, size_t first)
 {
-    const QueuedQuad& head = queue.quads[queue.drawOrder[first]];
+    const QueuedQuad& head = quads[queue.drawOrder[first]];
     size_t end = first;
     queue.run.clear();
     while (end < queue.drawOrder.size()) {
-        const QueuedQuad& q = queue.quads[queue.drawOrder[end]];
+        const QueuedQuad& q = quads[queue.drawOrder[end]];
         if (q.texture != head.texture || q.alphaBlend != head.alphaBlend)
             break;
         queue.run.insert(queue.run.end(), q.corners, q.corners + 4);
@@ -126,9 +126,38 @@ void QueueQuad(Texture* texture, const SpriteVertex vertices[4], int32_t depth)
     Push(texture, vertices, depth);
 }
 
+namespace {
+
+// Back to front, in runs of one texture and blend.
+void DrawQuads(const std::vector<QueuedQuad>& quads)
+{
+    SetRenderState(RS_LIGHTING, 0);
+    SetTexture(nullptr);
+    SortBackToFront(quads);
+    Texture* bound = nullptr;
+    int32_t blend = -1;   // the first run always sets blending
+    for (size_t i = 0; i < queue.drawOrder.size();) {
+        const QueuedQuad& q = quads[queue.drawOrder[i]];
+        if (q.alphaBlend != blend) {
+            blend = q.alphaBlend;
+            SetRenderState(RS_ALPHA_BLEND, blend);
+        }
+        if (q.texture != bound) {
+            bound = q.texture;
+            SetTexture(bound);
+        }
+        i = DrawRun(quads, i);
+    }
+    queue.drawOrder.clear();
+    SetTexture(nullptr);
+    SetRenderState(RS_LIGHTING, 1);
+}
+
+}  // namespace
+
 int QueuedSpritesInDrawOrder(QueuedSprite* out, int max)
 {
-    SortBackToFront();
+    SortBackToFront(queue.quads);
     const int n = static_cast<int>(queue.drawOrder.size());
     for (int i = 0; i < n && i < max; ++i) {
         const QueuedQuad& q = queue.quads[queue.drawOrder[i]];
@@ -141,27 +170,24 @@ int QueuedSpritesInDrawOrder(QueuedSprite* out, int max)
 
 void FlushSprites()
 {
-    SetRenderState(RS_LIGHTING, 0);
-    SetTexture(nullptr);
-    SortBackToFront();
-    Texture* bound = nullptr;
-    int32_t blend = -1;   // the first run always sets blending
-    for (size_t i = 0; i < queue.drawOrder.size();) {
-        const QueuedQuad& q = queue.quads[queue.drawOrder[i]];
-        if (q.alphaBlend != blend) {
-            blend = q.alphaBlend;
-            SetRenderState(RS_ALPHA_BLEND, blend);
-        }
-        if (q.texture != bound) {
-            bound = q.texture;
-            SetTexture(bound);
-        }
-        i = DrawRun(i);
-    }
+    DrawQuads(queue.quads);
     queue.quads.clear();
-    queue.drawOrder.clear();
-    SetTexture(nullptr);
-    SetRenderState(RS_LIGHTING, 1);
+}
+
+void KeepSprites()
+{
+    std::swap(queue.kept, queue.quads);
+    queue.quads.clear();
+}
+
+void DrawKeptSprites()
+{
+    DrawQuads(queue.kept);
+}
+
+void ForgetKeptSprites()
+{
+    queue.kept.clear();
 }
 
 void DrawFrame(int32_t sheet, int32_t depth, float b, uint32_t colour,

@@ -38,6 +38,13 @@ int  DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
 void QueueQuad(Texture* texture, const SpriteVertex vertices[4], int32_t depth);
 // Draws the queue back to front and empties it.
 void FlushSprites();
+// The 2D layer a logic step queued is shown by every picture until the next
+// step: KeepSprites takes the queue over as that layer (the queue is left
+// empty), DrawKeptSprites draws it and keeps it.
+void KeepSprites();
+void DrawKeptSprites();
+// Drops the kept layer: its textures are about to go.
+void ForgetKeptSprites();
 // Queues the nine pieces of a window frame around the rectangle: the frame
 // lies outside it and the centre piece fills it.
 void DrawFrame(int32_t sheet, int32_t depth, float border, uint32_t colour,

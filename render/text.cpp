@@ -6,6 +6,7 @@
 
 #include "data/text_reader.h"
 #include "render/course_text.h"
+#include "render/device.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ const size_t kLongestText = 512;   // UTF-16 units; longer strings are cut
 struct CachedText {
     std::string text;      // the UTF-8 string; empty when the entry is free
     int fontHeight;
+    float scale;           // the picture scale its glyphs were rasterised at
     Glyph* glyphs;         // MakeGlyphs' array, null for an empty string
     int count;
     TextMetrics metrics;
@@ -35,24 +37,28 @@ void Release(CachedText* entry)
     *entry = CachedText{};
 }
 
-void Make(CachedText* entry, const char* utf8, int fontHeight)
+void Make(CachedText* entry, const char* utf8, int fontHeight, float scale)
 {
     char16_t wide[kLongestText + 1];
     Utf8ToUtf16(utf8, wide, kLongestText + 1);
     entry->text = utf8;
     entry->fontHeight = fontHeight;
-    entry->glyphs = MakeGlyphs(wide, fontHeight, &entry->count, &entry->metrics);
+    entry->scale = scale;
+    entry->glyphs = MakeGlyphs(wide, fontHeight, &entry->count, &entry->metrics, scale);
     entry->width = 0;
     for (int k = 0; k < entry->count; k++)
         entry->width += entry->glyphs[k].advanceX;
 }
 
+// A string made for another picture scale (before the window was resized)
+// is made again; the old one ages out of the cache.
 CachedText* Find(const char* utf8, int fontHeight)
 {
     cache.uses++;
+    const float scale = PictureScale();
     CachedText* oldest = &cache.entries[0];
     for (CachedText& e : cache.entries) {
-        if (e.fontHeight == fontHeight && e.text == utf8) {
+        if (e.fontHeight == fontHeight && e.scale == scale && e.text == utf8) {
             e.lastUse = cache.uses;
             return &e;
         }
@@ -60,7 +66,7 @@ CachedText* Find(const char* utf8, int fontHeight)
             oldest = &e;
     }
     Release(oldest);
-    Make(oldest, utf8, fontHeight);
+    Make(oldest, utf8, fontHeight, scale);
     oldest->lastUse = cache.uses;
     return oldest;
 }
@@ -103,6 +109,7 @@ float TextWidth(const char* utf8, int fontHeight)
 
 void ReleaseTextCache()
 {
+    ForgetKeptSprites();
     for (CachedText& e : cache.entries)
         Release(&e);
     cache.uses = 0;

@@ -1,7 +1,9 @@
 // Any UTF-8 string drawn in the sprite layer with the game's proportional
 // face (menus, labels, values). A string's glyph texture is made the first
 // time it is drawn and kept in a small cache, so words drawn every frame are
-// made once.
+// made once; it is rasterised at the picture's scale, so it stays crisp in a
+// big window. Queue text only from a logic step: a lookup may release the
+// texture of a string the kept layer of an earlier step still drew.
 #pragma once
 #include <cstdint>
 

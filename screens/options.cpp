@@ -61,15 +61,19 @@ int ValueCount(int row)
     return row == kLanguageRow ? LANGUAGE_COUNT : 3;
 }
 
-// The heading's letters rest at 288 + 64 i; as `at` goes from 1 towards 0
-// they lie further right and turn more.
+// The heading's three letters rest at 288 + 64 i; as `at` goes from 1
+// towards 0 they lie further right and turn more. A heading laid out from
+// its sheet (another language's word) rests centred on the screen.
 void DrawHeading(float at)
 {
-    for (int i = 0; i < 3; i++) {
-        float o = 64.0f * i;
-        float x = o * 2 * (1 - at) + o + (672 - 384 * at);
+    LetteredRow row = LayoutOfRow(SHEET_OPTIONS_HEADING, 3, 64, 64);
+    float w = row.cellWidth;
+    float shift = row.fromSheet ? 32 - w * (row.cells - 1) / 2 : 0;
+    for (int i = 0; i < row.cells; i++) {
+        float o = w * i;
+        float x = o * 2 * (1 - at) + o + (672 - 384 * at) + shift;
         float angle = -(i + 8) * at * 2 * kPi;
-        DrawSprite(SHEET_OPTIONS_HEADING, i, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_OPTIONS_HEADING, i, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, x, 60, w, 64);
     }
 }
 

@@ -22,6 +22,26 @@ void EnterIntro()
     loop.raceTimeMs = 0;
 }
 
+void EnterWatch()
+{
+    game.state = STATE_WATCH;
+    loop.releaseLatch = 1;
+    loop.raceTimeMs = 0;
+    loop.goalFrames = 0;
+}
+
+void EnterCountdown()
+{
+    game.state = STATE_COUNTDOWN;
+    loop.introFrames = 0;
+    loop.countdownFrames = 60;
+    loop.countdownStep = 0;
+    loop.missFrames = 0;
+    loop.goalFrames = 0;
+    loop.raceTimeMs = 0;
+    loop.previousGrounded = 1;
+}
+
 void RequestCourseLoad(int index)
 {
     loop.courseReloadIndex = index;
@@ -31,11 +51,5 @@ void RequestCourseLoad(int index)
 void RestartFromCountdown()
 {
     RequestCourseLoad(game.currentCourse);
-    game.state = STATE_COUNTDOWN;
-    loop.introFrames = 0;
-    loop.countdownFrames = 60;
-    loop.countdownStep = 0;
-    loop.missFrames = 0;
-    loop.goalFrames = 0;
-    loop.raceTimeMs = 0;
+    EnterCountdown();
 }

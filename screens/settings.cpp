@@ -39,6 +39,8 @@ struct SettingRow {
 const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
 const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
+const TextId kGhostChoices[] = {TEXT_VALUE_GHOST_BEST, TEXT_VALUE_GHOST_PAR, TEXT_VALUE_NONE};
+const TextId kPictureShapes[] = {TEXT_VALUE_PICTURE_FRAME, TEXT_VALUE_PICTURE_FILL};
 
 void OpenControls()
 {
@@ -57,11 +59,15 @@ void OpenCalibration()
 const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
     {TEXT_SETTING_SOUND, ROW_CHOICE, &extras.muted, 2, kOnOff, nullptr, nullptr},
-    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostChoice, GHOST_CHOICES, kGhostChoices, GhostChoiceChanged, nullptr},
     {TEXT_SETTING_MASTER_VOLUME, ROW_LEVEL, &extras.masterVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUSIC_VOLUME, ROW_LEVEL, &extras.musicVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_EFFECTS_VOLUME, ROW_LEVEL, &extras.effectsVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUTE_UNFOCUSED, ROW_CHOICE, &extras.muteUnfocused, 2, kOffOn, nullptr, nullptr},
+    // The loop hands a new vsync choice to the platform and shapes each
+    // picture by the fill choice, so neither needs more here.
+    {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_PICTURE, ROW_CHOICE, &extras.pictureFill, 2, kPictureShapes, nullptr, nullptr},
     {TEXT_SETTING_MOUSE_STEERING, ROW_CHOICE, &extras.mouseSteering, 2, kOffOn, nullptr, nullptr},
     {TEXT_SETTING_MOUSE_SENSITIVITY, ROW_LEVEL, &extras.mouseSensitivity, 10, nullptr, nullptr, nullptr},
     {TEXT_SETTING_KEY_RAMP, ROW_LEVEL, &extras.keyRamp, 10, nullptr, nullptr, nullptr},

@@ -1,9 +1,11 @@
 // Whole drawn frames on the real device (run headless with
 // SDL_VIDEODRIVER=offscreen): the scene of the 128 x 128 test course, and a
-// Race frame of the loop on every shipped course with shadows on. Each frame
-// ends with a read-back so the time includes the rasteriser finishing it;
+// Race frame of the loop on every shipped course with shadows on, also in
+// windows of 1280 x 960 and 1920 x 1440. Each frame ends with a read-back of
+// the whole picture so the time includes the rasteriser finishing it;
 // ReadBackOnly is that read-back alone. CPU times are the whole process's,
-// the rasteriser's threads included.
+// the rasteriser's threads included. ShippedRaceLoop runs the real loop on
+// the real clock and counts the logic steps it keeps up.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -28,6 +30,7 @@
 #include "render/course_text.h"
 #include "render/preview.h"
 #include "render/scene.h"
+#include "screens/course_select.h"
 #include "screens/screens.h"
 #include "support/gfx_window.h"
 #include "support/physics_support.h"
@@ -87,6 +90,21 @@ void ReportThreads(benchmark::State& state, const ThreadTimes& before)
     state.counters["raster_ms"] = (after.raster - before.raster) * 1000 / frames;
 }
 std::vector<uint8_t> pixels(640 * 480 * 4);
+
+// The window's size for a benchmark: its width as an argument, 4:3.
+void SizeWindow(int width)
+{
+    SysSetWindowSize(width, width * 3 / 4);
+    pixels.resize(size_t(width) * (width * 3 / 4) * 4);
+}
+
+void ReadWholePicture()
+{
+    int w = 0, h = 0;
+    PictureSize(&w, &h);
+    pixels.resize(size_t(w) * h * 4);
+    ReadPicture(pixels.data(), w, h);
+}
 
 void ReadBackOnly(benchmark::State& state)
 {
@@ -156,11 +174,13 @@ void CloseShippedGame()
 }
 
 // One loop frame in Race (step, steering, camera, the four passes, present)
-// on shipped course `range(0)`, with the shipped settings plus shadows.
+// on shipped course `range(0)` in a window `range(1)` wide, with the shipped
+// settings plus shadows.
 void ShippedRaceFrame(benchmark::State& state)
 {
     if (!OpenShippedGame(state))
         return;
+    SizeWindow(int(state.range(1)));
     int index = static_cast<int>(state.range(0));
     LoadCourse(index);
     game.settings.renderFlags |= DRAWSHADOW;
@@ -169,7 +189,7 @@ void ShippedRaceFrame(benchmark::State& state)
     for (auto _ : state) {
         game.state = STATE_RACE;
         RunFrame(now += 16);
-        ReadBackBuffer(pixels.data());
+        ReadWholePicture();
         if (IsBallFallen()) {
             state.PauseTiming();
             LoadCourse(index);
@@ -177,17 +197,61 @@ void ShippedRaceFrame(benchmark::State& state)
         }
     }
     ReportThreads(state, before);
+    SizeWindow(640);
     CloseShippedGame();
 }
-BENCHMARK(ShippedRaceFrame)->DenseRange(0, 11)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShippedRaceFrame)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 11, 1), {640}})
+    ->Args({8, 1280})->Args({8, 1920})
+    ->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// The real loop racing on shipped course `range(0)` in a window `range(1)`
+// wide for two seconds of the real clock: the logic steps it ran a second
+// (62.5 when it keeps its 16 ms step) and the pictures it drew between them.
+void ShippedRaceLoop(benchmark::State& state)
+{
+    if (!OpenShippedGame(state))
+        return;
+    SysSetHooks(nullptr);   // the real clock and sleeps
+    SizeWindow(int(state.range(1)));
+    int index = static_cast<int>(state.range(0));
+    LoadCourse(index);
+    game.settings.renderFlags |= DRAWSHADOW;
+    double steps = 0, pictures = 0, seconds = 0;
+    for (auto _ : state) {
+        game.state = STATE_RACE;
+        loop.frameTime = SysMilliseconds();
+        uint32_t steps0 = StepsRun(), pictures0 = PicturesDrawn();
+        uint64_t start = SysMicroseconds();
+        while (SysMicroseconds() - start < 2000000) {
+            RunPass();
+            if (game.state != STATE_RACE) {   // fallen or finished: race on
+                LoadCourse(index);
+                game.state = STATE_RACE;
+            }
+        }
+        seconds += (SysMicroseconds() - start) / 1e6;
+        steps += StepsRun() - steps0;
+        pictures += PicturesDrawn() - pictures0;
+    }
+    state.counters["steps_per_s"] = steps / seconds;
+    state.counters["pictures_per_s"] = pictures / seconds;
+    SizeWindow(640);
+    CloseShippedGame();
+}
+BENCHMARK(ShippedRaceLoop)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 11, 1), {640, 1280}})
+    ->Iterations(1)->Unit(benchmark::kMillisecond);
 
 
-// One loop frame of course select at rest on shipped course `range(0)`, its
-// whole description typed out: 2D panels, one quad per glyph, the preview.
+// One loop frame of course select at rest on shipped course `range(0)` in a
+// window `range(1)` wide, its whole description typed out: 2D panels, one
+// quad per glyph, the preview.
 void ShippedCourseSelectFrame(benchmark::State& state)
 {
     if (!OpenShippedGame(state))
         return;
+    SizeWindow(int(state.range(1)));
     LoadCourse(0);
     uint32_t now = 1000;
     game.state = STATE_COURSE_SELECT;
@@ -196,18 +260,21 @@ void ShippedCourseSelectFrame(benchmark::State& state)
     for (int k = 0; k < 60 * int(state.range(0)) + 60; k++)
         RunFrame(now += 16);
     scriptedKeys[KEY_RIGHT] = false;
-    for (int k = 0; k < 2000; k++)                    // the text types out
-        RunFrame(now += 16);
+    for (int k = 0; k < 2000 && GetCourseSelect().revealedGlyphs < courseText.docGlyphCount; k++)
+        RunFrame(now += 16);                          // the text types out
     ThreadTimes before = ReadThreadTimes();
     for (auto _ : state) {
         RunFrame(now += 16);
-        ReadBackBuffer(pixels.data());
+        ReadWholePicture();
     }
     ReportThreads(state, before);
     ReleaseCoursePreview();
     ReleaseCourseText();
+    SizeWindow(640);
     CloseShippedGame();
 }
-BENCHMARK(ShippedCourseSelectFrame)->Arg(0)->Arg(8)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShippedCourseSelectFrame)
+    ->Args({0, 640})->Args({8, 640})->Args({0, 1280})->Args({0, 1920})
+    ->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

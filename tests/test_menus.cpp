@@ -400,6 +400,39 @@ TEST_F(Menus, SoundRowsInTheMoreSettings)
     EXPECT_EQ(!mute, extras.muteUnfocused);
 }
 
+// The vsync and picture rows (the last two before "back") switch their
+// extras at once; the next pass of the loop hands the new vsync choice to
+// the platform, and leaving saves both after the sound's entries.
+TEST_F(Menus, VsyncAndPictureRows)
+{
+    game.state = STATE_SETTINGS;
+    ResetSettings();
+    Frames(40);
+    ASSERT_EQ(1, extras.vsync);
+    ASSERT_EQ(0, extras.pictureFill);
+    for (int row = 0; row < 3; row++)
+        Nudge(-1);                         // round past "back" and the picture to vsync
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(0, extras.vsync);
+    Nudge(+1);                             // the race picture
+    Hold(0, -20, 0);
+    Frame();
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(1, extras.pictureFill);
+    RunPass();
+    EXPECT_EQ(0, loop.vsyncAsked);
+    Nudge(+1);                             // back
+    Tap();
+    EXPECT_EQ(STATE_OPTIONS, game.state);
+    std::string saved = ReadBytes("extras.sav");
+    ASSERT_GE(saved.size(), 40u);
+    EXPECT_EQ(LittleEndianWords({0, 1}), saved.substr(32, 8));
+}
+
 // A config.sav that cannot be replaced still leaves the screen for the title.
 TEST_F(Menus, OptionsUnwritableSaveStillReturns)
 {

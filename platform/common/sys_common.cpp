@@ -19,6 +19,10 @@ struct AtomicHooks {
     std::atomic<int (*)()> windowFocused;
     std::atomic<int (*)(int)> keyCodeDown;
     std::atomic<void (*)(float*, float*)> mouseMotion;
+    std::atomic<uint64_t (*)()> microseconds;
+    std::atomic<void (*)()> swapBuffers;
+    std::atomic<int (*)()> refreshRate;
+    std::atomic<int (*)(int)> setVsync;
 };
 
 struct SysCommon {
@@ -41,14 +45,11 @@ void OnStopSignal(int)
     stopSignalled = 1;
 }
 
-uint32_t MonotonicMilliseconds()
+uint64_t MonotonicMicroseconds()
 {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    // Truncation to 32 bits is intended: callers compare with unsigned
-    // differences, so the wrap every 49.7 days is harmless.
-    uint64_t ms = uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u;
-    return uint32_t(ms);
+    return uint64_t(ts.tv_sec) * 1000000u + uint64_t(ts.tv_nsec) / 1000u;
 }
 
 void SleepNanoseconds(uint64_t ns)
@@ -72,6 +73,10 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.keyCodeDown = h.keyCodeDown;
     sys.hooks.mouseMotion = h.mouseMotion;
     sys.hooks.windowFocused = h.windowFocused;
+    sys.hooks.microseconds = h.microseconds;
+    sys.hooks.swapBuffers = h.swapBuffers;
+    sys.hooks.refreshRate = h.refreshRate;
+    sys.hooks.setVsync = h.setVsync;
 }
 
 int SysWindowFocused()
@@ -166,10 +171,42 @@ void SysTakeMouseMotion(float* dx, float* dy)
         *dx = *dy = 0;
 }
 
+// Truncation to 32 bits is intended: callers compare with unsigned
+// differences, so the wrap every 49.7 days is harmless.
 uint32_t SysMilliseconds()
 {
-    auto hook = sys.hooks.milliseconds.load();
-    return hook ? hook() : MonotonicMilliseconds();
+    if (auto hook = sys.hooks.milliseconds.load())
+        return hook();
+    return uint32_t(SysMicroseconds() / 1000u);
+}
+
+uint64_t SysMicroseconds()
+{
+    if (auto hook = sys.hooks.microseconds.load())
+        return hook();
+    if (auto hook = sys.hooks.milliseconds.load())
+        return uint64_t(hook()) * 1000u;
+    return MonotonicMicroseconds();
+}
+
+void SysSwapBuffers()
+{
+    if (auto hook = sys.hooks.swapBuffers.load())
+        hook();
+    else
+        SysBackendSwapBuffers();
+}
+
+int SysRefreshRate()
+{
+    auto hook = sys.hooks.refreshRate.load();
+    return hook ? hook() : SysBackendRefreshRate();
+}
+
+int SysSetVsync(int on)
+{
+    auto hook = sys.hooks.setVsync.load();
+    return hook ? hook(on) : SysBackendSetVsync(on);
 }
 
 void SysSleep(uint32_t ms)

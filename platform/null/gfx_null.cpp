@@ -2,6 +2,7 @@
 // drawn. Objects are real allocations and are counted, so tests of the
 // loaders can check that what they create is released again.
 #include "platform/gfx.h"
+#include "platform/sys.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@ struct NullGfx {
     int live;                    // textures and buffers not yet released
     int states[GFX_STATE_COUNT]; // what GfxGetState reports back
     uint32_t draws;              // draw calls since GfxInit, for the benchmarks
+    int fill;                    // the picture shape asked for
 };
 NullGfx gfx;
 
@@ -115,8 +117,29 @@ void GfxClearDepth(float) {}
 void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) { ++gfx.draws; }
 void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
 void GfxDrawQuadFans(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
-void GfxPresent() {}
+// A present is still a swap, so a test's simulated display sees each picture.
+void GfxPresent() { SysSwapBuffers(); }
 
+void GfxSetPictureFill(int fill) { gfx.fill = fill ? 1 : 0; }
+
+void GfxPictureSpan(float span[2])
+{
+    int width = 0, height = 0, rect[4];
+    SysGetDrawableSize(&width, &height);
+    GfxPictureLayout(width, height, gfx.fill, rect, span);
+}
+
+void GfxPictureSize(int* width, int* height)
+{
+    int rect[4];
+    float span[2];
+    SysGetDrawableSize(width, height);
+    GfxPictureLayout(*width, *height, gfx.fill, rect, span);
+    *width = rect[2];
+    *height = rect[3];
+}
+
+int  GfxReadPicture(uint8_t*, int, int) { return 0; }
 int  GfxReadBackBuffer(uint8_t*) { return 0; }
 int  GfxLiveObjects() { return gfx.live; }
 uint32_t GfxDrawCalls() { return gfx.draws; }

@@ -1,6 +1,8 @@
-// The graphics device on OpenGL 3.3 core. Everything is drawn into a 640 x 480
-// framebuffer object, the back buffer the game's pictures were laid out for;
-// presenting scales it into the window with black bars to keep 4:3.
+// The graphics device on OpenGL 3.3 core. Everything is drawn into a
+// framebuffer object at the picture's real pixel size (the window's 4:3
+// frame, or all of a wide window when filled); the 2D layer's 640 x 480
+// units are scaled onto its frame by the shader. Presenting copies the
+// picture into its place in the window with black bars round it.
 //
 // [SECTION] Objects and device record
 // [SECTION] Start-up and shutdown
@@ -39,14 +41,14 @@ enum Uniform {
     U_WORLD_VIEW, U_PROJECTION, U_NORMAL_MATRIX, U_SCREEN, U_LIGHTING, U_HAS_COLOUR,
     U_SPECULAR, U_NORMALIZE, U_BACK_SIZE, U_LIGHT_DIR, U_LIGHT_DIFFUSE, U_LIGHT_SPECULAR,
     U_LIGHT_AMBIENT, U_MAT_DIFFUSE, U_MAT_AMBIENT, U_MAT_SPECULAR, U_MAT_EMISSIVE,
-    U_MAT_POWER, U_FLAT, U_TEXTURED, U_ADD_SPECULAR, U_TEXTURE, U_COUNT
+    U_MAT_POWER, U_FLAT, U_TEXTURED, U_ADD_SPECULAR, U_TEXTURE, U_FRAME_SCALE, U_CENTRE, U_COUNT
 };
 
 const char* const kUniformNames[U_COUNT] = {
     "uWorldView", "uProjection", "uNormalMatrix", "uScreen", "uLighting", "uHasColour",
     "uSpecular", "uNormalize", "uBackSize", "uLightDir", "uLightDiffuse", "uLightSpecular",
     "uLightAmbient", "uMatDiffuse", "uMatAmbient", "uMatSpecular", "uMatEmissive",
-    "uMatPower", "uFlat", "uTextured", "uAddSpecular", "uTexture"};
+    "uMatPower", "uFlat", "uTextured", "uAddSpecular", "uTexture", "uFrameScale", "uCentre"};
 
 struct GlDevice {
     int         ready;                     // context made and objects created
@@ -54,7 +56,10 @@ struct GlDevice {
     GLint       uniforms[U_COUNT];         // its uniform locations
     GLuint      vao;                       // one layout, re-pointed per draw
     GLuint      stream;                    // vertex buffer for user-memory draws
-    GLuint      fbo, colour, depth;        // the 640 x 480 back buffer
+    GLuint      fbo, colour, depth;        // the picture's back buffer
+    int         pictureRect[4];            // where it goes in the window: x, y, width, height
+    int         fill;                      // the shape asked for: 1 fills a wide window
+    GLuint      scratch, scratchColour;    // a picture scaled for read-back
     int         states[GFX_STATE_COUNT];   // as last set
     float       transforms[GFX_TRANSFORM_COUNT][4][4];
     GfxLight    light;                     // light 0 in world space
@@ -145,20 +150,54 @@ int CreateProgram()
     return 1;
 }
 
+// The frame's share of the picture's width (below 1 when it is filled), and
+// half a pixel of the picture in 2D units (the shader's uCentre).
+void SetFrameScale()
+{
+    int h = gl.pictureRect[3] > 0 ? gl.pictureRect[3] : 1;
+    int w = gl.pictureRect[2] > 0 ? gl.pictureRect[2] : 1;
+    float frameWidth = h * 4.0f / 3.0f;
+    float unitsPerPixel = float(GFX_BACK_HEIGHT) / float(h);
+    glUniform2f(gl.uniforms[U_FRAME_SCALE], frameWidth < w ? frameWidth / w : 1.0f, 1.0f);
+    glUniform2f(gl.uniforms[U_CENTRE], 0.5f * unitsPerPixel, (0.5f - 1.0f / 64.0f) * unitsPerPixel);
+}
+
+// Sizes the back buffer to the picture the window wants now (the old
+// contents go with a new size) and draws into all of it. 0 when a new size
+// cannot be drawn into.
+int FitBackBuffer()
+{
+    int width = 0, height = 0, rect[4];
+    float span[2];
+    SysGetDrawableSize(&width, &height);
+    GfxPictureLayout(width > 0 ? width : 1, height > 0 ? height : 1, gl.fill, rect, span);
+    bool resized = rect[2] != gl.pictureRect[2] || rect[3] != gl.pictureRect[3];
+    memcpy(gl.pictureRect, rect, sizeof rect);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    if (resized) {
+        glBindRenderbuffer(GL_RENDERBUFFER, gl.colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, rect[2], rect[3]);
+        glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, rect[2], rect[3]);
+        SetFrameScale();
+    }
+    glViewport(0, 0, rect[2], rect[3]);
+    return !resized || glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
 int CreateBackBuffer()
 {
     glGenRenderbuffers(1, &gl.colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, gl.colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
     glGenRenderbuffers(1, &gl.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
     glGenFramebuffers(1, &gl.fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 1, 1);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, 1, 1);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl.colour);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.depth);
-    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    return FitBackBuffer();
 }
 
 void SetDefaults()
@@ -223,6 +262,10 @@ void GfxShutdown()
         glDeleteRenderbuffers(1, &gl.colour);
     if (gl.depth)
         glDeleteRenderbuffers(1, &gl.depth);
+    if (gl.scratch)
+        glDeleteFramebuffers(1, &gl.scratch);
+    if (gl.scratchColour)
+        glDeleteRenderbuffers(1, &gl.scratchColour);
     int wasReady = gl.ready;
     int live = gl.live;
     gl = {};
@@ -494,8 +537,7 @@ void GfxClear(uint32_t argb, float depth)
 {
     if (!gl.ready)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
-    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    FitBackBuffer();
     glDepthMask(GL_TRUE);
     glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
                  (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
@@ -590,37 +632,87 @@ void GfxPresent()
         return;
     int width = 0, height = 0;
     SysGetDrawableSize(&width, &height);
-    int rect[4];
-    GfxLetterbox(width, height, rect);
-    int x = rect[0], y = rect[1], w = rect[2], h = rect[3];
+    const int* r = gl.pictureRect;
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.fbo);
     glViewport(0, 0, width, height);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT, x, y, x + w, y + h,
-                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    // Pixel for pixel: the picture was drawn at its size on the screen. Rows
+    // count from the bottom here.
+    int y = height - r[1] - r[3];
+    glBlitFramebuffer(0, 0, r[2], r[3], r[0], y, r[0] + r[2], y + r[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);
     SysSwapBuffers();
     glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
-    glViewport(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
+    glViewport(0, 0, r[2], r[3]);
 }
 
-int GfxReadBackBuffer(uint8_t* rgba)
+void GfxSetPictureFill(int fill)
 {
-    if (!gl.ready || !rgba)
+    gl.fill = fill ? 1 : 0;
+}
+
+void GfxPictureSpan(float span[2])
+{
+    int width = 0, height = 0, rect[4];
+    SysGetDrawableSize(&width, &height);
+    GfxPictureLayout(width, height, gl.fill, rect, span);
+}
+
+void GfxPictureSize(int* width, int* height)
+{
+    *width = gl.ready ? gl.pictureRect[2] : GFX_BACK_WIDTH;
+    *height = gl.ready ? gl.pictureRect[3] : GFX_BACK_HEIGHT;
+}
+
+namespace {
+
+// The picture scaled into the scratch buffer of width x height, bound for
+// reading.
+void ScalePictureForReading(int width, int height)
+{
+    if (!gl.scratch) {
+        glGenFramebuffers(1, &gl.scratch);
+        glGenRenderbuffers(1, &gl.scratchColour);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.scratchColour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.scratch);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl.scratchColour);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.fbo);
+    glBlitFramebuffer(0, 0, gl.pictureRect[2], gl.pictureRect[3], 0, 0, width, height,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.scratch);
+}
+
+}  // namespace
+
+int GfxReadPicture(uint8_t* rgba, int width, int height)
+{
+    if (!gl.ready || !rgba || width <= 0 || height <= 0)
         return 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    bool scaled = width != gl.pictureRect[2] || height != gl.pictureRect[3];
+    if (scaled)
+        ScalePictureForReading(width, height);
+    else
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, GFX_BACK_WIDTH, GFX_BACK_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
     // GL hands rows bottom-up; callers get the top row first.
-    const int stride = GFX_BACK_WIDTH * 4;
+    const size_t stride = size_t(width) * 4;
     std::vector<uint8_t> row(stride);
-    for (int top = 0, bottom = GFX_BACK_HEIGHT - 1; top < bottom; ++top, --bottom) {
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
         memcpy(row.data(), rgba + top * stride, stride);
         memcpy(rgba + top * stride, rgba + bottom * stride, stride);
         memcpy(rgba + bottom * stride, row.data(), stride);
     }
     return 1;
+}
+
+int GfxReadBackBuffer(uint8_t* rgba)
+{
+    return GfxReadPicture(rgba, GFX_BACK_WIDTH, GFX_BACK_HEIGHT);
 }
 
 int GfxLiveObjects() { return gl.live; }

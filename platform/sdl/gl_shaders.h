@@ -21,16 +21,17 @@ uniform bool uLighting;
 uniform bool uHasColour;        // the format carries a diffuse colour
 uniform bool uSpecular;
 uniform bool uNormalize;
-uniform vec2 uBackSize;
+uniform vec2 uBackSize;         // the 2D layer's units: 640 x 480 on the frame
+uniform vec2 uFrameScale;       // the frame's share of the picture (below 1 across when filled)
+// The game's pictures were laid out for a rasteriser whose pixel centres sit
+// on whole coordinates and whose top and left edges are inside: everything
+// moves by half a pixel of the picture (in 2D units, whatever its size), and
+// a hair up so a centre on a top edge counts as inside here too.
+uniform vec2 uCentre;
 uniform vec3 uLightDir;         // view space, the way the light travels
 uniform vec4 uLightDiffuse, uLightSpecular, uLightAmbient;
 uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;
 uniform float uMatPower;
-
-// The game's pictures were laid out for a rasteriser whose pixel centres sit
-// on whole coordinates and whose top and left edges are inside: move by half
-// a pixel, and a hair up so a centre on a top edge counts as inside here too.
-const vec2 kCentre = vec2(0.5, 0.5 - 1.0 / 64.0);
 
 out vec4 vColour;
 flat out vec4 vFlatColour;
@@ -61,15 +62,15 @@ void main()
     vec4 clip;
     if (uScreen) {
         float w = aPosition.w != 0.0 ? 1.0 / aPosition.w : 1.0;
-        vec2 ndc = vec2((aPosition.x + kCentre.x) / uBackSize.x * 2.0 - 1.0,
-                        1.0 - (aPosition.y + kCentre.y) / uBackSize.y * 2.0);
+        vec2 ndc = vec2((aPosition.x + uCentre.x) / uBackSize.x * 2.0 - 1.0,
+                        1.0 - (aPosition.y + uCentre.y) / uBackSize.y * 2.0) * uFrameScale;
         clip = vec4(ndc, aPosition.z, 1.0) * w;
         vColour = vertexColour;
         vSpecular = vec3(0.0);
     } else {
         vec4 viewPos = uWorldView * vec4(aPosition.xyz, 1.0);
         clip = uProjection * viewPos;
-        clip.xy += vec2(2.0 * kCentre.x / uBackSize.x, -2.0 * kCentre.y / uBackSize.y) * clip.w;
+        clip.xy += vec2(2.0 * uCentre.x / uBackSize.x, -2.0 * uCentre.y / uBackSize.y) * uFrameScale * clip.w;
         if (uLighting) {
             Light(viewPos.xyz, uNormalMatrix * aNormal, uHasColour ? aColour : uMatDiffuse);
         } else {

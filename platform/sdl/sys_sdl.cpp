@@ -23,6 +23,9 @@ struct SdlState {
     bool unfocused;              // the window system said the focus went elsewhere
     float mouseDx, mouseDy;      // relative motion since the last take, pixels
     uint32_t presses[KEYCODE_COUNT];   // key downs (not repeats) seen, by KeyCode
+    uint32_t pressesLooked[KEYCODE_COUNT];   // presses[] when the game last looked at the key
+    bool pressedUnseen[KEY_COUNT];   // went down since the game last looked at it
+    int refreshHz;               // the window's display's rate; -1 until asked again
 };
 SdlState sdl;
 
@@ -59,10 +62,32 @@ void TrackLetterKey(const SDL_KeyboardEvent& key)
             sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
 }
 
+// A press and its release can both arrive between two looks at the keys
+// when a picture takes long (a big window on a slow renderer): the press is
+// kept until the game has seen it once.
+void NotePress(const SDL_KeyboardEvent& key)
+{
+    if (key.type != SDL_KEYDOWN || key.repeat)
+        return;
+    for (int k = 0; k < KEY_COUNT; k++)
+        if (keyScancodes[k] == key.keysym.scancode && keyScancodes[k] != SDL_SCANCODE_UNKNOWN)
+            sdl.pressedUnseen[k] = true;
+    if (key.keysym.sym == SDLK_x)
+        sdl.pressedUnseen[KEY_X] = true;
+    if (key.keysym.sym == SDLK_z)
+        sdl.pressedUnseen[KEY_Z] = true;
+    if (key.keysym.scancode == SDL_SCANCODE_RSHIFT)
+        sdl.pressedUnseen[KEY_SHIFT] = true;
+}
+
 void ReleaseLetterKeys()
 {
     for (int i = 0; i < kLetterCount; i++)
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+    for (bool& pressed : sdl.pressedUnseen)
+        pressed = false;
+    for (int code = 0; code < KEYCODE_COUNT; code++)
+        sdl.pressesLooked[code] = sdl.presses[code];
 }
 
 int LetterHeld(char letter)
@@ -142,12 +167,40 @@ bool IsFullscreenKey(const SDL_Event& event)
     return code == SDL_SCANCODE_F11 || (enter && (event.key.keysym.mod & KMOD_ALT));
 }
 
-// The window's size before fullscreen: not every video driver gives it back
-// by itself when fullscreen ends.
-struct WindowedSize {
+// The window's size and place before fullscreen: not every video driver
+// gives them back by itself when fullscreen ends, and they are what is kept
+// across runs.
+struct WindowedPlace {
+    int x, y;             // client area's top left last seen in the window
     int width, height;    // client size last seen in the window, 0 before any
 };
-WindowedSize windowed;
+WindowedPlace windowed;
+
+void RememberWindowedPlace()
+{
+    SDL_GetWindowPosition(sdl.window, &windowed.x, &windowed.y);
+    SDL_GetWindowSize(sdl.window, &windowed.width, &windowed.height);
+}
+
+// A display that does not say how fast it refreshes is taken as the usual 60 Hz.
+int AskRefreshRate()
+{
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(sdl.window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0)
+        return 60;
+    return mode.refresh_rate;
+}
+
+// Moving the window may put it on a display with another rate.
+bool ChangesDisplay(const SDL_Event& event)
+{
+    if (event.type != SDL_WINDOWEVENT)
+        return false;
+    Uint8 what = event.window.event;
+    return what == SDL_WINDOWEVENT_MOVED || what == SDL_WINDOWEVENT_DISPLAY_CHANGED ||
+           what == SDL_WINDOWEVENT_SIZE_CHANGED;
+}
 
 }  // namespace
 
@@ -159,12 +212,15 @@ void SysToggleFullscreen()
         return;
     bool full = SysIsFullscreen() == 0;
     if (full)
-        SDL_GetWindowSize(sdl.window, &windowed.width, &windowed.height);
+        RememberWindowedPlace();
     if (SDL_SetWindowFullscreen(sdl.window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return;
-    if (!full && windowed.width > 0)
+    if (!full && windowed.width > 0) {
         SDL_SetWindowSize(sdl.window, windowed.width, windowed.height);
+        SDL_SetWindowPosition(sdl.window, windowed.x, windowed.y);
+    }
     SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+    sdl.refreshHz = -1;
 }
 
 int SysIsFullscreen()
@@ -195,12 +251,70 @@ int SysCreateWindow(const char* captionUtf8, int width, int height)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    // High-DPI: the drawable gets the screen's real pixels, which the
+    // picture is drawn at.
     sdl.window = SDL_CreateWindow(captionUtf8, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                   width, height,
-                                  SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN |
+                                  SDL_WINDOW_ALLOW_HIGHDPI);
     if (!sdl.window)
         fprintf(stderr, "Kestrune: cannot open the window (%s)\n", SDL_GetError());
+    windowed = WindowedPlace{};
+    sdl.refreshHz = -1;
     return sdl.window ? 1 : 0;
+}
+
+void SysSetWindowSize(int width, int height)
+{
+    if (sdl.window && !SysIsFullscreen())
+        SDL_SetWindowSize(sdl.window, width, height);
+}
+
+int SysGetWindowPlace(SysWindowPlace* place)
+{
+    *place = SysWindowPlace{};
+    if (!sdl.window)
+        return 0;
+    place->fullscreen = SysIsFullscreen();
+    if (!place->fullscreen || windowed.width <= 0)
+        RememberWindowedPlace();
+    place->x = windowed.x;
+    place->y = windowed.y;
+    place->width = windowed.width;
+    place->height = windowed.height;
+    int display = SDL_GetWindowDisplayIndex(sdl.window);
+    place->display = display > 0 ? display : 0;
+    return 1;
+}
+
+// Placed windowed first, so desktop fullscreen then takes the display the
+// window stands on.
+void SysSetWindowPlace(const SysWindowPlace& place)
+{
+    if (!sdl.window)
+        return;
+    if (SysIsFullscreen())
+        SysToggleFullscreen();
+    SDL_SetWindowSize(sdl.window, place.width, place.height);
+    SDL_SetWindowPosition(sdl.window, place.x, place.y);
+    if (place.fullscreen)
+        SysToggleFullscreen();
+    sdl.refreshHz = -1;
+}
+
+int SysDisplayAreas(SysRect* areas, int max)
+{
+    if (!sdl.videoReady)
+        return 0;
+    int count = SDL_GetNumVideoDisplays();
+    int n = 0;
+    for (int i = 0; i < count && n < max; i++) {
+        SDL_Rect r;
+        if (SDL_GetDisplayUsableBounds(i, &r) != 0 && SDL_GetDisplayBounds(i, &r) != 0)
+            break;   // the displays after it would take the wrong numbers
+        areas[n++] = {r.x, r.y, r.w, r.h};
+    }
+    return n;
 }
 
 void SysDestroyWindow()
@@ -223,6 +337,12 @@ int SysHasWindow()
     return sdl.window != nullptr;
 }
 
+void SysSetWindowCaption(const char* captionUtf8)
+{
+    if (sdl.window)
+        SDL_SetWindowTitle(sdl.window, captionUtf8);
+}
+
 int SysCreateGLContext()
 {
     if (!sdl.window)
@@ -232,7 +352,7 @@ int SysCreateGLContext()
     if (!sdl.context)
         return 0;
     SDL_GL_MakeCurrent(sdl.window, sdl.context);
-    // No vsync: the loop's own 16 ms gate paces the frames.
+    // No vsync until the game asks for it (SysSetVsync).
     SDL_GL_SetSwapInterval(0);
     return 1;
 }
@@ -244,10 +364,31 @@ void SysDestroyGLContext()
     sdl.context = nullptr;
 }
 
-void SysSwapBuffers()
+void SysBackendSwapBuffers()
 {
     if (sdl.window && sdl.context)
         SDL_GL_SwapWindow(sdl.window);
+}
+
+// Adaptive vsync (a late picture is shown at once rather than a whole
+// refresh later) where the driver has it, plain vsync otherwise.
+int SysBackendSetVsync(int on)
+{
+    if (!sdl.context)
+        return 0;
+    if (on && (SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0))
+        return 1;
+    SDL_GL_SetSwapInterval(0);
+    return 0;
+}
+
+int SysBackendRefreshRate()
+{
+    if (!sdl.window)
+        return 0;
+    if (sdl.refreshHz < 0)
+        sdl.refreshHz = AskRefreshRate();
+    return sdl.refreshHz;
 }
 
 void SysGetDrawableSize(int* width, int* height)
@@ -258,10 +399,10 @@ void SysGetDrawableSize(int* width, int* height)
         SDL_GL_GetDrawableSize(sdl.window, width, height);
 }
 
-int SysBackendKeyDown(SysKey key)
+namespace {
+
+bool KeyHeld(SysKey key)
 {
-    if (!sdl.videoReady)
-        return 0;
     if (key == KEY_X || key == KEY_Z)
         return LetterHeld(key == KEY_X ? 'X' : 'Z');
     const Uint8* state = SDL_GetKeyboardState(nullptr);
@@ -270,16 +411,22 @@ int SysBackendKeyDown(SysKey key)
     return state[keyScancodes[key]] != 0;
 }
 
+}  // namespace
+
+
 // Key codes are the USB usages, which SDL's scancodes are too.
 int SysBackendKeyCodeDown(int code)
 {
     if (!sdl.videoReady)
         return 0;
+    // Held now, or pressed and let go since the last look (seen once).
+    bool unseen = sdl.presses[code] != sdl.pressesLooked[code];
+    sdl.pressesLooked[code] = sdl.presses[code];
     if (code >= KEYCODE_A && code < KEYCODE_A + kLetterCount)
-        return LetterHeld(char('A' + (code - KEYCODE_A)));
+        return LetterHeld(char('A' + (code - KEYCODE_A))) || unseen;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    return code < count && state[code] != 0;
+    return (code < count && state[code] != 0) || unseen;
 }
 
 uint32_t SysBackendKeyPressCount(int code)
@@ -300,6 +447,16 @@ void SysBackendTakeMouseMotion(float* dx, float* dy)
     sdl.mouseDx = sdl.mouseDy = 0;
 }
 
+// Held now, or pressed and let go since the last look (seen once).
+int SysBackendKeyDown(SysKey key)
+{
+    if (!sdl.videoReady)
+        return 0;
+    bool unseen = sdl.pressedUnseen[key];
+    sdl.pressedUnseen[key] = false;
+    return KeyHeld(key) || unseen;
+}
+
 void SysBackendPollEvents()
 {
     if (!sdl.videoReady)
@@ -314,14 +471,17 @@ void SysBackendPollEvents()
         }
         if (IsFullscreenKey(event))
             SysToggleFullscreen();
-        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+        if (ChangesDisplay(event))
+            sdl.refreshHz = -1;
+        if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
             TrackLetterKey(event.key);
-        else if (event.type == SDL_MOUSEMOTION && SDL_GetRelativeMouseMode()) {
+            NotePress(event.key);
+        } else if (event.type == SDL_MOUSEMOTION && SDL_GetRelativeMouseMode()) {
             sdl.mouseDx += float(event.motion.xrel);
             sdl.mouseDy += float(event.motion.yrel);
-        }
-        else if (event.type == SDL_WINDOWEVENT)
+        } else if (event.type == SDL_WINDOWEVENT) {
             TrackFocus(event.window);
+        }
     }
 }
 

@@ -55,3 +55,45 @@ void SaveFrame(const Frame& frame, const char* path)
 {
     SysSavePng(path, frame.rgba.data(), 640, 480);
 }
+
+uint32_t Picture::Rgb(int x, int y) const
+{
+    const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+Picture ReadWholePicture()
+{
+    Picture picture;
+    PictureSize(&picture.width, &picture.height);
+    picture.rgba.assign(static_cast<size_t>(picture.width) * picture.height * 4, 0);
+    ReadPicture(picture.rgba.data(), picture.width, picture.height);
+    return picture;
+}
+
+Picture ShrinkPicture(const Picture& big, int width, int height)
+{
+    Picture small;
+    small.width = width;
+    small.height = height;
+    small.rgba.assign(static_cast<size_t>(width) * height * 4, 0);
+    const int bx = big.width / width, by = big.height / height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 4; ++c) {
+                int sum = 0;
+                for (int j = 0; j < by; ++j)
+                    for (int i = 0; i < bx; ++i)
+                        sum += big.rgba[((static_cast<size_t>(y) * by + j) * big.width + x * bx + i) * 4 + c];
+                small.rgba[(static_cast<size_t>(y) * width + x) * 4 + c] = uint8_t((sum + bx * by / 2) / (bx * by));
+            }
+    return small;
+}
+
+void SavePicture(const Picture& picture, const char* path)
+{
+    std::vector<uint8_t> opaque = picture.rgba;
+    for (size_t i = 3; i < opaque.size(); i += 4)
+        opaque[i] = 255;
+    SysSavePng(path, opaque.data(), picture.width, picture.height);
+}

@@ -16,3 +16,15 @@ struct Frame {
 };
 Frame ReadFrame();
 void  SaveFrame(const Frame& frame, const char* path);
+
+// The picture at its own pixel size (a window of any size, filled or not).
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;          // top row first
+    uint32_t Rgb(int x, int y) const;   // 0xRRGGBB of the pixel
+};
+Picture ReadWholePicture();
+// The same picture scaled to width x height by averaging whole blocks
+// (the size must divide evenly).
+Picture ShrinkPicture(const Picture& picture, int width, int height);
+void    SavePicture(const Picture& picture, const char* path);   // opaque PNG

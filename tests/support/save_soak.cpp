@@ -55,7 +55,11 @@ void SetRound(uint32_t round, GhostRun* run)
     extras.lampsShown = int32_t(round & 1);
     extras.muted = int32_t(round >> 1 & 1);
     extras.ghostShown = int32_t(round >> 2 & 1);
-    *run = GhostRun{0, soak.ghostHash, round, GhostFrames(round), soak.frames.data()};
+    *run = GhostRun{};   // no obstacles
+    run->courseHash = soak.ghostHash;
+    run->timeMs = round;
+    run->frameCount = GhostFrames(round);
+    run->frames = soak.frames.data();
     for (uint32_t i = 0; i < run->frameCount; i++)
         run->frames[i] = GhostPose{{float(round), float(i), 1.0f}, {0, 0, 0, 1}};
 }

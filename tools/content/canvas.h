@@ -13,14 +13,19 @@ struct Color {
 Color Rgb(uint32_t rgb, float a = 1.0f);
 Color Mix(Color a, Color b, float t);
 
-// Straight-alpha picture, rows top to bottom.
+// Straight-alpha picture, rows top to bottom. The painting functions below
+// take positions and sizes in units; a picture has `scale` texels per unit
+// (sprite sheets are painted at several texels per screen unit).
 struct Image {
-    int w = 0, h = 0;
+    int w = 0, h = 0;                      // texels
+    float scale = 1;                       // texels per unit
     std::vector<Color> px;
     Color& At(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
     const Color& At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
 };
 Image MakeImage(int w, int h, Color fill = {0, 0, 0, 0});
+// A picture of w x h units at `scale` texels per unit.
+Image MakeScaledImage(int w, int h, float scale);
 
 // Coverage 0..1 per pixel.
 struct Mask {
@@ -46,13 +51,15 @@ Sdf Polygon(std::vector<float> xy);     // x0, y0, x1, y1, ...; any winding
 Sdf Union(Sdf a, Sdf b);
 Sdf Subtract(Sdf a, Sdf b);
 
-// Coverage of a shape over the whole picture (1-pixel anti-aliasing).
-Mask ShapeMask(int w, int h, const Sdf& shape);
-// Lays a mask at (ox, oy) over the picture with the paint ("over").
+// Coverage of a shape over a w x h texel mask at `scale` texels per unit
+// (one texel of anti-aliasing).
+Mask ShapeMask(int w, int h, const Sdf& shape, float scale = 1);
+// Lays a mask at texel (ox, oy) over the picture with the paint ("over");
+// the paint is asked at unit positions.
 void Composite(Image& img, const Mask& m, const Paint& paint, int ox = 0, int oy = 0);
 void FillShape(Image& img, const Sdf& shape, const Paint& paint);
 
-Mask Dilate(const Mask& m, float radius);         // grows the shape (outlines)
+Mask Dilate(const Mask& m, float radius);         // grows the shape (outlines), radius in texels
 Mask Blur(const Mask& m, int radius);             // soft shadows
 Mask Pad(const Mask& m, int border);              // adds empty margin
 
@@ -62,7 +69,8 @@ Mask TextMask(const std::string& utf8, int cellHeight, int weight = 700);
 // The largest lettering that fits maxW × maxH.
 Mask FitText(const std::string& utf8, int maxW, int maxH, int weight = 700);
 
-// Outlined, shadowed lettering centred in a rectangle of the picture.
+// Outlined, shadowed lettering centred in a rectangle of the picture; the
+// rectangle, outline width and shadow offset in units.
 struct LetterStyle {
     Paint fill;            // evaluated in the rectangle's own coordinates
     Color outline;         // a = 0 for none
@@ -73,6 +81,12 @@ struct LetterStyle {
 };
 void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& utf8,
                    const LetterStyle& style, float fillFraction = 0.86f);
+// Word `index` of a set drawn alike (the labels of one menu): the words share
+// one size, at which the ink of all of them fills the rectangle's height, and
+// one baseline; a word too long for the rectangle alone is made smaller.
+// largestSize (> 0, in units) caps the font's line height.
+void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector<const char*>& words, int index,
+                       const LetterStyle& style, float fillFraction = 0.86f, int largestSize = 0);
 
 // Gives fully transparent pixels the colour of their visible neighbours so
 // that filtering and mipmaps do not pull dark fringes into the edges.
