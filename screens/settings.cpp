@@ -64,16 +64,16 @@ const SettingRow kRows[] = {
     {TEXT_SETTING_MUSIC_VOLUME, ROW_LEVEL, &extras.musicVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_EFFECTS_VOLUME, ROW_LEVEL, &extras.effectsVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUTE_UNFOCUSED, ROW_CHOICE, &extras.muteUnfocused, 2, kOffOn, nullptr, nullptr},
-    // The loop hands a new vsync choice to the platform and shapes each
-    // picture by the fill choice, so neither needs more here.
-    {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
-    {TEXT_SETTING_PICTURE, ROW_CHOICE, &extras.pictureFill, 2, kPictureShapes, nullptr, nullptr},
     {TEXT_SETTING_MOUSE_STEERING, ROW_CHOICE, &extras.mouseSteering, 2, kOffOn, nullptr, nullptr},
     {TEXT_SETTING_MOUSE_SENSITIVITY, ROW_LEVEL, &extras.mouseSensitivity, 10, nullptr, nullptr, nullptr},
     {TEXT_SETTING_KEY_RAMP, ROW_LEVEL, &extras.keyRamp, 10, nullptr, nullptr, nullptr},
     {TEXT_SETTING_REDUCED_MOTION, ROW_CHOICE, &extras.reducedMotion, 2, kOffOn, nullptr, nullptr},
     {TEXT_SETTING_CONTROLS, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenControls},
     {TEXT_SETTING_CALIBRATION, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenCalibration},
+    // The loop hands a new vsync choice to the platform and shapes each
+    // picture by the fill choice, so neither needs more here.
+    {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_PICTURE, ROW_CHOICE, &extras.pictureFill, 2, kPictureShapes, nullptr, nullptr},
     {TEXT_SETTINGS_BACK, ROW_BACK, nullptr, 0, nullptr, nullptr, nullptr},
 };
 const int kRowCount = int(sizeof kRows / sizeof kRows[0]);
