@@ -54,7 +54,9 @@ void SetRound(uint32_t round, GhostRun* run)
         courseList.courses[i].bestTimeMs = round * 16 + uint32_t(i) + 1;
     extras.lampsShown = int32_t(round & 1);
     extras.muted = int32_t(round >> 1 & 1);
-    extras.ghostShown = int32_t(round >> 2 & 1);
+    // The ghost's switch follows its choice, as loading the file makes it.
+    extras.ghostChoice = round >> 2 & 1 ? GHOST_BEST : GHOST_NONE;
+    GhostChoiceChanged();
     *run = GhostRun{};   // no obstacles
     run->courseHash = soak.ghostHash;
     run->timeMs = round;
