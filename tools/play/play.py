@@ -10,6 +10,7 @@ SCRIPT lines (seconds since start, then an action):
   4.0 up Up              release it
   5.0 mouse 40 -10       move the mouse by (40, -10) pixels
   5.0 mousesteer 8 0 50  move it by (8, 0) fifty times, 20 ms apart (a steady push)
+  5.0 pointer            print where the pointer is (a captured pointer stays in the window)
   3.0 shot title         save OUTDIR/title.png (the game window only)
   9.0 end                send SIGTERM and stop
 HOME, when given, is the game's home folder (so its XDG folders are private).
@@ -62,6 +63,9 @@ for t, act, args in steps:
             xdo('mousemove_relative', '--', args[0], args[1]); time.sleep(0.02)
     elif act == 'down': xdo('keydown', arg)
     elif act == 'up': xdo('keyup', arg)
+    elif act == 'pointer':
+        where = xdo("getwindowgeometry", win) if win else ""
+        print(f"{t:6.2f} pointer {xdo('getmouselocation')}; window {' '.join(where.split())}"); continue
     elif act == 'shot':
         p = os.path.join(outdir, arg + '.png')
         target = ['-window', win] if win else ['-window', 'root']
