@@ -31,6 +31,7 @@ const float kLabelX = 40;
 const float kColumnX[kColumns] = {290, 378, 476, 566};
 const float kBoxWidth = 84;
 const int kFontHeight = 18;
+const int kSmallestFontHeight = 10;
 const int kHoldFrames = 30;
 const int kCaptureFrames = 10 * 62;   // ten seconds to press the new key
 const uint32_t kBoxInk = 0xFFDCE6F5u;
@@ -79,6 +80,16 @@ const char* ActionName(int action)
 // ---------------------------------------------------------------------------
 // Drawing
 
+// A long key name ("NonUSBackslash", "RightBracket") is drawn smaller, so it
+// stays inside its box instead of running into the next.
+int BoxFontHeight(const char* name)
+{
+    int height = kFontHeight;
+    while (height > kSmallestFontHeight && TextWidth(name, height) > kBoxWidth - 4)
+        height--;
+    return height;
+}
+
 void DrawBox(int row, int column)
 {
     const Binding& b = bindings.action[row];
@@ -95,7 +106,9 @@ void DrawBox(int row, int column)
         if (capturing)
             name = "?";
     }
-    QueueText(name[0] ? name : "-", x, y, kFontHeight, conflict ? kConflictInk : kMenuInk, TEXT_CENTRE);
+    if (!name[0])
+        name = "-";
+    QueueText(name, x, y, BoxFontHeight(name), conflict ? kConflictInk : kMenuInk, TEXT_CENTRE);
 }
 
 void DrawRowCursor(int row)

@@ -92,6 +92,18 @@ int RedPixels(const Frame& f, int left, int top, int right, int bottom)
     return n;
 }
 
+// Pixels of text ink, anti-aliased edges included.
+int DarkPixels(const Frame& f, int left, int top, int right, int bottom)
+{
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            uint32_t c = f.Rgb(x, y);
+            n += (c >> 16) < 160 && ((c >> 8) & 255) < 160;
+        }
+    return n;
+}
+
 int InkPixels(const Frame& f, int cx, int cy, int half)
 {
     int n = 0;
@@ -116,6 +128,21 @@ TEST_F(ControlFrames, ControlsScreen)
     EXPECT_GT(RedPixels(f, 250, 89, 330, 111), 8) << "tilt up's Up";
     EXPECT_GT(RedPixels(f, 250, 209, 330, 231), 8) << "lift's Up";
     EXPECT_EQ(RedPixels(f, 250, 113, 330, 207), 0) << "the rows between";
+}
+
+// The longest key names stay inside their boxes: no ink in the gaps on
+// either side of the second key box.
+TEST_F(ControlFrames, LongKeyNamesStayInTheirBoxes)
+{
+    std::string problems;
+    ASSERT_EQ(ReadBindingsText("TiltDown = NonUSBackslash, RightBracket\n", &bindings, &problems), 0) << problems;
+    game.state = STATE_CONTROLS;
+    ResetControls();
+    Frames(40);
+    Frame f = Shot("controls_long_names");
+    EXPECT_EQ(DarkPixels(f, 332, 114, 336, 134), 0) << "between the key boxes";
+    EXPECT_EQ(DarkPixels(f, 420, 114, 434, 134), 0) << "between the keys and the pad";
+    EXPECT_GT(DarkPixels(f, 250, 114, 330, 134), 20) << "the name is drawn";
 }
 
 // The pad held level reads no tilt; tipped 39 degrees left, the tilt meter's
