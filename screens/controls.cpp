@@ -81,13 +81,17 @@ const char* ActionName(int action)
 // Drawing
 
 // A long key name ("NonUSBackslash", "RightBracket") is drawn smaller, so it
-// stays inside its box instead of running into the next.
+// stays inside its box instead of running into the next. The width scales
+// with the height, so one measure does: each size tried would take a place
+// in the text cache, which this screen already fills well.
 int BoxFontHeight(const char* name)
 {
-    int height = kFontHeight;
-    while (height > kSmallestFontHeight && TextWidth(name, height) > kBoxWidth - 4)
-        height--;
-    return height;
+    const float room = kBoxWidth - 4;
+    float width = TextWidth(name, kFontHeight);
+    if (width <= room)
+        return kFontHeight;
+    int height = int(float(kFontHeight) * room / width);
+    return height > kSmallestFontHeight ? height : kSmallestFontHeight;
 }
 
 void DrawBox(int row, int column)
