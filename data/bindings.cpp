@@ -84,7 +84,7 @@ bool AddName(const std::string& name, Binding* b, int* keys, int* buttons, std::
     if (name.size() > strlen(kPadPrefix) && strncasecmp(name.c_str(), kPadPrefix, strlen(kPadPrefix)) == 0) {
         uint32_t button = PadButtonByName(name.c_str() + strlen(kPadPrefix));
         if (!button) {
-            *why = "unknown pad button \"" + name + "\"";
+            *why = "unknown pad button " + Quoted(name);
             return false;
         }
         if (PadButtonReserved(button)) {
@@ -100,7 +100,7 @@ bool AddName(const std::string& name, Binding* b, int* keys, int* buttons, std::
     }
     int code = KeyByName(name.c_str());
     if (code == KEYCODE_NONE) {
-        *why = "unknown key \"" + name + "\"";
+        *why = "unknown key " + Quoted(name);
         return false;
     }
     if (KeyReserved(code)) {
@@ -154,7 +154,7 @@ bool ReadLine(const std::string& raw, Bindings* out, std::string* why)
     std::string keyword = TrimBlanks(line.substr(0, equals));
     int action = ActionByKeyword(keyword);
     if (action < 0) {
-        *why = "unknown action \"" + keyword + "\"";
+        *why = "unknown action " + Quoted(keyword);
         return false;
     }
     Binding b;

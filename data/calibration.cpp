@@ -146,11 +146,11 @@ bool ReadField(const std::string& line, Calibration* c, std::string* why)
     else if (key == "curve") ok = ReadCurve(value, c);
     else if (key == "invert") ok = ReadInvert(value, c);
     else {
-        *why = "unknown name \"" + key + "\"";
+        *why = "unknown name " + Quoted(key);
         return false;
     }
     if (!ok)
-        *why = "\"" + value + "\" is not a value " + key + " can take";
+        *why = Quoted(value) + " is not a value " + key + " can take";
     return ok;
 }
 
@@ -161,7 +161,7 @@ Calibration* ReadHeader(const std::string& line, CalibrationTable* table, std::s
     bool pad = name.compare(0, 4, "pad ") == 0 && name.size() == 36 &&
                name.find_first_not_of("0123456789abcdefABCDEF", 4) == std::string::npos;
     if (name != kBoardDevice && !pad) {
-        *why = "unknown device \"" + name + "\" (its lines are skipped)";
+        *why = "unknown device " + Quoted(name) + " (its lines are skipped)";
         return nullptr;
     }
     for (int i = 0; i < table->count; i++)

@@ -27,15 +27,23 @@ int ReadConfigFile(const char* name, std::string* text)
     text->clear();
     if (!ConfigFolder()[0])
         return 0;   // no home, so no player's folder: nothing was kept
-    FILE* file = SysOpenFile(ConfigFilePath(name).c_str(), "rb");
+    std::string path = ConfigFilePath(name);
+    FILE* file = SysOpenFile(path.c_str(), "rb");
     if (!file)
         return 0;
     char chunk[4096];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
+    while (text->size() <= kConfigFileLimit && (n = fread(chunk, 1, sizeof chunk, file)) > 0)
         text->append(chunk, n);
     int res = ferror(file) ? 0 : 1;
     fclose(file);
+    // No file of ours comes near the limit; one past it (or a link to an
+    // endless device) would only fill the memory.
+    if (res && text->size() > kConfigFileLimit) {
+        fprintf(stderr, "Kestrune: %s is over %zu bytes, which no file of the game's is; it is not read\n",
+                path.c_str(), kConfigFileLimit);
+        res = 0;
+    }
     if (!res)
         text->clear();
     return res;
@@ -82,4 +90,15 @@ void ReportProblems(const std::string& problems)
 {
     for (const std::string& line : SplitLines(problems))
         fprintf(stderr, "Kestrune: %s\n", line.c_str());
+}
+
+std::string Quoted(const std::string& s)
+{
+    const size_t kShown = 40;
+    if (s.size() <= kShown)
+        return "\"" + s + "\"";
+    size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+        cut--;   // not inside a UTF-8 sequence
+    return "\"" + s.substr(0, cut) + "...\"";
 }

@@ -1,6 +1,7 @@
 // The player's own text files (the key bindings, the calibration), kept in
 // the folder that holds config.sav: read whole, written whole or not at all.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,8 @@
 std::string ConfigFilePath(const char* name);
 
 // The file's text; 0 (text empty) when it cannot be read, as when it has
-// not been written yet.
+// not been written yet, or is bigger than kConfigFileLimit (said once).
+const size_t kConfigFileLimit = 1 << 20;
 int ReadConfigFile(const char* name, std::string* text);
 // Replaces the file with `text`; on failure says so on standard error once
 // per run (`reported` remembers it). 1 written.
@@ -20,3 +22,6 @@ int WriteConfigFile(const char* name, const std::string& text, int* reported);
 std::vector<std::string> SplitLines(const std::string& text);
 std::string TrimBlanks(const std::string& s);
 void ReportProblems(const std::string& problems);
+// `s` in quotes for such a message; past 40 bytes cut at a character's
+// start and ended with "...", so one long line cannot flood the terminal.
+std::string Quoted(const std::string& s);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <unistd.h>
+
 #include "data/bindings.h"
 #include "data/calibration.h"
 #include "platform/keycodes.h"
@@ -93,6 +95,23 @@ TEST_F(ControlFiles, BrokenBindingLinesAreSkipped)
         EXPECT_NE(std::string::npos, problems.find("controls.txt line " + std::to_string(line) + ":")) << line;
     EXPECT_EQ(std::string::npos, problems.find("line 1:"));
     EXPECT_EQ(std::string::npos, problems.find("line 11:"));
+}
+
+// A controls.txt that never ends (a link to an endless device) is refused
+// and the game starts with the defaults instead of filling the memory; a
+// broken line's message quotes a long name only in part.
+TEST_F(ControlFiles, EndlessFileAndLongLines)
+{
+    ASSERT_EQ(0, symlink("/dev/zero", (dir + "controls.txt").c_str()));
+    EXPECT_EQ(0, LoadBindings());
+    for (int a = 0; a < ACTION_COUNT; a++)
+        EXPECT_TRUE(Same(bindings.action[a], DefaultBindings().action[a])) << ActionKeyword(a);
+
+    Bindings b = DefaultBindings();
+    std::string problems;
+    EXPECT_EQ(1, ReadBindingsText("Confirm = " + std::string(100000, 'A') + "\n", &b, &problems));
+    EXPECT_LT(problems.size(), 200u) << problems.substr(0, 200);
+    EXPECT_NE(std::string::npos, problems.find("controls.txt line 1: unknown key \"AAAA")) << problems;
 }
 
 // A key another action holds is swapped with this box's key; into an empty
