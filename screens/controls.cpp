@@ -28,8 +28,9 @@ const int kColumns = kKeySlots + kButtonSlots;    // two key boxes, then two pad
 const float kFirstRowY = 100;
 const float kRowGap = 24;
 const float kLabelX = 40;
-const float kColumnX[kColumns] = {290, 378, 476, 566};
-const float kBoxWidth = 84;
+const float kColumnX[kColumns] = {282, 376, 474, 568};
+// A name as wide as its box still leaves a gap to the next box's name.
+const float kBoxWidth = 92;
 const int kFontHeight = 18;
 const int kSmallestFontHeight = 10;
 const int kHoldFrames = 30;
@@ -86,7 +87,7 @@ const char* ActionName(int action)
 // in the text cache, which this screen already fills well.
 int BoxFontHeight(const char* name)
 {
-    const float room = kBoxWidth - 4;
+    const float room = kBoxWidth;
     float width = TextWidth(name, kFontHeight);
     if (width <= room)
         return kFontHeight;

@@ -140,9 +140,9 @@ TEST_F(ControlFrames, LongKeyNamesStayInTheirBoxes)
     ResetControls();
     Frames(40);
     Frame f = Shot("controls_long_names");
-    EXPECT_EQ(DarkPixels(f, 332, 114, 336, 134), 0) << "between the key boxes";
-    EXPECT_EQ(DarkPixels(f, 420, 114, 434, 134), 0) << "between the keys and the pad";
-    EXPECT_GT(DarkPixels(f, 250, 114, 330, 134), 20) << "the name is drawn";
+    EXPECT_EQ(DarkPixels(f, 328, 114, 330, 134), 0) << "between the key boxes";
+    EXPECT_EQ(DarkPixels(f, 422, 114, 428, 134), 0) << "between the keys and the pad";
+    EXPECT_GT(DarkPixels(f, 240, 114, 326, 134), 20) << "the name is drawn";
 }
 
 // The pad held level reads no tilt; tipped 39 degrees left, the tilt meter's
