@@ -703,7 +703,8 @@ TEST_F(Playthrough, VersionOneGhostStillReads)
 }
 
 // From course select, a backward tilt watches the best run: the ball and the
-// dropping box go where the run recorded them, the clock reaches the run's
+// dropping box go where the run recorded them, each picture looks at the
+// ball through the race camera, the clock reaches the run's
 // own time with the ball in the goal, the goal plate shows, and course
 // select comes back by itself.
 TEST_F(WatchPlaythrough, WatchingARunReachesTheGoalAtItsOwnTime)
@@ -738,6 +739,9 @@ TEST_F(WatchPlaythrough, WatchingARunReachesTheGoalAtItsOwnTime)
             ASSERT_NEAR(ball.position[c], ballMatrix.m[3][c], 1e-4f) << "frame " << frames;
             ASSERT_NEAR(recordedBox.position[c], box.world.m[3][c], 1e-4f) << "frame " << frames;
         }
+        const CameraPose& camera = LastPictureScene().camera;
+        ASSERT_NEAR(ball.position[0], camera.target.x, 1e-3f) << "frame " << frames;
+        ASSERT_NEAR(ball.position[2], camera.target.z, 1e-3f) << "frame " << frames;
         if (!goalFrame && loop.raceTimeMs == time) {
             goalFrame = frames;
             EXPECT_TRUE(IsBallInGoal());
