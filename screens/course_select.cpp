@@ -135,12 +135,22 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     QueueText(text, pen + 8, middle, 18, 0xFF808080u);
 }
 
-void QueueWatchHint()
+const float kAbovePanelY = 318;
+const float kWatchHintRight = 586;
+const int kWatchHintHeight = 18;
+
+// The hint to watch a run, while one can be watched; null otherwise.
+const char* WatchHint()
 {
     if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
-        return;
-    TextId hint = selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST;
-    QueueText(Tr(hint), 586, 318, 18, 0xFF506080u, TEXT_RIGHT);
+        return nullptr;
+    return Tr(selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST);
+}
+
+void QueueWatchHint()
+{
+    if (const char* hint = WatchHint())
+        QueueText(hint, kWatchHintRight, kAbovePanelY, kWatchHintHeight, 0xFF506080u, TEXT_RIGHT);
 }
 
 // The name in colour, then the record text smaller and a little lower.
@@ -183,15 +193,38 @@ void QueueDescription(const MenuPanel& panel)
     }
 }
 
-// The pack a course comes from, above the panel's right end.
+// `text` without its last character (a UTF-8 sequence).
+void DropLastCharacter(std::string* text)
+{
+    while (!text->empty() && (text->back() & 0xC0) == 0x80)
+        text->pop_back();
+    if (!text->empty())
+        text->pop_back();
+}
+
+// The pack a course comes from, above the panel's left end, in the room the
+// watch hint leaves: a long name is set smaller, then cut short.
 void QueuePackName()
 {
     const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
     if (!pack)
         return;
+    const float left = 52;
+    float right = 588;
+    if (const char* hint = WatchHint())
+        right = kWatchHintRight - TextWidth(hint, kWatchHintHeight) - 16;
     char label[600];
     snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), pack->name.c_str());
-    QueueMenuText(label, 588, 318, TEXT_RIGHT, 16);
+    std::string text = label;
+    int height = 16;
+    while (height > 12 && TextWidth(text.c_str(), height) > right - left)
+        height--;
+    if (TextWidth(text.c_str(), height) > right - left) {
+        while (!text.empty() && TextWidth((text + "...").c_str(), height) > right - left)
+            DropLastCharacter(&text);
+        text += "...";
+    }
+    QueueMenuText(text.c_str(), left, kAbovePanelY, TEXT_LEFT, height);
 }
 
 const uint32_t kProblemInk = 0xFFB0302Au;
