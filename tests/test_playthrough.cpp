@@ -13,6 +13,7 @@
 #include "app/loop.h"
 #include "data/bindings.h"
 #include "app/splits.h"
+#include "render/camera.h"
 #include "render/scene.h"
 #include "data/course_list.h"
 #include "data/extras.h"
@@ -734,9 +735,16 @@ TEST_F(WatchPlaythrough, WatchingARunReachesTheGoalAtItsOwnTime)
         uint32_t k = GhostFrameAt(loop.raceTimeMs);
         const GhostPose& ball = ghost.replay.frames[k];
         const GhostPose& recordedBox = ghost.replay.obstacleFrames[k];
+        // The picture looks at the replayed ball through the race camera.
+        const CameraPose& seen = LastPictureScene().camera;
+        const CameraPose race = RaceCameraPose();
+        const float eye[3] = {seen.eye.x - race.eye.x, seen.eye.y - race.eye.y, seen.eye.z - race.eye.z};
+        const float at[3] = {seen.target.x, seen.target.y, seen.target.z};
         for (int c = 0; c < 3; c++) {
             ASSERT_NEAR(ball.position[c], ballMatrix.m[3][c], 1e-4f) << "frame " << frames;
             ASSERT_NEAR(recordedBox.position[c], box.world.m[3][c], 1e-4f) << "frame " << frames;
+            ASSERT_NEAR(0, eye[c], 1e-4f) << "frame " << frames;
+            ASSERT_NEAR(ball.position[c], at[c], 1e-4f) << "frame " << frames;
         }
         if (!goalFrame && loop.raceTimeMs == time) {
             goalFrame = frames;
