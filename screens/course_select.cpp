@@ -126,8 +126,8 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     const float middle = panel.top + courseText.titleMetrics.height * 0.5f + 3;
     int medal = MedalFor(c->bestTimeMs, c->parTimeMs);
     if (medal != MEDAL_NONE) {
-        QueueMedal(medal, pen + 11, middle, 18);
-        pen += 22;
+        QueueMedal(medal, pen + 14, middle, 18);
+        pen += 25;
     }
     uint32_t t = c->parTimeMs;
     char text[64];
