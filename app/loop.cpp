@@ -301,8 +301,8 @@ void Dispatch(int frameState)
     case STATE_CALIBRATION: UpdateCalibration(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
     case STATE_WATCH:
-        // The pictures look through the step's camera, as in a race.
         UpdateWatch(loop.tilt);
+        // The pictures look through the step's camera, as in a race.
         pictures.stepCamera = FollowRaceCamera();
         break;
     default:

@@ -126,8 +126,8 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     const float middle = panel.top + courseText.titleMetrics.height * 0.5f + 3;
     int medal = MedalFor(c->bestTimeMs, c->parTimeMs);
     if (medal != MEDAL_NONE) {
-        QueueMedal(medal, pen + 11, middle, 18);
-        pen += 22;
+        QueueMedal(medal, pen + 14, middle, 18);
+        pen += 25;
     }
     uint32_t t = c->parTimeMs;
     char text[64];
@@ -135,22 +135,19 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     QueueText(text, pen + 8, middle, 18, 0xFF808080u);
 }
 
-const float kAbovePanelY = 318;
-const float kWatchHintRight = 586;
-const int kWatchHintHeight = 18;
+// Above the panel's right end; the pack's name takes its left end.
+const float kWatchHintRight = 586, kWatchHintHeight = 18, kAbovePanel = 318;
 
-// The hint to watch a run, while one can be watched; null otherwise.
 const char* WatchHint()
 {
-    if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
-        return nullptr;
     return Tr(selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST);
 }
 
 void QueueWatchHint()
 {
-    if (const char* hint = WatchHint())
-        QueueText(hint, kWatchHintRight, kAbovePanelY, kWatchHintHeight, 0xFF506080u, TEXT_RIGHT);
+    if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
+        return;
+    QueueText(WatchHint(), kWatchHintRight, kAbovePanel, kWatchHintHeight, 0xFF506080u, TEXT_RIGHT);
 }
 
 // The name in colour, then the record text smaller and a little lower.
@@ -193,7 +190,7 @@ void QueueDescription(const MenuPanel& panel)
     }
 }
 
-// `text` without its last character (a UTF-8 sequence).
+// The last UTF-8 character of `text` taken off.
 void DropLastCharacter(std::string* text)
 {
     while (!text->empty() && (text->back() & 0xC0) == 0x80)
@@ -202,29 +199,34 @@ void DropLastCharacter(std::string* text)
         text->pop_back();
 }
 
-// The pack a course comes from, above the panel's left end, in the room the
-// watch hint leaves: a long name is set smaller, then cut short.
+// The pack a course comes from, above the panel's left end, clear of the
+// watch hint at its right end (kept clear even while the dialog hides the
+// hint, so the label stays put): a long name is set smaller, then cut.
 void QueuePackName()
 {
     const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
     if (!pack)
         return;
-    const float left = 52;
-    float right = 588;
-    if (const char* hint = WatchHint())
-        right = kWatchHintRight - TextWidth(hint, kWatchHintHeight) - 16;
+    const float left = 54;
+    float right = kWatchHintRight;
+    if (selectScreen.watchable)
+        right -= TextWidth(WatchHint(), kWatchHintHeight) + 16;
+    std::string name = pack->name;
+    bool cut = false;
     char label[600];
-    snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), pack->name.c_str());
-    std::string text = label;
     int height = 16;
-    while (height > 12 && TextWidth(text.c_str(), height) > right - left)
-        height--;
-    if (TextWidth(text.c_str(), height) > right - left) {
-        while (!text.empty() && TextWidth((text + "...").c_str(), height) > right - left)
-            DropLastCharacter(&text);
-        text += "...";
+    for (;;) {
+        snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), (name + (cut ? "\u2026" : "")).c_str());
+        if (TextWidth(label, height) <= right - left || name.empty())
+            break;
+        if (height > 12) {
+            height--;
+        } else {
+            DropLastCharacter(&name);
+            cut = true;
+        }
     }
-    QueueMenuText(text.c_str(), left, kAbovePanelY, TEXT_LEFT, height);
+    QueueMenuText(label, left, kAbovePanel, TEXT_LEFT, height);
 }
 
 const uint32_t kProblemInk = 0xFFB0302Au;
