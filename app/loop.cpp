@@ -300,7 +300,11 @@ void Dispatch(int frameState)
     case STATE_CONTROLS: UpdateControls(loop.tilt); break;
     case STATE_CALIBRATION: UpdateCalibration(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
-    case STATE_WATCH: UpdateWatch(loop.tilt); break;
+    case STATE_WATCH:
+        UpdateWatch(loop.tilt);
+        // The pictures look through the step's camera, as in a race.
+        pictures.stepCamera = FollowRaceCamera();
+        break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
             RunRaceChain(frameState);

@@ -4,7 +4,6 @@
 #include "data/course_list.h"
 #include "data/texts.h"
 #include "physics/physics.h"
-#include "render/camera.h"
 #include "render/hud.h"
 #include "render/text.h"
 #include "screens/screens.h"
@@ -92,7 +91,6 @@ void UpdateWatch(const TiltVector& tilt)
     if (game.state != STATE_WATCH)
         return;
     PlaceRecordedPoses(GhostFrameAt(loop.raceTimeMs));
-    SetRaceCamera();
     if (loop.raceTimeMs >= ghost.replay.timeMs)
         QueueGoalOverlay();
     QueueLabels();

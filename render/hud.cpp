@@ -105,18 +105,19 @@ void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero,
         DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i] + shift, y, 16, 24);
 }
 
-// Under the resting goal plate: the medal this run earned and its name.
+// Under the resting goal plate: the medal this run earned and its name, in
+// the gap between the plate (down to 162) and the result menu (from 195).
 void QueueGoalMedal(const CourseDef& course)
 {
     const int medal = MedalFor(loop.raceTimeMs, course.parTimeMs);
     if (medal == MEDAL_NONE)
         return;
-    const float disc = 40, gap = 10, fontHeight = 30;
+    const float disc = 28, gap = 8, fontHeight = 26, middle = 178;
     const char* name = MedalName(medal);
     const float left = 320 - (disc + gap + TextWidth(name, fontHeight)) / 2;
-    QueueMedal(medal, left + disc / 2, 190, disc);
-    QueueText(name, left + disc + gap + 2, 192, fontHeight, 0xC0000000u);
-    QueueText(name, left + disc + gap, 190, fontHeight, MedalColour(medal));
+    QueueMedal(medal, left + disc / 2, middle, disc);
+    QueueText(name, left + disc + gap + 2, middle + 2, fontHeight, 0xC0000000u);
+    QueueText(name, left + disc + gap, middle, fontHeight, MedalColour(medal));
 }
 
 }  // namespace

@@ -126,8 +126,8 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     const float middle = panel.top + courseText.titleMetrics.height * 0.5f + 3;
     int medal = MedalFor(c->bestTimeMs, c->parTimeMs);
     if (medal != MEDAL_NONE) {
-        QueueMedal(medal, pen + 11, middle, 18);
-        pen += 22;
+        QueueMedal(medal, pen + 14, middle, 18);
+        pen += 25;
     }
     uint32_t t = c->parTimeMs;
     char text[64];
@@ -135,12 +135,19 @@ void QueueMedalAndPar(const MenuPanel& panel, float pen)
     QueueText(text, pen + 8, middle, 18, 0xFF808080u);
 }
 
+// Above the panel's right end; the pack's name takes its left end.
+const float kWatchHintRight = 586, kWatchHintHeight = 18, kAbovePanel = 318;
+
+const char* WatchHint()
+{
+    return Tr(selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST);
+}
+
 void QueueWatchHint()
 {
     if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
         return;
-    TextId hint = selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST;
-    QueueText(Tr(hint), 586, 318, 18, 0xFF506080u, TEXT_RIGHT);
+    QueueText(WatchHint(), kWatchHintRight, kAbovePanel, kWatchHintHeight, 0xFF506080u, TEXT_RIGHT);
 }
 
 // The name in colour, then the record text smaller and a little lower.
@@ -183,15 +190,43 @@ void QueueDescription(const MenuPanel& panel)
     }
 }
 
-// The pack a course comes from, above the panel's right end.
+// The last UTF-8 character of `text` taken off.
+void DropLastCharacter(std::string* text)
+{
+    while (!text->empty() && (text->back() & 0xC0) == 0x80)
+        text->pop_back();
+    if (!text->empty())
+        text->pop_back();
+}
+
+// The pack a course comes from, above the panel's left end, clear of the
+// watch hint at its right end (kept clear even while the dialog hides the
+// hint, so the label stays put): a long name is set smaller, then cut.
 void QueuePackName()
 {
     const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
     if (!pack)
         return;
+    const float left = 54;
+    float right = kWatchHintRight;
+    if (selectScreen.watchable)
+        right -= TextWidth(WatchHint(), kWatchHintHeight) + 16;
+    std::string name = pack->name;
+    bool cut = false;
     char label[600];
-    snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), pack->name.c_str());
-    QueueMenuText(label, 588, 318, TEXT_RIGHT, 16);
+    int height = 16;
+    for (;;) {
+        snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), (name + (cut ? "\u2026" : "")).c_str());
+        if (TextWidth(label, height) <= right - left || name.empty())
+            break;
+        if (height > 12) {
+            height--;
+        } else {
+            DropLastCharacter(&name);
+            cut = true;
+        }
+    }
+    QueueMenuText(label, left, kAbovePanel, TEXT_LEFT, height);
 }
 
 const uint32_t kProblemInk = 0xFFB0302Au;

@@ -106,12 +106,25 @@ void Rearm(const TiltVector& tilt)
     }
 }
 
+const float kLabelWidth = 130;
+
+// A label in words keeps to the width of the lettered ones, clear of the
+// cursor at its left: a long one is set smaller.
+void QueueFittedLabel(const char* utf8, float y)
+{
+    int height = 24;
+    while (height > 16 && TextWidth(utf8, height) > kLabelWidth)
+        height--;
+    QueueMenuText(utf8, 152, y, TEXT_CENTRE, height);
+}
+
 void DrawLabel(int r, float y)
 {
     if (r < kClassicRows || r == kLeaveRow)
-        DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveCell : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
+        DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveCell : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y,
+                   kLabelWidth, 32);
     else
-        QueueMenuText(Tr(r == kLanguageRow ? TEXT_OPTION_LANGUAGE : TEXT_OPTION_MORE), 152, y, TEXT_CENTRE);
+        QueueFittedLabel(Tr(r == kLanguageRow ? TEXT_OPTION_LANGUAGE : TEXT_OPTION_MORE), y);
 }
 
 // Each language's name is written in that language.

@@ -6,6 +6,8 @@
 //
 // The rows are one table: a new setting is a field in the extras record and
 // a row here.
+#include <algorithm>
+
 #include "data/extras.h"
 #include "data/texts.h"
 #include "render/sprites.h"
@@ -84,6 +86,7 @@ const int kRowCount = int(sizeof kRows / sizeof kRows[0]);
 const int kVisibleRows = 8;
 const float kRowGap = 34;
 const float kFirstRowY = 150;
+const float kPanelMargin = 40;   // above the first row: room for the mark of rows above
 const float kLabelX = 96;
 const float kValueX = 470;
 const int kHoldFrames = 30;
@@ -108,27 +111,33 @@ float RowY(int r)
     return kFirstRowY + kRowGap * float(r - screen.top);
 }
 
+const float kLevelStep = 16;
+
 void DrawLevel(const SettingRow& row, float y)
 {
-    const float step = 16, width = 12;
-    float left = kValueX - step * row.count / 2;
+    const float width = 12;
+    float left = kValueX - kLevelStep * row.count / 2;
     for (int i = 0; i < row.count; i++) {
         uint32_t colour = i < *row.value ? kMenuInk : 0xFFD0D6E2u;
-        DrawSprite(SHEET_NONE, 0, colour, 0, DEPTH_SPRITE, 0, left + step * i + step / 2, y, width, 14);
+        DrawSprite(SHEET_NONE, 0, colour, 0, DEPTH_SPRITE, 0, left + kLevelStep * i + kLevelStep / 2, y, width, 14);
     }
 }
 
 void DrawValue(const SettingRow& row, float y, bool selected)
 {
+    float arrows = 80;
     if (row.kind == ROW_CHOICE)
         QueueMenuText(Tr(row.names[*row.value]), kValueX, y, TEXT_CENTRE);
     else if (row.kind == ROW_LEVEL)
         DrawLevel(row, y);
     else
         return;
+    // A bar of ten steps is as wide as the choices' arrows stand apart.
+    if (row.kind == ROW_LEVEL)
+        arrows = std::max(arrows, kLevelStep * row.count / 2 + 14);
     if (selected) {
-        QueueText("<", kValueX - 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
-        QueueText(">", kValueX + 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+        QueueText("<", kValueX - arrows, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+        QueueText(">", kValueX + arrows, y, kFontHeight, kMenuInk, TEXT_CENTRE);
     }
 }
 
@@ -142,10 +151,12 @@ void DrawRows()
     }
     float side = 32 - CursorPulse(screen.frameCounter, 32);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, RowY(screen.row), side, side);
+    // The marks for rows out of sight stand in the panel's margins, clear of
+    // its edges and of the rows.
     if (screen.top > 0)
-        QueueText("^", 320, kFirstRowY - kRowGap * 0.8f, kFontHeight, kDimInk, TEXT_CENTRE);
+        QueueText("^", 320, kFirstRowY - 24, kFontHeight, kDimInk, TEXT_CENTRE);
     if (screen.top + kVisibleRows < kRowCount)
-        QueueText("v", 320, RowY(screen.top + kVisibleRows) - kRowGap * 0.2f, kFontHeight, kDimInk, TEXT_CENTRE);
+        QueueText("v", 320, RowY(screen.top + kVisibleRows) - kRowGap * 0.5f, kFontHeight, kDimInk, TEXT_CENTRE);
 }
 
 // Each axis re-arms back inside +-3 with a tick.
@@ -253,7 +264,7 @@ void ResetSettings()
     screen = SettingsScreen{};
     screen.buttonLatch = 1;   // the press that chose this screen changes nothing
     float bottom = kFirstRowY + kRowGap * float(kVisibleRows < kRowCount ? kVisibleRows : kRowCount);
-    InitMenuPanel(&screen.panel, 55, kFirstRowY - 28, 585, bottom, 8, 12);
+    InitMenuPanel(&screen.panel, 55, kFirstRowY - kPanelMargin, 585, bottom, 8, 12);
 }
 
 void ReturnToSettings()

@@ -2,6 +2,7 @@
 // driven frame by frame with scripted keys through Intro, Countdown, Race and
 // Goal (or Miss), checking the state chain, the race clock and record.sav.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "app/loop.h"
 #include "data/bindings.h"
 #include "app/splits.h"
+#include "render/camera.h"
 #include "render/scene.h"
 #include "data/course_list.h"
 #include "data/extras.h"
@@ -677,6 +679,54 @@ TEST_F(LongPlaythrough, MedalCountsAfterSeveralGoals)
     EXPECT_EQ(3, discs);
 }
 
+// A pack's course with a best run: course select shows the pack's name (too
+// long for the room, so set smaller and cut) and the hint to watch the run
+// above the panel, side by side; neither covers the other.
+TEST_F(LongPlaythrough, PackNameAndWatchHintShareTheRowAboveThePanel)
+{
+    const std::string pack = dir + "courses/pack/";
+    ASSERT_EQ(0, system(("mkdir -p '" + pack + "field' && cp " + dir + "field/long.* '" + pack + "field/'").c_str()));
+    WriteFileText(pack + "course.ini", "# PACK_NAME:[[" + std::string(60, 'W') + "]]\r\n" + LongCourses(1));
+    StopScriptedGame();
+    ASSERT_EQ(1, StartScriptedGame(dir, CatchBox));
+    ASSERT_EQ(4, courseList.courseCount);
+    RaceOn(3, 0);
+
+    game.state = STATE_COURSE_SELECT;
+    ShowCourseAgain(3, false);
+    ResetCourseSelect();
+    for (int k = 0; k < 200 && GetCourseSelect().phase != SELECT_BROWSING; k++)
+        Frame();
+    ASSERT_TRUE(GetCourseSelect().watchable);
+    UpdateCourseSelect(loop.tilt);                 // one more frame's sprites, before they are drawn
+    std::vector<QueuedSprite> queued(4096);
+    queued.resize(QueuedSpritesInDrawOrder(queued.data(), 4096));
+    FlushSprites();
+    // The row above the panel (its frame begins at 332): the hint's glyphs
+    // in its own ink, the label's in the menu's ink and shadow.
+    float hintLeft = 640, labelLeft = 640, labelRight = 0;
+    for (const QueuedSprite& q : queued) {
+        float left = 640, right = 0, top = 480, bottom = 0;
+        for (const SpriteVertex& v : q.corners) {
+            left = std::min(left, v.x), right = std::max(right, v.x);
+            top = std::min(top, v.y), bottom = std::max(bottom, v.y);
+        }
+        if (top < 300 || bottom > 332)
+            continue;
+        if (q.corners[0].colour == 0xFF506080u) {
+            hintLeft = std::min(hintLeft, left);
+        } else {
+            labelLeft = std::min(labelLeft, left);
+            labelRight = std::max(labelRight, right);
+        }
+    }
+    ASSERT_LT(hintLeft, 640.0f);
+    ASSERT_LT(labelLeft, labelRight);
+    EXPECT_GE(labelLeft, 51.2f);                   // within the panel's width
+    EXPECT_LT(labelRight, hintLeft);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
 // A version-1 ghost (no obstacles) still reads, pose for pose.
 TEST_F(Playthrough, VersionOneGhostStillReads)
 {
@@ -703,7 +753,8 @@ TEST_F(Playthrough, VersionOneGhostStillReads)
 }
 
 // From course select, a backward tilt watches the best run: the ball and the
-// dropping box go where the run recorded them, the clock reaches the run's
+// dropping box go where the run recorded them, each picture looks at the
+// ball through the race camera, the clock reaches the run's
 // own time with the ball in the goal, the goal plate shows, and course
 // select comes back by itself.
 TEST_F(WatchPlaythrough, WatchingARunReachesTheGoalAtItsOwnTime)
@@ -734,10 +785,20 @@ TEST_F(WatchPlaythrough, WatchingARunReachesTheGoalAtItsOwnTime)
         uint32_t k = GhostFrameAt(loop.raceTimeMs);
         const GhostPose& ball = ghost.replay.frames[k];
         const GhostPose& recordedBox = ghost.replay.obstacleFrames[k];
+        // The picture looks at the replayed ball through the race camera.
+        const CameraPose& seen = LastPictureScene().camera;
+        const CameraPose race = RaceCameraPose();
+        const float eye[3] = {seen.eye.x - race.eye.x, seen.eye.y - race.eye.y, seen.eye.z - race.eye.z};
+        const float at[3] = {seen.target.x, seen.target.y, seen.target.z};
         for (int c = 0; c < 3; c++) {
             ASSERT_NEAR(ball.position[c], ballMatrix.m[3][c], 1e-4f) << "frame " << frames;
             ASSERT_NEAR(recordedBox.position[c], box.world.m[3][c], 1e-4f) << "frame " << frames;
+            ASSERT_NEAR(0, eye[c], 1e-4f) << "frame " << frames;
+            ASSERT_NEAR(ball.position[c], at[c], 1e-4f) << "frame " << frames;
         }
+        const CameraPose& camera = LastPictureScene().camera;
+        ASSERT_NEAR(ball.position[0], camera.target.x, 1e-3f) << "frame " << frames;
+        ASSERT_NEAR(ball.position[2], camera.target.z, 1e-3f) << "frame " << frames;
         if (!goalFrame && loop.raceTimeMs == time) {
             goalFrame = frames;
             EXPECT_TRUE(IsBallInGoal());

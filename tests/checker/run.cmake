@@ -102,7 +102,8 @@ endfunction()
 # writes its par; --new never writes into a folder with files.
 file(REMOVE_RECURSE ${WORK}/starter)
 expect_output("--new;${WORK}/starter/first" 0 "Wrote a starter pack in ${WORK}/starter/first/"
-  "kestrune --course ${WORK}/starter/first")
+  "kestrune --course ${WORK}/starter/first"
+  "copy the folder into ${GAME}/courses/ (course select")
 expect_output("--new;${WORK}/starter/first" 2 "the folder holds files already; nothing is written")
 expect_output("${GAME};--pack;${WORK}/starter/first;--play" 0
   "${WORK}/starter/first/course.ini:16: note: course 0: finished in "

@@ -14,6 +14,7 @@
 
 #include "tools/check/check.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -135,6 +136,14 @@ std::string PackName(const fs::path& folder)
     return name.empty() ? "My courses" : name;
 }
 
+// The folder the game beside this checker lists packs from: courses/ beside
+// a portable game, else the player's pack folder.
+std::string SharedPackFolder()
+{
+    const char* folder = SysPackFolder();
+    return folder && folder[0] ? folder : "~/.local/share/kestrune/courses/";
+}
+
 }  // namespace
 
 int WriteStarterPack(const std::string& folder)
@@ -162,7 +171,7 @@ int WriteStarterPack(const std::string& folder)
            "  field/about.txt    the description course select shows\n"
            "Play it:   kestrune --course %s\n"
            "Check it:  kestrune-check --pack %s --play\n"
-           "Share it:  copy the folder into ~/.local/share/kestrune/courses/ (course select lists it there)\n",
-           base.c_str(), kMapW, kMapH, folder.c_str(), folder.c_str());
+           "Share it:  copy the folder into %s (course select lists it there)\n",
+           base.c_str(), kMapW, kMapH, folder.c_str(), folder.c_str(), SharedPackFolder().c_str());
     return 0;
 }
