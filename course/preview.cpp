@@ -85,13 +85,16 @@ void LoadCoursePreview(const CourseDef& course)
     // missing.
     Utf16ToUtf8(course.HEIGHT_MAP, path, sizeof path);
     HeightMap map;
-    if (ReadHeightMap(path, &map) == HEIGHTMAP_OK) {
+    // A broken map is said in the description panel, not by a box each time
+    // the player browses past it; the race load still shows its box.
+    char problem[1024];
+    if (ReadHeightMapQuietly(path, &map, problem, sizeof problem) == HEIGHTMAP_OK) {
         model.goalX = 1 - (course.GOAL[0] + course.GOAL[2]) / 2;
         model.goalZ = (course.GOAL[1] + course.GOAL[3]) / 2;
         BuildPreviewMesh(map, course, &model);
         FreeHeightMap(&map);
     }
-    LoadCourseText(course);
+    LoadCourseText(course, problem);
     model.course = course;
     SetCoursePreview(model);
 }

@@ -39,11 +39,18 @@ uint32_t ReadU32(const uint8_t* p)
 
 int ReadU16(const uint8_t* p) { return p[0] | p[1] << 8; }
 
+// Where a quiet read puts its message; null: a message box.
+char* quietMessage;
+size_t quietMessageSize;
+
 void Refuse(const char* why, const char* path)
 {
     char text[1024];
     std::snprintf(text, sizeof text, Tr(TEXT_MSG_HEIGHT_MAP), why, path);
-    SysErrorBox(text);
+    if (quietMessage)
+        std::snprintf(quietMessage, quietMessageSize, "%s", text);
+    else
+        SysErrorBox(text);
 }
 
 long FileSize(FILE* file)
@@ -252,6 +259,18 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     }
     std::fclose(file);
     return res;
+}
+
+HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* message, size_t messageSize)
+{
+    if (!message || messageSize == 0)
+        return ReadHeightMap(pathUtf8, map);
+    message[0] = 0;
+    quietMessage = message;
+    quietMessageSize = messageSize;
+    HeightMapResult result = ReadHeightMap(pathUtf8, map);
+    quietMessage = nullptr;
+    return result;
 }
 
 void FreeHeightMap(HeightMap* map)

@@ -308,6 +308,18 @@ void ReadDescription(FILE* file)
     delete[] text;
 }
 
+// The problem, a paragraph of its own, before whatever description there is.
+void SayProblemFirst(const char* problem)
+{
+    char16_t wide[1200];
+    Utf8ToUtf16(problem, wide, 1200);
+    std::u16string said = wide;
+    if (source.hasDoc && !source.doc.empty())
+        said += u"\n\n" + source.doc;
+    source.doc = said;
+    source.hasDoc = true;
+}
+
 void FreeCourseGlyphs()
 {
     FreeGlyphs(courseText.titleGlyphs, courseText.titleGlyphCount);
@@ -378,7 +390,7 @@ void FreeGlyphs(Glyph* glyphs, int count)
     delete[] glyphs;
 }
 
-void LoadCourseText(const CourseDef& course)
+void LoadCourseText(const CourseDef& course, const char* problem)
 {
     ReleaseCourseText();
     char16_t title[kTitleUnits];
@@ -396,6 +408,8 @@ void LoadCourseText(const CourseDef& course)
         ReadDescription(file);
         fclose(file);
     }
+    if (problem && problem[0])
+        SayProblemFirst(problem);
     MakeCourseGlyphs(PictureScale());
 }
 

@@ -54,7 +54,9 @@ struct CourseText {
 };
 extern CourseText courseText;
 
-void LoadCourseText(const CourseDef& course);
+// `problem` (UTF-8, null for none) is why the course cannot be shown, said
+// at the head of the description in place of a message box.
+void LoadCourseText(const CourseDef& course, const char* problem = nullptr);
 void ReleaseCourseText();
 // Rasterises the loaded text again when the picture's scale has changed
 // since (a resized window); before any of its glyphs are queued.

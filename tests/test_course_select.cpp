@@ -298,4 +298,28 @@ TEST_F(CourseSelectTest, PreviewTerrainIsTheRaceTerrain)
     EXPECT_NE(nullptr, p.indices);
 }
 
+// A height map the game refuses is said at the head of the course's
+// description, in the player's language, each time the course is shown, and
+// never in a box; the race load keeps its box.
+TEST_F(CourseSelectTest, BrokenHeightMapIsSaidInThePanelNotInABox)
+{
+    WriteFileText(dir + "field/broken.bmp", "BM not a picture");
+    CopyUtf8ToUtf16(courseList.courses[0].HEIGHT_MAP, 260, "field/broken.bmp");
+    messages.clear();
+    const CourseDef& broken = courseList.courses[0];
+    for (int visit = 0; visit < 2; visit++) {
+        LoadCoursePreview(broken);
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        EXPECT_FALSE(GetCoursePreview().hasModel);
+        std::u16string doc;
+        for (int k = 0; k < courseText.docGlyphCount; k++)
+            doc += courseText.docGlyphs[k].character;
+        EXPECT_EQ(0u, doc.find(u"The height map cannot be read")) << visit;
+        EXPECT_NE(std::u16string::npos, doc.find(u"\n\nA short course")) << visit;
+    }
+    EXPECT_FALSE(LoadCourse(0));
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find("The height map cannot be read")) << messages[0];
+}
+
 }  // namespace
