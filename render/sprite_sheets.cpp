@@ -91,25 +91,24 @@ bool MakeRoom(int32_t* capacity)
     return true;
 }
 
-// Loads the sheet a TEXTURE line names into the next free entry; false when
-// its picture fails.
-bool ReadSheet(const char16_t* at, int32_t* capacity)
+// Loads the sheet a TEXTURE line names into the next entry. A picture that
+// fails leaves its entry empty (no texture, drawn as nothing), so the sheets
+// after it keep their numbers and the screens their pictures.
+void ReadSheet(const char16_t* at, int32_t* capacity)
 {
     char16_t name[VALUE_CHARS];
     at = GetNameValue(name, at);
     Texture* texture = LoadSheetPicture(name);
-    if (!texture) return false;
     if (!MakeRoom(capacity)) {
-        ReleaseTexture(texture);
-        return false;
+        if (texture) ReleaseTexture(texture);
+        return;
     }
     SpriteSheet* sheet = &sheets[sheetCount++];
     sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
-    sheet->cells = ReadCellCount(at, *sheet);
-    sheet->cellAspect = CellAspect(*sheet);
-    return true;
+    sheet->cells = texture ? ReadCellCount(at, *sheet) : 0;
+    sheet->cellAspect = texture ? CellAspect(*sheet) : 1.0f;
 }
 
 }  // namespace
@@ -141,10 +140,8 @@ int LoadSpriteSheetsIn(int language)
             firstLine = false;
             continue;
         }
-        // A failed picture takes no number but still counts against
-        // PLANE_NUM, so the planned count drops with it.
         const char16_t* at = FindText(line, u"TEXTURE:");
-        if (at && sheetCount < planned && !ReadSheet(at, &capacity)) planned--;
+        if (at && sheetCount < planned) ReadSheet(at, &capacity);
     }
     fclose(file);
     return 1;

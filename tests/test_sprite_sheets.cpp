@@ -6,6 +6,7 @@
 #include "data/texts.h"
 #include "render/sprite_sheets.h"
 #include "render/device.h"
+#include "render/sprites.h"
 #include "support/data_files.h"
 #include "support/physics_support.h"
 
@@ -66,8 +67,10 @@ TEST_F(SpriteSheetsTest, ExtraLinesIgnored)
     EXPECT_TRUE(shownMessages.empty());
 }
 
-// A missing picture shows its name, takes no number, and the later sheets move down.
-TEST_F(SpriteSheetsTest, FailedPictureShiftsNumbers)
+// A missing picture shows its name and keeps its number as an empty slot,
+// which draws nothing; the later sheets keep theirs (they once moved down,
+// and the menus and HUD showed the wrong pictures).
+TEST_F(SpriteSheetsTest, FailedPictureKeepsItsNumber)
 {
     if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
     WriteBytes("sprite.ini",
@@ -79,10 +82,13 @@ TEST_F(SpriteSheetsTest, FailedPictureShiftsNumbers)
     ASSERT_EQ(LoadSpriteSheets(), 1);
     EXPECT_EQ(shownMessages, (std::vector<std::string>{
                                  "テクスチャファイルの読み込みに失敗しました。\nファイル名：'image\\gone.png'"}));
-    ASSERT_EQ(sheetCount, 2);
+    ASSERT_EQ(sheetCount, 3);
     EXPECT_EQ(sheets[0].columns, 4);
-    EXPECT_EQ(sheets[1].columns, 2);   // the third line is sheet 1
-    EXPECT_EQ(sheets[1].rows, 5);
+    EXPECT_EQ(sheets[1].texture, nullptr);
+    EXPECT_EQ(DrawSprite(1, 0, 0xFFFFFFFF, 0, 0, 0, 10, 10, 8, 8), 0);
+    EXPECT_EQ(sheets[2].columns, 2);   // the third line is still sheet 2
+    EXPECT_EQ(sheets[2].rows, 5);
+    EXPECT_NE(sheets[2].texture, nullptr);
 }
 
 // Missing, zero and negative grid values give one cell; fewer lines than planned count what loaded.
@@ -135,7 +141,8 @@ TEST_F(SpriteSheetsTest, PlaneCountOnlyOnFirstLine)
     EXPECT_EQ(sheetCount, 0);
 }
 
-// Random sprite lists never crash; every loaded sheet has a texture and grid counts of at least 1.
+// Random sprite lists never crash; every sheet has grid counts of at least 1,
+// and one whose picture failed (an empty slot) lays out no cells.
 TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
 {
     std::vector<std::string> keys = {"PLANE_NUM:", "TEXTURE:", "[[image\\a.bmp]]", "#"};
@@ -147,7 +154,9 @@ TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
         ASSERT_GE(sheetCount, 0);
         ASSERT_LE(sheetCount, 4);
         for (int i = 0; i < sheetCount; i++) {
-            EXPECT_NE(sheets[i].texture, nullptr);
+            if (!sheets[i].texture) {
+                EXPECT_EQ(sheets[i].cells, 0);
+            }
             EXPECT_GE(sheets[i].columns, 1);
             EXPECT_GE(sheets[i].rows, 1);
         }
