@@ -2,6 +2,7 @@
 // buffers of its own, with the goal's place and height read from the height
 // map; the renderer draws it with the ball, obstacles and goal column placed
 // from the course file (no physics).
+#include <algorithm>
 #include <new>
 
 #include "course/course.h"
@@ -31,6 +32,12 @@ void BuildPreviewMesh(const HeightMap& map, const CourseDef& course, CoursePrevi
     PreviewArrays arrays;
     if (!BuildPreviewArrays(map, course, model->goalX, model->goalZ, &arrays, &model->goalHeight))
         return;
+    model->low = model->high = {arrays.vertices[0].x, arrays.vertices[0].y, arrays.vertices[0].z};
+    for (int k = 1; k < arrays.grid.vertexCount; k++) {
+        const TerrainVertex& v = arrays.vertices[k];
+        model->low = {std::min(model->low.x, v.x), std::min(model->low.y, v.y), std::min(model->low.z, v.z)};
+        model->high = {std::max(model->high.x, v.x), std::max(model->high.y, v.y), std::max(model->high.z, v.z)};
+    }
     model->vertices = UploadTerrainVertices(arrays.grid, arrays.vertices);
     model->indices = UploadTerrainIndices(arrays.grid, &model->indexBits);
     model->NX = arrays.grid.NX;
