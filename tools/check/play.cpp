@@ -52,7 +52,7 @@ void PlayCourses()
         return;
     }
     std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
-    AutopilotInput input = {keys, &clockMs};
+    AutopilotInput input = {keys, &clockMs, nullptr};
     // Courses that are empty or do not load have been reported already.
     for (int i = 0; i < courseList.courseCount; i++) {
         if (!courseList.courses[i].HEIGHT_MAP[0]) continue;
