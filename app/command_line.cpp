@@ -7,6 +7,7 @@
 
 #include "app/version.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/texts.h"
 #include "platform/files.h"
 #include "platform/sys.h"
@@ -28,6 +29,17 @@ int TakeVersion(const char*, CommandLine* out, std::string*) { out->version = 1;
 int TakeFullscreen(const char*, CommandLine* out, std::string*) { out->fullscreen = 1; return 1; }
 int TakeWindowed(const char*, CommandLine* out, std::string*) { out->fullscreen = 0; return 1; }
 
+bool IsNumber(const std::string& text)
+{
+    return !text.empty() && text.size() <= 6 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool IsPack(const std::string& folder)
+{
+    char path[4200];
+    return SysIsFolder(folder.c_str()) && SysResolvePath((folder + "/course.ini").c_str(), path, sizeof path);
+}
+
 int TakeCourse(const char* value, CommandLine* out, std::string* error)
 {
     return ParseCourseChoice(value, &out->course, error);
@@ -46,7 +58,9 @@ int TakeData(const char* value, CommandLine* out, std::string* error)
 const OptionRow kOptions[] = {
     {"--fullscreen", "", "start in fullscreen (F11 or Alt+Enter switches)", TakeFullscreen},
     {"--windowed", "", "start in a window (the default)", TakeWindowed},
-    {"--course", "N", "start at course N's intro; the race menus lead on to course select", TakeCourse},
+    {"--course", "N|DIR[:N]",
+     "start at course N's intro, or at course N (0 when left out) of the course pack in\n"
+     "                     the folder DIR; the race menus lead on to course select", TakeCourse},
     {"--data", "DIR", "play the game folder DIR (def.ini, course.ini, sprite.ini) instead", TakeData},
     {"--help", "", "show this help and end", TakeHelp},
     {"--version", "", "show the version and end", TakeVersion},
@@ -86,20 +100,49 @@ int TakeArgument(int argc, const char* const* argv, int* at, CommandLine* out, s
 
 int CourseCount()
 {
-    return courseList.courses ? courseList.courseCount : 0;
+    return courseList.courses ? OwnCourseCount() : 0;
+}
+
+int StartAtPackCourse(const CourseChoice& choice)
+{
+    // Found as listed: the folder was named relative to where the game started.
+    const CoursePack* pack = CommandLinePack();
+    const char* dir = choice.pack.c_str();
+    if (!pack) {
+        fprintf(stderr, "kestrune: --course %s: the pack was not read\n", dir);
+    } else if (pack->problem.kind != PACK_OK) {
+        fprintf(stderr, "kestrune: --course %s: %s\n", dir, PackProblemText(*pack, LANGUAGE_ENGLISH).c_str());
+    } else if (choice.number >= pack->courseCount) {
+        fprintf(stderr, "kestrune: --course %s:%d: the pack has no such course (its courses are numbered 0 to %d)\n",
+                dir, choice.number, pack->courseCount - 1);
+    } else {
+        StartAtCourse(pack->firstCourse + choice.number);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
 
 int ParseCourseChoice(const char* value, CourseChoice* out, std::string* error)
 {
-    size_t length = strlen(value);
-    bool digits = length > 0 && length <= 6 && strspn(value, "0123456789") == length;
-    if (!digits) {
-        *error = std::string("--course: '") + value + "' is not a course number";
+    std::string text = value;
+    size_t colon = text.rfind(':');
+    std::string folder = text, number = "0";
+    if (!IsPack(text) && colon != std::string::npos && IsNumber(text.substr(colon + 1))) {
+        folder = text.substr(0, colon);
+        number = text.substr(colon + 1);
+    }
+    if (IsNumber(text)) {
+        out->number = atoi(value);
+        out->pack.clear();
+    } else if (IsPack(folder)) {
+        out->number = atoi(number.c_str());
+        out->pack = folder;
+    } else {
+        *error = std::string("--course: '") + value + "' is not a course number, nor a folder holding a course.ini";
         return 0;
     }
-    out->number = atoi(value);
     return 1;
 }
 
@@ -120,10 +163,11 @@ void PrintUsage(FILE* to)
                 "Tilt the board (or use the arrow keys or a gamepad) to roll a ball into the goal.\n\n");
     for (const OptionRow& row : kOptions) {
         std::string left = std::string(row.name) + (row.valueName[0] ? " " : "") + row.valueName;
-        fprintf(to, "  %-16s %s\n", left.c_str(), row.help);
+        fprintf(to, "  %-18s %s\n", left.c_str(), row.help);
     }
     fprintf(to, "\nOptions are kept in ~/.config/kestrune/, records and ghosts in ~/.local/share/kestrune/\n"
-                "(or where XDG_CONFIG_HOME and XDG_DATA_HOME say); see kestrune(6).\n");
+                "(or where XDG_CONFIG_HOME and XDG_DATA_HOME say); course packs go in folders of their own\n"
+                "in ~/.local/share/kestrune/courses/. See kestrune(6).\n");
 }
 
 int HandleCommandLine(int argc, const char* const* argv, CommandLine* out, int* code)
@@ -141,11 +185,17 @@ int HandleCommandLine(int argc, const char* const* argv, CommandLine* out, int* 
     return !out->help && !out->version;
 }
 
+void ListCommandLinePack(const CommandLine& options)
+{
+    SetCommandLinePack(options.course.pack.c_str());
+}
+
 int ApplyCommandLine(const CommandLine& options)
 {
     if (options.fullscreen >= 0 && SysIsFullscreen() != options.fullscreen) SysToggleFullscreen();
     int course = options.course.number;
     if (course < 0) return 1;
+    if (!options.course.pack.empty()) return StartAtPackCourse(options.course);
     if (course >= CourseCount() || !courseList.courses[course].HEIGHT_MAP[0]) {
         fprintf(stderr, "kestrune: --course %d: the game folder has no such course (its courses are numbered 0 to %d)\n",
                 course, CourseCount() - 1);

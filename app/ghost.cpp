@@ -2,12 +2,16 @@
 
 #include <cstdlib>
 
+#include "app/splits.h"
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/extras.h"
+#include "data/par.h"
 #include "physics/physics.h"
+#include "platform/paths.h"
 
-Ghost ghost = {{}, {}, -1, false, false};
+Ghost ghost = {{}, {}, -1, GHOST_BEST, false, false, false};
 
 namespace {
 
@@ -18,12 +22,48 @@ bool RacePhase(int state)
     return state == STATE_COUNTDOWN || state == STATE_RACE || state == STATE_MISS;
 }
 
+// The player's best run, or the par run until there is one (or always, or
+// none, as the extras choose).
 void LoadCourseGhost()
 {
     int course = game.currentCourse;
     ghost.replay.frameCount = 0;
+    ghost.replay.obstacleCount = 0;
     ghost.loadedCourse = course;
-    LoadGhostFile(course, CourseHash(course), &ghost.replay);
+    ghost.loadedChoice = extras.ghostChoice;
+    ghost.replayIsPar = false;
+    if (extras.ghostChoice == GHOST_NONE) return;
+    uint64_t hash = CourseHash(course);
+    if (extras.ghostChoice == GHOST_BEST && LoadGhostFile(course, hash, &ghost.replay)) return;
+    char name[64];
+    ParGhostFileName(CourseNumberInPack(course), name, sizeof name);
+    ghost.replayIsPar = LoadGhostFileIn(ParFolder(course), name, course, hash, &ghost.replay) == 1;
+}
+
+// The obstacles that can move, in list order, as many as a ghost keeps.
+void ChooseRecordedObstacles()
+{
+    GhostRun& run = ghost.recording;
+    run.obstacleCount = 0;
+    if (game.currentCourse < 0 || game.currentCourse >= courseList.courseCount) return;
+    uint32_t index = 0;
+    for (const ObstacleDef* o = courseList.courses[game.currentCourse].firstObstacle; o; o = o->next, index++)
+        if (o->weight > 0 && run.obstacleCount < GHOST_MAX_OBSTACLES) run.obstacleIndex[run.obstacleCount++] = index;
+}
+
+void RecordObstacles(uint32_t frame)
+{
+    GhostRun& run = ghost.recording;
+    if (run.obstacleCount == 0) return;
+    if (!GrowGhostObstacles(&run, size_t(frame + 1) * run.obstacleCount)) {
+        ghost.overflowed = true;   // no memory for the whole run: it keeps no ghost
+        return;
+    }
+    GhostPose* poses = run.obstacleFrames + size_t(frame) * run.obstacleCount;
+    uint32_t index = 0, recorded = 0;
+    for (const ObstacleDef* o = courseList.courses[game.currentCourse].firstObstacle;
+         o && recorded < run.obstacleCount; o = o->next, index++)
+        if (index == run.obstacleIndex[recorded]) PoseFromMatrix(o->world, &poses[recorded++]);
 }
 
 // The recorded frame k is the ball at race clock 16 k ms; the countdown
@@ -36,6 +76,7 @@ void RecordFrame()
         return;
     }
     PoseFromMatrix(ballMatrix, &ghost.recording.frames[index]);
+    RecordObstacles(index);
     ghost.recording.frameCount = index + 1;
 }
 
@@ -50,11 +91,15 @@ void KeepRecordRun()
     ghost.recording.courseHash = CourseHash(course);
     ghost.recording.timeMs = loop.raceTimeMs;
     SaveGhostFile(ghost.recording);
-    GhostRun kept = ghost.replay;
-    ghost.replay = ghost.recording;
-    ghost.recording = kept;        // the old replay's buffer records the next run
+    // Racing the par run (or none) by choice: the new best waits on disk.
+    if (ghost.loadedChoice == GHOST_BEST) {
+        GhostRun kept = ghost.replay;
+        ghost.replay = ghost.recording;
+        ghost.recording = kept;        // the old replay's buffers record the next run
+        ghost.loadedCourse = course;
+        ghost.replayIsPar = false;
+    }
     ghost.recording.frameCount = 0;
-    ghost.loadedCourse = course;
 }
 
 }  // namespace
@@ -72,7 +117,23 @@ void FreeGhost()
 {
     free(ghost.replay.frames);
     free(ghost.recording.frames);
-    ghost = Ghost{{}, {}, -1, false, false};
+    free(ghost.replay.obstacleFrames);
+    free(ghost.recording.obstacleFrames);
+    ghost = Ghost{{}, {}, -1, GHOST_BEST, false, false, false};
+}
+
+void LoadRacedGhost()
+{
+    if (!ghost.replay.frames) return;
+    if (ghost.loadedCourse != game.currentCourse || ghost.loadedChoice != extras.ghostChoice)
+        LoadCourseGhost();
+}
+
+void ReloadCourseGhost()
+{
+    if (!ghost.replay.frames || !ghost.recording.frames) return;
+    LoadCourseGhost();
+    RestartGhostRun();
 }
 
 void KeepGhostRun()
@@ -80,17 +141,25 @@ void KeepGhostRun()
     ghost.keepRun = true;
 }
 
+void RestartGhostRun()
+{
+    ghost.recording.frameCount = 0;
+    ghost.overflowed = false;
+    ghost.keepRun = false;
+    ChooseRecordedObstacles();
+    UpdateSplits(STATE_INTRO);   // the checkpoints start over with the replay
+}
+
 void UpdateGhost(int frameState)
 {
     if (!ghost.replay.frames || !ghost.recording.frames) return;   // no memory: no ghost
     if (frameState == STATE_INTRO) {
-        ghost.recording.frameCount = 0;
-        ghost.overflowed = false;
-        ghost.keepRun = false;
-        if (ghost.loadedCourse != game.currentCourse) LoadCourseGhost();
+        LoadRacedGhost();
+        RestartGhostRun();
         return;
     }
     if (!RacePhase(frameState)) return;
+    UpdateSplits(frameState);   // before a new best takes the replay's place
     RecordFrame();
     if (ghost.keepRun) {
         ghost.keepRun = false;
@@ -98,20 +167,25 @@ void UpdateGhost(int frameState)
     }
 }
 
+uint32_t GhostFrameAt(uint32_t timeMs)
+{
+    uint32_t index = timeMs / kFrameMs;
+    uint32_t frames = ghost.replay.frameCount;
+    return index < frames ? index : frames ? frames - 1 : 0;   // it waits where it finished
+}
+
 bool GhostMatrixNow(Matrix* out)
 {
     const GhostRun& run = ghost.replay;
     if (run.frameCount == 0 || run.course != game.currentCourse || ghost.loadedCourse != game.currentCourse)
         return false;
-    uint32_t index = loop.raceTimeMs / kFrameMs;
-    if (index >= run.frameCount) index = run.frameCount - 1;   // it waits where it finished
-    MatrixFromPose(run.frames[index], out);
+    MatrixFromPose(run.frames[GhostFrameAt(loop.raceTimeMs)], out);
     return true;
 }
 
 bool GhostPoseShown(Matrix* out)
 {
-    if (!extras.ghostShown || game.state < STATE_COUNTDOWN || game.state > STATE_GOAL_MENU)
+    if (extras.ghostChoice == GHOST_NONE || game.state < STATE_COUNTDOWN || game.state > STATE_GOAL_MENU)
         return false;
     return GhostMatrixNow(out);
 }

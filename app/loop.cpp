@@ -8,16 +8,22 @@
 #include <utility>
 
 #include "app/command_line.h"
+#include "app/course_reload.h"
 #include "app/ghost.h"
 #include "app/race.h"
 #include "app/sound.h"
+#include "app/splits.h"
 #include "app/tilt.h"
+#include "app/watch.h"
 #include "core/game.h"
 #include "course/course.h"
+#include "data/bindings.h"
+#include "data/calibration.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/old_saves.h"
 #include "data/sounds.h"
+#include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -37,7 +43,6 @@
 #include "screens/screens.h"
 #include "sensor/board.h"
 
-const char* const kGameTitle = "ケストルーン - Kestrune";
 const char* const kInstanceLockName = "kestrune.lock";
 
 namespace {
@@ -50,6 +55,7 @@ const uint32_t kMaxCatchUpSteps = 5;
 struct LoopRun {
     bool quitSeen;        // the last message retrieved was the quit message
     int quitCode;         // its parameter, the process exit code
+    bool retryLatch;      // the quick retry was held at the last frame
 };
 LoopRun run;
 
@@ -94,7 +100,8 @@ void HandleMessage(const SysMessage& msg)
 }
 
 // ---------------------------------------------------------------------------
-// Function keys: F1..F4 toggle render flags, F5/F6 step the camera presets.
+// Function keys: F1..F4 toggle render flags, the camera actions (F5/F6 at
+// first) step the camera presets.
 
 int NextPreset(int sel)
 {
@@ -109,7 +116,7 @@ void ToggleExtra(int index)
     switch (index) {
     case 6: extras.lampsShown = !extras.lampsShown; break;
     case 7: extras.muted = !extras.muted; break;
-    case 8: extras.ghostShown = !extras.ghostShown; break;
+    case 8: ToggleGhost(); break;
     default: return;
     }
     SaveExtras();
@@ -129,12 +136,21 @@ void ApplyFunctionKey(int index)
     }
 }
 
-void HandleFunctionKeys()
+bool FunctionKeyHeld(int index)
 {
     static const SysKey keys[9] = {KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5,
                                    KEY_F6, KEY_F7, KEY_F8, KEY_F9};
+    if (index == 4)
+        return ActionHeld(ACTION_CAMERA_DISTANCE);
+    if (index == 5)
+        return ActionHeld(ACTION_CAMERA_PITCH);
+    return SysKeyDown(keys[index]);
+}
+
+void HandleFunctionKeys()
+{
     for (int i = 0; i < 9; i++) {
-        if (!SysKeyDown(keys[i])) {
+        if (!FunctionKeyHeld(i)) {
             loop.keyLatch[i] = 0;
         } else if (!loop.keyLatch[i]) {
             loop.keyLatch[i] = 1;
@@ -230,19 +246,19 @@ void CameraBlock(int frameState)
     case STATE_MISS_MENU:
         QueueMissOverlay();
         UpdateResultMenu(loop.tilt);
-        pictures.stepCamera = RaceCameraPose();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     case STATE_GOAL_MENU:
         QueueRecordBadge();
         QueueGoalOverlay();
         UpdateResultMenu(loop.tilt);
-        pictures.stepCamera = RaceCameraPose();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     case STATE_INTRO:
         pictures.stepCamera = IntroCameraPose();
         break;
     default:
-        pictures.stepCamera = RaceCameraPose();
+        pictures.stepCamera = FollowRaceCamera();
         break;
     }
 }
@@ -281,7 +297,14 @@ void Dispatch(int frameState)
     case STATE_TITLE: UpdateTitle(loop.tilt); break;
     case STATE_OPTIONS: UpdateOptions(loop.tilt); break;
     case STATE_SETTINGS: UpdateSettings(loop.tilt); break;
+    case STATE_CONTROLS: UpdateControls(loop.tilt); break;
+    case STATE_CALIBRATION: UpdateCalibration(loop.tilt); break;
     case STATE_COURSE_SELECT: UpdateCourseSelect(loop.tilt); break;
+    case STATE_WATCH:
+        UpdateWatch(loop.tilt);
+        // The pictures look through the step's camera, as in a race.
+        pictures.stepCamera = FollowRaceCamera();
+        break;
     default:
         if (frameState >= STATE_INTRO && frameState <= STATE_GOAL_MENU)
             RunRaceChain(frameState);
@@ -289,15 +312,40 @@ void Dispatch(int frameState)
     }
 }
 
-bool InRaceFlow(int state)
+// The race flow and watching a run show the course.
+bool ShowsCourse(int state)
 {
-    return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+    return (state >= STATE_INTRO && state <= STATE_GOAL_MENU) || state == STATE_WATCH;
+}
+
+// Quick retry, on its press anywhere in a race: after the step is kept, so
+// the course reload before the next step comes before the countdown's first
+// step, as for a retry from the menus.
+void HandleQuickRetry(int frameState)
+{
+    bool held = ActionHeld(ACTION_QUICK_RETRY) != 0;
+    bool pressed = held && !run.retryLatch;
+    run.retryLatch = held;
+    if (!pressed || !ShowsCourse(frameState) || frameState == STATE_WATCH)
+        return;
+    RestartFromCountdown();
+    RestartGhostRun();
+    RaiseBoardCue(CueConfirm);
+    PlaySound(SOUND_MENU_CONFIRM, 1.0f);
+}
+
+// The mouse steers the race only: the pointer is the desktop's everywhere
+// else, the pause menu included.
+void CaptureMouseForRace()
+{
+    bool racing = game.state == STATE_COUNTDOWN || game.state == STATE_RACE;
+    SysSetMouseCaptured(extras.mouseSteering && racing);
 }
 
 // The fill option widens race scenes only; menus keep their 4:3 frame.
 void ChoosePictureShape(int frameState)
 {
-    SetPictureFill(extras.pictureFill && InRaceFlow(frameState) ? 1 : 0);
+    SetPictureFill(extras.pictureFill && ShowsCourse(frameState) ? 1 : 0);
 }
 
 // After each logic step: the race scene it left and its 2D layer, kept for
@@ -308,7 +356,7 @@ void KeepStep(int frameState)
     std::swap(pictures.previous, pictures.current);
     ScenePose& now = pictures.current;
     now.valid = false;
-    if (InRaceFlow(frameState)) {
+    if (ShowsCourse(frameState)) {
         CaptureScenePose(&now);
         now.camera = pictures.stepCamera;
         now.ghostShown = GhostPoseShown(&now.ghost);
@@ -333,7 +381,7 @@ void DrawRaceScene(const ScenePose& pose)
 void DrawPicture(float blend)
 {
     int frameState = pictures.stepState;
-    bool race = InRaceFlow(frameState);
+    bool race = ShowsCourse(frameState);
     pictures.shownBlend = blend;
     ChoosePictureShape(frameState);
     BeginScene();
@@ -349,6 +397,7 @@ void DrawPicture(float blend)
             QueueGhostDot(pictures.current.ghost);
         QueueCourseMap();
         QueueTimePanel();
+        QueueSplits();
         FlushSprites();
     }
     // The board's lamps for players without one, over everything else.
@@ -359,9 +408,21 @@ void DrawPicture(float blend)
     loop.freshSteps = 0;
 }
 
+// A language chosen in the options shows from the next frame on: its sheets
+// replace the old ones before anything of the frame is queued.
+void FollowLanguage()
+{
+    if (sheetsLanguage == CurrentLanguage())
+        return;
+    LoadSpriteSheets();
+    SysSetWindowCaption(Tr(TEXT_WINDOW_TITLE));
+}
+
 // The logic of one 16 ms step, with no picture.
 void RunStep()
 {
+    FollowLanguage();
+    ReloadEditedCourse(game.state, loop.frameTime);
     int frameState = game.state;
     if (!loop.tilt.button)
         loop.releaseLatch = 0;
@@ -371,6 +432,8 @@ void RunStep()
     UpdateGhost(frameState);
     UpdateSound(frameState);
     KeepStep(frameState);
+    HandleQuickRetry(frameState);
+    CaptureMouseForRace();
     loop.previousTilt = loop.tilt;
     loop.freshSteps++;
     pictures.steps++;
@@ -494,8 +557,7 @@ void SampleInput()
     TiltVector& t = loop.tilt;
     SampleTilt(&t);
     bool connected = BoardConnected();
-    t.button = connected ? (BoardButtonByte() != 0)
-                         : (SysKeyDown(KEY_SPACE) != 0 || PadButtonHeld() != 0);
+    t.button = connected ? (BoardButtonByte() != 0) : (ActionHeld(ACTION_CONFIRM) != 0);
     t.connected = connected ? 1 : 0;
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)
@@ -583,10 +645,13 @@ void ResetLoopRun()
 int StartUp()
 {
     ResetLoopRun();
+    ForgetEditedCourse();
     // First of all: the language every message from here on is shown in,
     // and the place the window was left.
     LoadExtras();
-    if (!SysCreateWindow(kGameTitle, 640, 480))
+    LoadBindings();
+    LoadCalibrations();
+    if (!SysCreateWindow(Tr(TEXT_WINDOW_TITLE), 640, 480))
         return 0;
     RestoreWindowPlace();
     if (!InitRenderer())
@@ -622,6 +687,7 @@ int RunLoop()
 
 void ShutDown()
 {
+    SysSetMouseCaptured(0);
     KeepWindowPlace();
     ReleaseCoursePreview();
     ReleaseCourseText();
@@ -679,6 +745,8 @@ int GameMain(int argc, const char* const* argv)
     int code = 0;
     if (!HandleCommandLine(argc, argv, &options, &code))
         return code;
+    // Before anything changes the current folder the pack is named from.
+    ListCommandLinePack(options);
     if (!SysHasDisplay()) {
         SayNoDisplay();
         return 1;

@@ -45,5 +45,3 @@ uint32_t         StepsRun();         // logic steps since start (benchmarks)
 float            LastPictureBlend();
 const ScenePose& LastPictureScene();
 
-// The window's caption.
-extern const char* const kGameTitle;

@@ -1,10 +1,14 @@
-// The game pad's share of the tilt sample: the left stick or the pad's own
-// tilt (held right shoulder) for x and z, the buttons standing in for the
-// board's button and for SHIFT, X and Z, all on the keyboard's scale.
+// The game pad's share of the tilt sample: the left stick, the pad's own
+// tilt (held right shoulder, through its calibration) or the direction
+// buttons for x and z, the bound buttons standing in for the board's button
+// and for the half tilt, lift and drop, all on the keyboard's scale.
 #include <cmath>
+#include <cstdio>
 
 #include "app/tilt.h"
 #include "app/tilt_local.h"
+#include "data/bindings.h"
+#include "data/calibration.h"
 #include "platform/pad.h"
 #include "platform/sys.h"
 
@@ -18,8 +22,19 @@ struct PadTilt {
 };
 PadTilt padTilt;
 
-const uint32_t kMappedButtons = PAD_SOUTH | PAD_EAST | PAD_NORTH | PAD_START |
-                                PAD_LEFT_SHOULDER | PAD_RIGHT_SHOULDER;
+bool Held(uint32_t buttons, int action)
+{
+    return (buttons & BoundButtons(bindings.action[action])) != 0;
+}
+
+// Every button that does something: a held one puts the pad in charge.
+uint32_t MappedButtons()
+{
+    uint32_t bits = PAD_RIGHT_SHOULDER;
+    for (const Binding& b : bindings.action)
+        bits |= BoundButtons(b);
+    return bits;
+}
 
 // Follows the accelerometer with a time constant rather than per call: the
 // loop samples many times per frame, and unevenly.
@@ -68,18 +83,37 @@ void MotionTilt(float* x, float* z)
     *z = 0 - g[2] / length * kPadCountsPerG;   // far edge down: -z, as UP
 }
 
-// The left shoulder, north and east buttons do what SHIFT, X and Z do.
+// The pad's tilt as the steering reads it, and as the calibration screen's
+// meter shows it before calibration.
+void CalibratedMotionTilt(const PadState& pad, float* x, float* z)
+{
+    MotionTilt(x, z);
+    TiltSource source = {SOURCE_PAD_MOTION, {}, *x, *z};
+    snprintf(source.device, sizeof source.device, "%s", PadDevice(pad.guid).c_str());
+    NoteTiltSource(source);
+    if (const Calibration* c = FindCalibration(source.device, false))
+        CalibrateTilt(*c, x, z);
+}
+
+void ButtonTilt(uint32_t buttons, float* x, float* z)
+{
+    DirectionTilt(Held(buttons, ACTION_TILT_UP), Held(buttons, ACTION_TILT_DOWN),
+                  Held(buttons, ACTION_TILT_LEFT), Held(buttons, ACTION_TILT_RIGHT), x, z);
+}
+
+// The buttons bound to the half tilt, lift and drop (the left shoulder,
+// north and east at first) do what those keys do.
 void ApplyButtons(uint32_t buttons, TiltVector* tilt)
 {
     tilt->y = 10;
-    if (buttons & PAD_LEFT_SHOULDER) {
+    if (Held(buttons, ACTION_HALF_TILT)) {
         tilt->x /= 2;
         tilt->y = 0;
         tilt->z /= 2;
     }
-    if (buttons & PAD_NORTH)
+    if (Held(buttons, ACTION_LIFT))
         tilt->y = 31;
-    else if (buttons & PAD_EAST)
+    else if (Held(buttons, ACTION_DROP))
         tilt->y = -32;
 }
 
@@ -89,18 +123,26 @@ int SamplePad(TiltVector* tilt)
 {
     PadState& pad = padTilt.pad;
     PadRead(&pad);
-    if (!pad.hasMotion)
+    if (!pad.hasMotion) {
         padTilt.gravityValid = 0;
+        NoteTiltSource(TiltSource{});
+    }
     if (!pad.attached)
         return 0;
-    if (pad.hasMotion)
+    float x, z, motionX = 0, motionZ = 0;
+    if (pad.hasMotion) {
         SmoothGravity(pad, SysMilliseconds());
-    float x, z;
-    if (pad.hasMotion && (pad.buttons & PAD_RIGHT_SHOULDER))
-        MotionTilt(&x, &z);
-    else
+        CalibratedMotionTilt(pad, &motionX, &motionZ);
+    }
+    if (pad.hasMotion && (pad.buttons & PAD_RIGHT_SHOULDER)) {
+        x = motionX;
+        z = motionZ;
+    } else {
         StickTilt(pad, &x, &z);
-    if (x == 0 && z == 0 && !(pad.buttons & kMappedButtons))
+    }
+    if (x == 0 && z == 0)
+        ButtonTilt(pad.buttons, &x, &z);
+    if (x == 0 && z == 0 && !(pad.buttons & MappedButtons()))
         return 0;
     tilt->x = x;
     tilt->z = z;
@@ -110,5 +152,20 @@ int SamplePad(TiltVector* tilt)
 
 int PadButtonHeld()
 {
-    return (padTilt.pad.buttons & (PAD_SOUTH | PAD_START)) != 0;
+    return Held(padTilt.pad.buttons, ACTION_CONFIRM);
+}
+
+uint32_t PadButtonsNow()
+{
+    return padTilt.pad.buttons;
+}
+
+void DirectionTilt(bool up, bool down, bool left, bool right, float* x, float* z)
+{
+    *x = left ? 20 : right ? -20 : 0;
+    *z = up ? -20 : down ? 20 : 0;
+    if (*x != 0 && *z != 0) {
+        *x /= 2;
+        *z /= 2;
+    }
 }

@@ -62,9 +62,10 @@ void ApplySettings()
     AudioSetMuted(extras.muted || (extras.muteUnfocused && !SysWindowFocused()));
 }
 
+// Watching a recorded run plays the race's music too.
 bool InRaceFlow(int state)
 {
-    return state >= STATE_INTRO && state <= STATE_GOAL_MENU;
+    return (state >= STATE_INTRO && state <= STATE_GOAL_MENU) || state == STATE_WATCH;
 }
 
 void ChooseMusic()

@@ -15,7 +15,10 @@ enum GameState {
     STATE_GOAL = 9,
     STATE_GOAL_MENU = 10,
     STATE_EXIT = 11,
-    STATE_SETTINGS = 12        // the more settings, under the options
+    STATE_SETTINGS = 12,       // the more settings, under the options
+    STATE_WATCH = 13,          // a recorded run replayed, from course select
+    STATE_CONTROLS = 14,       // keys and pad buttons, from the more settings
+    STATE_CALIBRATION = 15     // the board's and the pad's tilt, from the more settings
 };
 
 // renderFlags bits, named as the settings file spells them.

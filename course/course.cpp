@@ -8,7 +8,9 @@
 
 #include "core/game.h"
 #include "course/course_local.h"
+#include "data/course_packs.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
@@ -41,14 +43,14 @@ void UploadVertices(const TerrainGrid& grid, CourseGraphics* graphics)
         BuildTerrainVertices(grid, vertices.get());
     graphics->terrainVertices = vertices ? UploadTerrainVertices(grid, vertices.get()) : nullptr;
     if (!graphics->terrainVertices)
-        SysErrorBox("地形のメッシュデータの頂点バッファが作成できませんでした");
+        SysErrorBox(Tr(TEXT_MSG_VERTEX_BUFFER));
 }
 
 void UploadIndices(const TerrainGrid& grid, CourseGraphics* graphics)
 {
     graphics->terrainIndices = UploadTerrainIndices(grid, &graphics->indexBits);
     if (!graphics->terrainIndices) {
-        SysErrorBox("地形のメッシュデータのindexバッファが作成できませんでした");
+        SysErrorBox(Tr(TEXT_MSG_INDEX_BUFFER));
         return;
     }
     graphics->triangleCount = grid.triangleCount;
@@ -66,11 +68,11 @@ bool BuildTerrain(const CourseDef& course, CourseGraphics* graphics)
     int built = BuildTerrainGrid(map, course.MAP_HEIGHT, course.GRID_SIZE, &grid);
     FreeHeightMap(&map);
     if (built == 0) {
-        ShowPathMessage("地形が大きすぎます（物理空間の範囲 ±1000 を超えています）。\n'%s'", path.text);
+        ShowPathMessage(Tr(TEXT_MSG_TERRAIN_TOO_BIG), path.text);
         return false;
     }
     if (built < 0) {
-        ShowPathMessage("地形のメモリが確保できませんでした。\n'%s'", path.text);
+        ShowPathMessage(Tr(TEXT_MSG_TERRAIN_MEMORY), path.text);
         return false;
     }
     if (!BuildTerrainCollision(grid, game.settings.groundBound))
@@ -106,7 +108,7 @@ bool BuildCourse(const CourseDef& course, CourseGraphics* graphics)
     Utf8Path texture = PathOf(course.FIELD_TEXTURE);
     graphics->fieldTexture = CreateTextureFromFile(texture.text);
     if (!graphics->fieldTexture) {
-        ShowPathMessage("テクスチャの読み込みに失敗しました。\n'%s'", texture.text);
+        ShowPathMessage(Tr(TEXT_MSG_FIELD_TEXTURE), texture.text);
         return false;
     }
     if (!BuildTerrain(course, graphics))
@@ -126,9 +128,10 @@ bool LoadCourse(int index)
     const CourseDef& course = courseList.courses[index];
     ClearCourseBodies();
     ReleaseCourseGraphics();
-    SysMakeGameFolderCurrent();
+    MakeCourseFolderCurrent(index);
     CourseGraphics graphics = {};
     bool built = BuildCourse(course, &graphics);
+    SysMakeGameFolderCurrent();
     SetCourseGraphics(graphics);
     if (!built)
         return false;

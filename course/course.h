@@ -5,7 +5,8 @@
 #pragma once
 #include "data/course_list.h"
 
-// Makes courseList.courses[index] the course being played: field texture,
+// Makes courseList.courses[index] the course being played (its files looked
+// up in its pack's folder, or the game folder): field texture,
 // height map, terrain grid, terrain collision, terrain buffers, ball and
 // obstacles, gravity. game.currentCourse follows successful loads only.
 // Messages are shown where loading fails.
@@ -16,3 +17,5 @@ bool LoadCourse(int index);
 // Failures are not reported: the preview is only a picture, and the race
 // load says what went wrong.
 void LoadCoursePreview(const CourseDef& course);
+// The same for course `index` of the list, its files looked up where it lives.
+void LoadCoursePreview(int index);

@@ -7,7 +7,9 @@
 
 #include "course/course.h"
 #include "course/course_local.h"
+#include "data/course_packs.h"
 #include "data/text_reader.h"
+#include "platform/paths.h"
 #include "render/course_text.h"
 #include "render/preview.h"
 
@@ -99,4 +101,13 @@ void LoadCoursePreview(const CourseDef& course)
     LoadCourseText(course);
     model.course = course;
     SetCoursePreview(model);
+}
+
+void LoadCoursePreview(int index)
+{
+    if (index < 0 || index >= courseList.courseCount || !courseList.courses)
+        return;
+    MakeCourseFolderCurrent(index);
+    LoadCoursePreview(courseList.courses[index]);
+    SysMakeGameFolderCurrent();
 }

@@ -27,6 +27,7 @@ struct CourseDef {
     float MAP_HEIGHT;               // world height of a height value 1.0
     float GRID_SIZE;                // world distance between samples
     uint32_t bestTimeMs;            // best time from record.sav, 0 = none
+    uint32_t parTimeMs;             // par from the course's par file, 0 = none (no medals)
     float SELECT_SCALING;           // preview scale, 1.0 on FIELD_NUM
     float START[3];                 // start point, map fractions
     float GOAL[4];                  // x from, z from, x to, z to (fractions)

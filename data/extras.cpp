@@ -8,7 +8,7 @@
 #include "data/texts.h"
 #include "platform/paths.h"
 
-Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+Extras extras = {1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0, GHOST_BEST, 1, 5, 0, 0};
 
 namespace {
 
@@ -35,15 +35,25 @@ const ExtraField kFields[] = {
     {&Extras::windowHeight, 0, 65535},
     {&Extras::windowFullscreen, 0, 1},
     {&Extras::windowDisplay, 0, 255},
+    {&Extras::ghostChoice, 0, GHOST_CHOICES - 1},
+    {&Extras::mouseSteering, 0, 1},
+    {&Extras::mouseSensitivity, 0, 10},
+    {&Extras::keyRamp, 0, 10},
+    {&Extras::reducedMotion, 0, 1},
 };
 const int kFieldCount = int(sizeof kFields / sizeof kFields[0]);
+const int kGhostChoiceWord = 16;
+
+// The ghost F9 brings back: the last one shown this run.
+int32_t ghostBeforeHidden = GHOST_BEST;
 
 // Lamps shown, sound on, ghost shown; the language the system asks for;
 // the music a little below the effects; silent in the background; vsync
-// on, the 4:3 frame, no window kept.
+// on, the 4:3 frame, no window kept; the best run's ghost; mouse steering
+// on at the middle sensitivity, keys instant, full motion.
 Extras Defaults()
 {
-    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    return {1, 0, 1, SystemLanguage(), 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0, GHOST_BEST, 1, 5, 0, 0};
 }
 
 }  // namespace
@@ -64,8 +74,27 @@ void LoadExtras()
             if (v >= kFields[i].low && v <= kFields[i].high)
                 extras.*kFields[i].field = v;
         }
+        // A file from before the choice: the ghost switch says best or none.
+        if (read <= kGhostChoiceWord) extras.ghostChoice = extras.ghostShown ? GHOST_BEST : GHOST_NONE;
     }
+    GhostChoiceChanged();
     SetLanguage(extras.language);
+}
+
+void ToggleGhost()
+{
+    if (extras.ghostChoice != GHOST_NONE) {
+        ghostBeforeHidden = extras.ghostChoice;
+        extras.ghostChoice = GHOST_NONE;
+    } else {
+        extras.ghostChoice = ghostBeforeHidden;
+    }
+    GhostChoiceChanged();
+}
+
+void GhostChoiceChanged()
+{
+    extras.ghostShown = extras.ghostChoice != GHOST_NONE;
 }
 
 int SaveExtras()

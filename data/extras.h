@@ -8,10 +8,14 @@
 #pragma once
 #include <cstdint>
 
+// Which ghost races along: the player's best run (the par run until there
+// is one), the par run, or none.
+enum GhostChoice { GHOST_BEST = 0, GHOST_PAR = 1, GHOST_NONE = 2, GHOST_CHOICES };
+
 struct Extras {
     int32_t lampsShown;   // 1: the board's lamps are drawn on screen without a board (F7)
     int32_t muted;        // 1: no sound at all from the speakers (F8)
-    int32_t ghostShown;   // 1: the best run's ghost ball races along (F9)
+    int32_t ghostShown;   // 1: a ghost races along; follows ghostChoice, kept for older files
     int32_t language;     // Language; from the locale until the player chooses
     int32_t masterVolume;    // 0..10: everything the speakers play
     int32_t musicVolume;     // 0..10: the music
@@ -25,10 +29,20 @@ struct Extras {
     int32_t windowHeight;
     int32_t windowFullscreen; // 1: it was fullscreen
     int32_t windowDisplay;    // the display it was on, 0 the primary
+    int32_t ghostChoice;      // GhostChoice; from ghostShown in a file without it
+    int32_t mouseSteering;    // 1: the mouse tilts the ball during the race
+    int32_t mouseSensitivity; // 0 .. 10: tilt per pixel of mouse motion, 5 by default
+    int32_t keyRamp;          // 0 .. 10: a key's tilt grows over this many 50 ms steps; 0 instant
+    int32_t reducedMotion;    // 1: no fly-over, no spinning or sliding plates, a steady camera
 };
 extern Extras extras;
 
 enum { EXTRAS_VOLUME_MAX = 10 };
+
+// F9: no ghost, or back to the ghost chosen before (the player's best at first).
+void ToggleGhost();
+// After ghostChoice changed: ghostShown follows it.
+void GhostChoiceChanged();
 
 // Defaults when the file is missing or short; a value out of its range takes
 // its default. Applies the language.

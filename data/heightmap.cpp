@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include "data/heightmap.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 
@@ -41,7 +42,7 @@ int ReadU16(const uint8_t* p) { return p[0] | p[1] << 8; }
 void Refuse(const char* why, const char* path)
 {
     char text[1024];
-    std::snprintf(text, sizeof text, "高さマップを読み込めません（%s）。\n'%s'", why, path);
+    std::snprintf(text, sizeof text, Tr(TEXT_MSG_HEIGHT_MAP), why, path);
     SysErrorBox(text);
 }
 
@@ -66,15 +67,15 @@ const char* ReadInfoHeader(const uint8_t* h, size_t got, BmpLayout* bmp, int* co
 {
     uint32_t size = ReadU32(h + kFileHeader);
     if (size == kCoreHeader) {
-        if (got < (size_t)kFileHeader + kCoreHeader) return "ファイルが短すぎます";
+        if (got < (size_t)kFileHeader + kCoreHeader) return Tr(TEXT_BMP_TOO_SHORT);
         bmp->width = ReadU16(h + 18);
         bmp->height = (int16_t)ReadU16(h + 20);
         bmp->bits = ReadU16(h + 24);
         *compression = 0;
         return nullptr;
     }
-    if (size < (uint32_t)kInfoHeader || size > (uint32_t)kLargestHeader) return "対応していない形式です";
-    if (got < (size_t)kFileHeader + kInfoHeader) return "ファイルが短すぎます";
+    if (size < (uint32_t)kInfoHeader || size > (uint32_t)kLargestHeader) return Tr(TEXT_BMP_FORMAT);
+    if (got < (size_t)kFileHeader + kInfoHeader) return Tr(TEXT_BMP_TOO_SHORT);
     bmp->width = (int32_t)ReadU32(h + 18);
     bmp->height = (int32_t)ReadU32(h + 22);
     bmp->bits = ReadU16(h + 28);
@@ -86,14 +87,14 @@ const char* CheckDepth(BmpLayout* bmp, int compression)
 {
     int b = bmp->bits;
     if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
-        return "1・4・8・16・24・32ビットの画像のみ対応しています";
+        return Tr(TEXT_BMP_DEPTH);
     bool bitFields = compression == kCompressionBitFields || compression == kCompressionAlphaBitFields;
     // Run-length and embedded JPEG/PNG pixels are not read.
     if (compression != 0 && !(bitFields && (b == 16 || b == 32)))
-        return "圧縮された画像には対応していません";
+        return Tr(TEXT_BMP_COMPRESSED);
     if (bmp->width <= 0 || bmp->width > HEIGHTMAP_MAX_SIDE || bmp->height == 0
         || bmp->height < -HEIGHTMAP_MAX_SIDE || bmp->height > HEIGHTMAP_MAX_SIDE)
-        return "画像の大きさが範囲外です";
+        return Tr(TEXT_BMP_SIZE);
     return nullptr;
 }
 
@@ -125,7 +126,7 @@ void PlacePalette(const uint8_t* h, BmpLayout* bmp, long fileSize)
 // picture cannot be read, or null.
 const char* ReadLayout(const uint8_t* h, size_t got, long fileSize, BmpLayout* bmp)
 {
-    if (got < (size_t)kFileHeader + 4) return "ファイルが短すぎます";
+    if (got < (size_t)kFileHeader + 4) return Tr(TEXT_BMP_TOO_SHORT);
     int compression = 0;
     const char* problem = ReadInfoHeader(h, got, bmp, &compression);
     if (!problem) problem = CheckDepth(bmp, compression);
@@ -137,7 +138,7 @@ const char* ReadLayout(const uint8_t* h, size_t got, long fileSize, BmpLayout* b
     // The pixels cannot start inside the headers or past the file's end.
     uint32_t headers = kFileHeader + ReadU32(h + kFileHeader);
     if (bmp->offset < headers || (long)bmp->offset >= fileSize)
-        return "画素データの位置がファイルの外を指しています";
+        return Tr(TEXT_BMP_PIXELS_OUTSIDE);
     ReadMasks(h, compression, bmp);
     PlacePalette(h, bmp, fileSize);
     return nullptr;
@@ -244,7 +245,7 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     if (problem) {
         Refuse(problem, pathUtf8);
     } else if (!ReadPixels(file, bmp, map)) {
-        Refuse("メモリが足りません", pathUtf8);
+        Refuse(Tr(TEXT_BMP_MEMORY), pathUtf8);
         *map = {};
     } else {
         res = HEIGHTMAP_OK;

@@ -12,6 +12,7 @@
 
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
 #include "data/little_endian.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -82,26 +83,53 @@ int SaveOptions()
     return WriteSaveFile(SysConfigFolder(), "config.sav", bytes, sizeof bytes, &saveReports.configReported);
 }
 
-int LoadBestTimes()
+namespace {
+
+// `count` best times from `name` into the courses from `first` on; entries
+// past them are not read, missing ones stay 0.
+int ReadBestTimes(const char* folder, const char* name, int first, int count)
 {
-    FILE* file = OpenSaveFile(SysSaveFolder(), "record.sav");
+    FILE* file = OpenSaveFile(folder, name);
     if (!file) return 0;
     unsigned char bytes[4];
-    for (int i = 0; i < courseList.courseCount && fread(bytes, 4, 1, file) == 1; i++)
-        courseList.courses[i].bestTimeMs = GetLittleEndian(bytes);
+    for (int i = 0; i < count && fread(bytes, 4, 1, file) == 1; i++)
+        courseList.courses[first + i].bestTimeMs = GetLittleEndian(bytes);
     fclose(file);
     return 1;
 }
 
-int SaveBestTimes()
+int WriteBestTimes(const char* folder, const char* name, int first, int count)
 {
-    size_t count = courseList.courseCount > 0 ? (size_t)courseList.courseCount : 0;
-    unsigned char* bytes = (unsigned char*)malloc(count * 4 + 1);
+    size_t n = count > 0 ? (size_t)count : 0;
+    unsigned char* bytes = (unsigned char*)malloc(n * 4 + 1);
     if (!bytes) return 0;
-    for (size_t i = 0; i < count; i++) PutLittleEndian(bytes + 4 * i, courseList.courses[i].bestTimeMs);
-    int written = WriteSaveFile(SysSaveFolder(), "record.sav", bytes, count * 4, &saveReports.recordReported);
+    for (size_t i = 0; i < n; i++) PutLittleEndian(bytes + 4 * i, courseList.courses[first + i].bestTimeMs);
+    int written = WriteSaveFile(folder, name, bytes, n * 4, &saveReports.recordReported);
     free(bytes);
     return written;
+}
+
+}  // namespace
+
+int LoadBestTimes()
+{
+    int read = ReadBestTimes(SysSaveFolder(), "record.sav", 0, OwnCourseCount());
+    for (const CoursePack& pack : CoursePacks().packs)
+        if (pack.courseCount > 0)
+            ReadBestTimes(PackSaveFolder(pack).c_str(), "record.sav", pack.firstCourse, pack.courseCount);
+    return read;
+}
+
+int SaveBestTimes()
+{
+    return WriteBestTimes(SysSaveFolder(), "record.sav", 0, OwnCourseCount());
+}
+
+int SavePackBestTimes(const CoursePack& pack)
+{
+    // When the folder cannot be made, the write says why.
+    MakePackSaveFolder(pack, nullptr);
+    return WriteBestTimes(PackSaveFolder(pack).c_str(), "record.sav", pack.firstCourse, pack.courseCount);
 }
 
 int KeepBestTime()
@@ -112,6 +140,8 @@ int KeepBestTime()
     uint32_t best = courseList.courses[course].bestTimeMs;
     if (best != 0 && time >= best) return 0;
     courseList.courses[course].bestTimeMs = time;
-    SaveBestTimes();
+    const CoursePack* pack = PackOfCourse(course);
+    if (pack) SavePackBestTimes(*pack);
+    else SaveBestTimes();
     return 1;
 }

@@ -1,6 +1,8 @@
 // "config.sav" (the four option choices, in the config folder) and
-// "record.sav" (one best time per course, in the save folder; see
-// platform/paths.h): headerless arrays of 32-bit little-endian integers. Saving never shows a message box; a failed save leaves
+// "record.sav" (one best time per course of the game's own, in the save
+// folder; see platform/paths.h; a course pack's in packs/<its folder name>/
+// there, one per course of the pack): headerless arrays of 32-bit
+// little-endian integers. Saving never shows a message box; a failed save leaves
 // the old file whole and the values in memory, and puts one line with the
 // path and the reason on standard error, once per file per run.
 #pragma once
@@ -29,9 +31,14 @@ int WriteSaveFile(const char* folder, const char* name, const void* bytes, size_
 // LoadSettings.
 void LoadOptions();
 int  SaveOptions();      // 1 written, 0 failed
-int  LoadBestTimes();    // 1 read, 0 when "record.sav" cannot be opened
-int  SaveBestTimes();    // 1 written, 0 failed
+// Every course's best time: the game's own from record.sav, each pack's
+// from its own. 1 read, 0 when "record.sav" cannot be opened.
+int  LoadBestTimes();
+int  SaveBestTimes();    // the game's own courses' record.sav; 1 written, 0 failed
+struct CoursePack;
+int  SavePackBestTimes(const CoursePack& pack);   // the pack's record.sav; 1 written
 // At the goal: keeps loop.raceTimeMs as the current course's best time and
-// saves when it beats the record (or there is none); a tie writes nothing.
+// saves its record.sav when it beats the record (or there is none); a tie
+// writes nothing.
 // 1 when the run set a new best time.
 int  KeepBestTime();

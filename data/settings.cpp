@@ -9,6 +9,7 @@
 #include "data/course_list.h"
 #include "data/save_files.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
@@ -137,7 +138,7 @@ void LoadSettings()
     shapeMeshNames = {};
     FILE* file = OpenTextFile("def.ini");
     if (!file) {
-        SysErrorBox("初期設定ファイル'def.ini'が読み込めませんでした。");
+        SysErrorBox(Tr(TEXT_MSG_DEF_INI));
         return;
     }
     char16_t line[SETTING_LINE_CHARS + 1];

@@ -111,3 +111,19 @@ void GetBodyMatrix(Matrix* out, int index)
     body->getMotionState()->getWorldTransform(t);
     WriteRowMatrix(out, t);
 }
+
+void PlaceBody(int index, const Matrix& world)
+{
+    btRigidBody* body = BodyWithMotionState(index);
+    if (!body)
+        return;
+    btMatrix3x3 basis;
+    for (int r = 0; r < 3; r++)
+        for (int c = 0; c < 3; c++)
+            basis[c][r] = world.m[r][c];
+    btTransform t(basis, btVector3(world.m[3][0], world.m[3][1], world.m[3][2]));
+    body->setWorldTransform(t);
+    body->getMotionState()->setWorldTransform(t);
+    body->setLinearVelocity(btVector3(0, 0, 0));
+    body->setAngularVelocity(btVector3(0, 0, 0));
+}

@@ -46,6 +46,9 @@ void ClearCourseBodies();         // every body, shape and the terrain arrays
 void GetBallVelocity(Vec3* out);  // left unchanged when there is no ball
 void PushBall(const Vec3& impulse, const Vec3& relPos);
 void GetBodyMatrix(Matrix* out, int index);   // row-vector layout; unchanged when absent
+// Puts a body at `world` (rotation and position, row-vector layout) at rest,
+// without simulating: how a recorded run is shown. Nothing when absent.
+void PlaceBody(int index, const Matrix& world);
 
 // --- contacts, goal and miss -------------------------------------------------
 // The ball's world matrix as the last SyncCourseTransforms left it; row 3 is

@@ -3,6 +3,7 @@
 // its files through here so that such names work on Linux too.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -35,6 +36,20 @@ int SysMakeFolder(const char* name);
 
 int SysIsFolder(const char* path);   // 1 when a folder (or a link to one) is there
 int SysIsFile(const char* path);     // 1 when a plain file is there
+
+// What tells one version of a file from the next: saving it (in place, or as
+// a new file renamed over it) changes at least one field. All zero when
+// nothing is there.
+struct SysFileStamp {
+    int64_t modifiedNs;   // last change of the contents, ns since the epoch
+    int64_t changedNs;    // last change of the file itself (a rename over it, a copy keeping times)
+    int64_t size;
+    uint64_t inode;
+    int exists;
+};
+// The stamp of `name`, looked up as SysOpenFile does for reading.
+SysFileStamp SysStampOf(const char* name);
+bool SysSameStamp(const SysFileStamp& a, const SysFileStamp& b);
 
 // The names in `folder` (without "." and ".."), sorted; 0 when it cannot be read.
 int SysListFolder(const char* folder, std::vector<std::string>* names);

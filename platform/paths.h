@@ -2,7 +2,11 @@
 //  - the game folder: def.ini, course.ini, sprite.ini and all they name,
 //    only ever read;
 //  - the config folder: config.sav and extras.sav;
-//  - the save folder: record.sav, ghost/ and the one-copy lock;
+//  - the save folder: record.sav, ghost/, the course packs' records and
+//    ghosts in packs/, and the one-copy lock;
+//  - the player's pack folder: course packs the player dropped in, each a
+//    folder of its own ($XDG_DATA_HOME/kestrune/courses/, or courses/ beside
+//    a portable executable);
 //  - the cache folder: what the game can make again (terrain trees), which
 //    may be deleted at any time.
 // Installed, the game folder is <exe>/../share/games/kestrune/ and the
@@ -36,6 +40,7 @@ int SysChooseFolders(const SysFolderSources& from);
 const char* SysGameFolder();
 const char* SysConfigFolder();
 const char* SysSaveFolder();
+const char* SysPackFolder();         // the player's course packs; "" without a home
 const char* SysCacheFolder();        // "" when there is none: then nothing is cached
 const char* SysExecutableFolder();   // as the choice saw it
 int SysPortable();                   // the player's folders are the executable's
@@ -44,6 +49,10 @@ int SysPortable();                   // the player's folders are the executable'
 int SysPlaysOwnGameFolder();
 
 int SysMakeGameFolderCurrent();      // 1 ok
+int SysMakeFolderCurrent(const char* folder);   // 1 ok
+// The folder with links and ".." resolved, ending in '/': two spellings of
+// one folder give the same text. As given (with '/') when it does not exist.
+std::string SysCanonicalFolder(const char* folder);
 // Makes the config and the save folder where missing (mode 0700, parents
 // too). 1 when both are there afterwards; a failure is left to the saves to
 // report, each with its path and reason.
@@ -55,6 +64,10 @@ int SysMakeCacheFolder();
 // as a portable copy there would have it: for tests and the course checker, which must never
 // touch the player's own folders. Null goes back to the executable's.
 void SysUseOneFolder(const char* dir);
+// The same with the game folder apart (the config folder and the cache go
+// with the save folder): the course checker races a pack against the game's
+// data while the records go to a folder of its own.
+void SysUseFolders(const char* gameDir, const char* saveDir);
 
 // Puts the cache in `dir` from now on; null or "" for none (nothing is then
 // cached), as for the course checker, whose folder is only ever read.

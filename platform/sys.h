@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/keycodes.h"
+
 enum SysKey {
     KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SHIFT, KEY_X, KEY_Z, KEY_SPACE,
     KEY_F1, KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6,
@@ -30,6 +32,7 @@ int  SysHasDisplay();
 int  SysCreateWindow(const char* captionUtf8, int width, int height);  // 1 ok, 0 failed
 void SysDestroyWindow();
 int  SysHasWindow();
+void SysSetWindowCaption(const char* captionUtf8);   // nothing without a window
 // Window <-> desktop fullscreen, also on F11 and Alt+Enter; the pointer is
 // hidden in fullscreen and the picture keeps 4:3 with bars either way.
 void SysToggleFullscreen();
@@ -84,6 +87,20 @@ int  SysWindowFocused();
 
 // Input, time, sleeping.
 int      SysKeyDown(SysKey key);          // nonzero while held
+// Any key by its KeyCode (platform/keycodes.h); nonzero while held. A key
+// of the set above reads the same through either call.
+int      SysKeyCodeDown(int code);
+// How many times the key has gone down since the start, however briefly:
+// a press shorter than a frame still counts. (Through the test hooks, the
+// presses the calls themselves see.)
+uint32_t SysKeyPressCount(int code);
+// The mouse in relative mode: while captured the pointer is hidden and held
+// in the window, and its motion is summed for SysTakeMouseMotion. Released,
+// the pointer is the desktop's again and no motion is kept.
+void     SysSetMouseCaptured(int captured);
+int      SysMouseCaptured();
+// The motion since the last call, in pixels: right and down are positive.
+void     SysTakeMouseMotion(float* dx, float* dy);
 uint32_t SysMilliseconds();               // wraps every 2^32 ms like any 32-bit tick
 // The same clock in microseconds, for pacing pictures: its value / 1000 is
 // SysMilliseconds() (the low 32 bits).
@@ -104,6 +121,8 @@ struct SysHooks {
     void     (*errorBox)(const char* textUtf8);
     void     (*sleep)(uint32_t ms);
     int      (*windowFocused)();
+    int      (*keyCodeDown)(int code);    // read beside keyDown: either holds a key
+    void     (*mouseMotion)(float* dx, float* dy);   // replaces the captured motion
     uint64_t (*microseconds)();
     void     (*swapBuffers)();            // a simulated display's present
     int      (*refreshRate)();

@@ -5,6 +5,11 @@
 
 int  SysBackendKeyDown(SysKey key);
 int  SysBackendWindowFocused();
+int  SysBackendKeyCodeDown(int code);    // code within 0 .. KEYCODE_COUNT - 1
+uint32_t SysBackendKeyPressCount(int code);
+// Relative mouse mode on or off; the motion gathered since the last take.
+void SysBackendSetMouseCaptured(int captured);
+void SysBackendTakeMouseMotion(float* dx, float* dy);
 void SysBackendErrorBox(const char* textUtf8);
 // Drains the window system's events, posting SYS_MSG_CLOSE for a close request.
 void SysBackendPollEvents();

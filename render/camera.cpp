@@ -3,7 +3,10 @@
 // race camera starts, so the hand-over to the countdown shows no jump.
 #include "render/camera.h"
 
+#include <cmath>
+
 #include "core/game.h"
+#include "data/extras.h"
 #include "physics/physics.h"
 #include "render/device.h"
 
@@ -11,6 +14,16 @@ namespace {
 
 const float kPi = 3.1415925f;
 const float kIntroFrames = 180.0f;
+// With reduced motion the race camera rises and falls with the ball through
+// this time constant, in frames, so bumps and bounces do not shake the view.
+const float kSteadyFrames = 12.0f;
+
+// The steady camera's height, followed from frame to frame.
+struct SteadyCamera {
+    float height;   // the height the camera looks at
+    bool valid;     // height follows a race under way; false snaps to the ball
+};
+SteadyCamera steady;
 
 Vec3 BallPosition()
 {
@@ -58,6 +71,30 @@ CameraPose IntroCameraPose()
     return Around(BallPosition(), {0, 0, SelectedLength() + 500 * t}, turn);
 }
 
+// Only the height is eased: across the course the camera keeps the ball
+// where the player expects it.
+CameraPose SteadyPose(CameraPose pose)
+{
+    float ballHeight = pose.target.y;
+    if (!steady.valid)
+        steady.height = ballHeight;
+    steady.height += (ballHeight - steady.height) * (1 - std::exp(-1 / kSteadyFrames));
+    steady.valid = true;
+    float lift = steady.height - ballHeight;
+    pose.eye.y += lift;
+    pose.target.y += lift;
+    return pose;
+}
+
+CameraPose FollowRaceCamera()
+{
+    CameraPose pose = RaceCameraPose();
+    if (extras.reducedMotion && game.state != STATE_COUNTDOWN)
+        return SteadyPose(pose);
+    steady.valid = false;
+    return pose;
+}
+
 void SetCameraView(const CameraPose& pose)
 {
     Vec3 up = {0, 1, 0};
@@ -68,10 +105,11 @@ void SetCameraView(const CameraPose& pose)
 
 void SetRaceCamera()
 {
-    SetCameraView(RaceCameraPose());
+    SetCameraView(FollowRaceCamera());
 }
 
 void SetIntroCamera()
 {
+    steady.valid = false;
     SetCameraView(IntroCameraPose());
 }

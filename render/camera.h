@@ -13,6 +13,10 @@ struct CameraPose {
 };
 CameraPose RaceCameraPose();
 CameraPose IntroCameraPose();
+// The race camera as SetRaceCamera places it this frame: RaceCameraPose,
+// with reduced motion its height eased after the ball's from frame to frame
+// (each call is a frame). The countdown and the intro start it afresh.
+CameraPose FollowRaceCamera();
 // The device's view from a pose (a picture between two logic steps blends
 // the steps' poses).
 void SetCameraView(const CameraPose& pose);

@@ -6,7 +6,9 @@
 #include "render/course_text.h"
 
 #include "data/course_list.h"
+#include "data/course_texts.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/glyph.h"
 #include "platform/sys.h"
 #include "render/device.h"
@@ -29,6 +31,7 @@ struct CourseTextSource {
     std::u16string title;
     std::u16string doc;
     bool hasDoc;             // the description was read
+    int nameUnits;           // the course name's share of the title
 };
 CourseTextSource source;
 
@@ -215,22 +218,22 @@ void Append(char16_t* dest, size_t capacity, const char16_t* text)
     dest[at] = 0;
 }
 
-// Course name, two spaces, then the record or the lack of one.
+// Course name in the player's language, two spaces, then the record or the
+// lack of one.
 void BuildTitle(const CourseDef& course, char16_t* title, size_t capacity)
 {
     title[0] = 0;
-    Append(title, capacity, course.FIELD_NAME);
+    Append(title, capacity, CourseName(course));
+    source.nameUnits = int(UnitCount(title));
     Append(title, capacity, u"  ");
     const uint32_t t = course.bestTimeMs;
-    if (t == 0) {
-        Append(title, capacity, u"(記録なし)");
-        return;
-    }
-    char numbers[64];
-    snprintf(numbers, sizeof numbers, "%u分%u秒%u)", t / 60000, t / 1000 % 60, t % 1000);
-    char16_t wide[64];
-    Utf8ToUtf16(numbers, wide, 64);
-    Append(title, capacity, u"(記録時間:");
+    char record[128];
+    if (t == 0)
+        snprintf(record, sizeof record, "%s", Tr(TEXT_NO_RECORD));
+    else
+        snprintf(record, sizeof record, Tr(TEXT_BEST_TIME), t / 60000, t / 1000 % 60, t % 1000);
+    char16_t wide[128];
+    Utf8ToUtf16(record, wide, 128);
     Append(title, capacity, wide);
 }
 
@@ -261,6 +264,16 @@ bool IsBlankLine(const char16_t* line, int length)
     return length == 0 || (length == 1 && line[0] == u'\r');
 }
 
+// Latin words either side of a line end stay two words: a space joins them
+// (after the CR a CR LF line keeps). Japanese runs on without one, as it is
+// written. The LF the space stands for keeps the text within the file's size.
+bool WordsMeetAcrossLines(const char16_t* text, long total, const char16_t* line, int length)
+{
+    auto latin = [](char16_t unit) { return unit > 0x20 && unit < 0x7F; };
+    long last = total > 0 && text[total - 1] == u'\r' ? total - 2 : total - 1;
+    return last >= 0 && length > 0 && latin(text[last]) && latin(line[0]);
+}
+
 // The description's lines run together with their LF taken out, since
 // authors break long lines wherever their editor wraps. A blank line is a
 // paragraph break: it ends the running line and leaves one empty line, as
@@ -281,6 +294,8 @@ void ReadDescription(FILE* file)
     int length = 0;
     while (ReadNextTextLine(file, line, TEXT_LINE_LIMIT, &length)) {
         if (!IsBlankLine(line, length)) {
+            if (WordsMeetAcrossLines(text, total, line, length))
+                AppendUnits(text, &total, capacity, u" ", 1);
             AppendUnits(text, &total, capacity, line, length);
             continue;
         }
@@ -304,6 +319,7 @@ void MakeCourseGlyphs(float scale)
 {
     FreeCourseGlyphs();
     courseText.scale = scale;
+    courseText.nameGlyphCount = source.nameUnits;
     courseText.titleGlyphs = MakeGlyphs(source.title.c_str(), kTitleFontHeight, &courseText.titleGlyphCount,
                                         &courseText.titleMetrics, scale);
     if (source.hasDoc)
@@ -316,7 +332,7 @@ void ShowMissingDocument(const char16_t* path)
     char name[1024];
     Utf16ToUtf8(path, name, sizeof name);
     char message[1200];
-    snprintf(message, sizeof message, "コースの説明文ファイルが見つかりません\n'%s'", name);
+    snprintf(message, sizeof message, Tr(TEXT_MSG_NO_DESCRIPTION), name);
     SysErrorBox(message);
 }
 
@@ -368,9 +384,14 @@ void LoadCourseText(const CourseDef& course)
     char16_t title[kTitleUnits];
     BuildTitle(course, title, kTitleUnits);
     source.title.assign(title);
-    FILE* file = OpenTextFile(course.DOCUMENT);
+    // The description in the player's language, from its folder where it
+    // has one there.
+    char document[1024], name[1100];
+    Utf16ToUtf8(CourseDocument(course), document, sizeof document);
+    LanguageFileName(document, name, sizeof name);
+    FILE* file = OpenTextFile(name);
     if (!file) {
-        ShowMissingDocument(course.DOCUMENT);
+        ShowMissingDocument(CourseDocument(course));
     } else {
         ReadDescription(file);
         fclose(file);

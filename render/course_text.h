@@ -45,6 +45,7 @@ void   FreeGlyphs(Glyph* glyphs, int count);
 struct CourseText {
     Glyph* titleGlyphs;      // name, two spaces, record text; font height 26
     int titleGlyphCount;
+    int nameGlyphCount;      // the name's glyphs at the line's start
     TextMetrics titleMetrics;
     Glyph* docGlyphs;        // the description; font height 18
     int docGlyphCount;

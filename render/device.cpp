@@ -29,6 +29,7 @@
 
 struct Texture {
     GfxTexture* gfx;
+    int width, height;   // texels
 };
 
 struct VertexBuffer {
@@ -88,7 +89,7 @@ Texture* CreateTextureFromPixels(const uint8_t* rgba, int width, int height)
     GfxTexture* gfx = GfxCreateTexture(rgba, width, height);
     if (!gfx)
         return nullptr;
-    Texture* texture = new (std::nothrow) Texture{gfx};
+    Texture* texture = new (std::nothrow) Texture{gfx, width, height};
     if (!texture)
         GfxReleaseTexture(gfx);
     return texture;
@@ -110,6 +111,12 @@ void ReleaseTexture(Texture* texture)
         return;
     GfxReleaseTexture(texture->gfx);
     delete texture;
+}
+
+void TextureSize(const Texture* texture, int* width, int* height)
+{
+    *width = texture ? texture->width : 0;
+    *height = texture ? texture->height : 0;
 }
 
 void SetTexture(Texture* texture)

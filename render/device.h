@@ -53,6 +53,8 @@ Texture* CreateTextureFromFile(const char* pathUtf8);    // null when missing/un
 // RGBA bytes, top row first (rendered text, generated pictures).
 Texture* CreateTextureFromPixels(const uint8_t* rgba, int width, int height);
 void     ReleaseTexture(Texture* texture);
+// The picture's size in texels; 0 x 0 for null.
+void     TextureSize(const Texture* texture, int* width, int* height);
 // Loads an X file; *materials (malloc'd, caller frees) lists every material in
 // file order, subset i drawn with material i. Null on failure.
 Mesh*    LoadMeshFromX(const char* pathUtf8, MeshMaterial** materials, uint32_t* materialCount);

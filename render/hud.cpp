@@ -5,15 +5,21 @@
 
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/extras.h"
+#include "data/par.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
+#include "render/medal.h"
 #include "render/device.h"
 #include "render/scene.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "sensor/board.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -54,17 +60,22 @@ uint32_t PlateColour(float q)
     return alpha << 24 | 0xFFFFFFu;
 }
 
-// A plate that settles from (1 + 8q) times its size, spinning and fading in.
+// A plate that settles from (1 + 8q) times its size, spinning and fading in;
+// with reduced motion it only fades in, at rest.
 void QueueSettlingPlate(uint32_t cell, float q, float turns)
 {
-    const float grow = 1.0f + 8.0f * q;
-    DrawSprite(SHEET_PLATES, cell, PlateColour(q), turns * kPi * q, DEPTH_SPRITE, 0,
+    const float moving = extras.reducedMotion ? 0.0f : q;
+    const float grow = 1.0f + 8.0f * moving;
+    DrawSprite(SHEET_PLATES, cell, PlateColour(q), turns * kPi * moving, DEPTH_SPRITE, 0,
                320, 114, 448 * grow, 96 * grow);
 }
 
-// Progress of a slide-in plate: 0 once it rests at the centre.
+// Progress of a slide-in plate: 0 once it rests at the centre, and always
+// with reduced motion.
 float SlideProgress(int frames, float period)
 {
+    if (extras.reducedMotion)
+        return 0.0f;
     return std::max(static_cast<float>(frames) / period - 0.8f, 0.0f);
 }
 
@@ -92,6 +103,21 @@ void QueueTimeRow(uint32_t timeMs, float y, uint32_t colour, bool blankWhenZero,
                 c = 12;
     for (int i = 0; i < 9; ++i)
         DrawSprite(SHEET_TIME_GLYPHS, cells[i], colour, 0, DEPTH_SPRITE, 0, kX[i] + shift, y, 16, 24);
+}
+
+// Under the resting goal plate: the medal this run earned and its name, in
+// the gap between the plate (down to 162) and the result menu (from 195).
+void QueueGoalMedal(const CourseDef& course)
+{
+    const int medal = MedalFor(loop.raceTimeMs, course.parTimeMs);
+    if (medal == MEDAL_NONE)
+        return;
+    const float disc = 28, gap = 8, fontHeight = 26, middle = 178;
+    const char* name = MedalName(medal);
+    const float left = 320 - (disc + gap + TextWidth(name, fontHeight)) / 2;
+    QueueMedal(medal, left + disc / 2, middle, disc);
+    QueueText(name, left + disc + gap + 2, middle + 2, fontHeight, 0xC0000000u);
+    QueueText(name, left + disc + gap, middle, fontHeight, MedalColour(medal));
 }
 
 }  // namespace
@@ -122,6 +148,8 @@ void QueueGoalOverlay()
     QueueSettlingPlate(2, q, 20.0f);
     if (q != 0)
         return;
+    if (const CourseDef* course = CurrentCourseDef())
+        QueueGoalMedal(*course);
     // The veil darkens the resting scene behind the result menu.
     const float v = static_cast<float>(loop.goalFrames) / 60.0f;
     const uint32_t alpha = 128u - static_cast<uint32_t>(std::floor(128.0f * v));
@@ -213,4 +241,23 @@ void QueueTimePanel()
     const CourseDef* course = CurrentCourseDef();
     QueueTimeRow(course ? course->bestTimeMs : 0, 24, 0xFFFFFF00, true, shift);
     QueueTimeRow(loop.raceTimeMs, 48, kWhite, false, shift);
+}
+
+void FormatSplitDelta(int32_t deltaMs, char* out, size_t outSize)
+{
+    const uint32_t hundredths = (static_cast<uint32_t>(std::abs(static_cast<int64_t>(deltaMs))) + 5) / 10;
+    const char* sign = deltaMs < 0 ? "\u2212" : deltaMs > 0 ? "+" : "\u00B1";
+    snprintf(out, outSize, "%s%u.%02u", sign, hundredths / 100, hundredths % 100);
+}
+
+void QueueSplitDelta(int32_t deltaMs)
+{
+    const uint32_t kAhead = 0xFF5AB4FFu, kBehind = 0xFFFF5A50u;
+    char text[32];
+    FormatSplitDelta(deltaMs, text, sizeof text);
+    const uint32_t colour = deltaMs < 0 ? kAhead : deltaMs > 0 ? kBehind : kWhite;
+    // A panel of its own left of the time panel, level with the run's time.
+    const float shift = RightCornerShift();
+    DrawSprite(-1, 0, 0xE0404040, 0, DEPTH_PANEL, 0, 349 + shift, 48, 90, 26);
+    QueueText(text, 388 + shift, 48, 24, colour, TEXT_RIGHT);
 }

@@ -8,6 +8,7 @@
 
 #include "data/settings.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
@@ -80,7 +81,7 @@ int LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape)
         free(materials);
         free(loaded);
         if (mesh) ReleaseMesh(mesh);
-        SysErrorBox("Xファイルの読み込みに失敗しました");
+        SysErrorBox(Tr(TEXT_MSG_MESH_FILE));
         return 0;
     }
     *shape = {mesh, count, textures, materials};
@@ -91,7 +92,7 @@ int LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape)
         memcpy(materials[i].ambient, materials[i].diffuse, sizeof materials[i].ambient);
         if (!loaded[i].textureFile[0]) continue;
         textures[i] = LoadMaterialTexture(folder, loaded[i].textureFile);
-        if (!textures[i]) SysErrorBox("テクスチャの読み込みに失敗しました");
+        if (!textures[i]) SysErrorBox(Tr(TEXT_MSG_MESH_TEXTURE));
     }
     free(loaded);
     return 1;

@@ -1,5 +1,6 @@
 // "sprite.ini": "PLANE_NUM:[n]" on the first line, then one
-// "TEXTURE:[[file]][columns][rows]" line per sheet. A picture that fails
+// "TEXTURE:[[file]][columns][rows]" line per sheet, optionally followed by
+// "[cells]" for a lettered row laid out from its sheet. A picture that fails
 // takes no number, so the sheets after it move down by one.
 #include "render/sprite_sheets.h"
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/files.h"
 #include "platform/sys.h"
 #include "render/device.h"
@@ -14,6 +16,7 @@
 
 int32_t sheetCount;
 SpriteSheet* sheets;
+int32_t sheetsLanguage = -1;
 
 namespace {
 
@@ -39,17 +42,37 @@ int32_t ReadGridCount(const char16_t** at)
     return count > 0 ? count : 1;
 }
 
+// The cells a lettered row lays out: the optional fourth value, within the
+// grid; 0 without it.
+int32_t ReadCellCount(const char16_t* at, const SpriteSheet& sheet)
+{
+    char16_t value[VALUE_CHARS];
+    if (!at || !GetBracketValue(value, at))
+        return 0;
+    int count = ParseInt(value);
+    int grid = sheet.columns * sheet.rows;
+    return count <= 0 ? 0 : count < grid ? count : grid;
+}
+
+float CellAspect(const SpriteSheet& sheet)
+{
+    int w = 0, h = 0;
+    TextureSize(sheet.texture, &w, &h);
+    return w > 0 && h > 0 ? float(w) / sheet.columns / (float(h) / sheet.rows) : 1.0f;
+}
+
+// The picture in the language's folder, else the one the line names.
 Texture* LoadSheetPicture(const char16_t* name)
 {
-    char nameUtf8[1024];
+    char nameUtf8[1024], inLanguage[1100];
     Utf16ToUtf8(name, nameUtf8, sizeof nameUtf8);
+    LanguageFileNameIn(sheetsLanguage, nameUtf8, inLanguage, sizeof inLanguage);
     char path[2048];
-    SysResolvePath(nameUtf8, path, sizeof path);
+    SysResolvePath(inLanguage, path, sizeof path);
     Texture* texture = path[0] ? CreateTextureFromFile(path) : nullptr;
     if (!texture) {
         char message[1200];
-        snprintf(message, sizeof message,
-                 "テクスチャファイルの読み込みに失敗しました。\nファイル名：'%s'", nameUtf8);
+        snprintf(message, sizeof message, Tr(TEXT_MSG_SHEET_PICTURE), nameUtf8);
         SysErrorBox(message);
     }
     return texture;
@@ -84,6 +107,8 @@ bool ReadSheet(const char16_t* at, int32_t* capacity)
     sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
+    sheet->cells = ReadCellCount(at, *sheet);
+    sheet->cellAspect = CellAspect(*sheet);
     return true;
 }
 
@@ -91,10 +116,18 @@ bool ReadSheet(const char16_t* at, int32_t* capacity)
 
 int LoadSpriteSheets()
 {
+    return LoadSpriteSheetsIn(CurrentLanguage());
+}
+
+int LoadSpriteSheetsIn(int language)
+{
     ReleaseSpriteSheets();
-    FILE* file = OpenTextFile("sprite.ini");
+    sheetsLanguage = language;
+    char list[64];
+    LanguageFileNameIn(language, "sprite.ini", list, sizeof list);
+    FILE* file = OpenTextFile(list);
     if (!file) {
-        SysErrorBox("テクスチャの設定ファイル'sprite.ini'が読み込めませんでした。");
+        SysErrorBox(Tr(TEXT_MSG_SPRITE_INI));
         return 0;
     }
     char16_t line[SETTING_LINE_CHARS + 1];

@@ -1,5 +1,7 @@
 // The sprite sheets listed in "sprite.ini": pictures cut into a grid of
 // equal cells. A sheet's number is its place among the sheets that loaded.
+// Each language may have its own "sprite.ini" and pictures in its folder;
+// a file missing there is taken from the game folder itself.
 #pragma once
 #include <cstdint>
 
@@ -9,10 +11,18 @@ struct SpriteSheet {
     Texture* texture;   // the sheet's picture
     int32_t columns;    // cells across, at least 1
     int32_t rows;       // cells down, at least 1
+    // A row of letters whose words need another layout in some language
+    // (the title, a heading) says how many cells it lays out; 0: the
+    // screen's own count.
+    int32_t cells = 0;        // at most columns x rows
+    float cellAspect = 1;     // a cell's width over its height in the picture
 };
 
 extern int32_t sheetCount;     // sheets loaded
 extern SpriteSheet* sheets;    // sheetCount entries (more may be allocated)
+extern int32_t sheetsLanguage; // the language they were loaded for
 
-int  LoadSpriteSheets();      // 1 read, 0 when sprite.ini cannot be opened
+// For the player's language. 1 read, 0 when sprite.ini cannot be opened.
+int  LoadSpriteSheets();
+int  LoadSpriteSheetsIn(int language);
 void ReleaseSpriteSheets();

@@ -1,13 +1,26 @@
 // Course select: one course at a time with its 3D preview, a panel with its
-// name, record and description, arrows to the neighbours, and a yes/no
-// dialog that starts the race. There is no way back to the title from here.
+// name, record (with its medal and the par) and description, arrows to the
+// neighbours, and a yes/no dialog that starts the race. A backward tilt
+// watches the run of the ghost the course would be raced against. There is
+// no way back to the title from here.
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "screens/course_select.h"
 #include "course/course.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
+#include "data/extras.h"
+#include "data/par.h"
+#include "data/texts.h"
 #include "render/course_text.h"
+#include "render/medal.h"
 #include "render/preview.h"
 #include "render/sprites.h"
+#include "render/text.h"
+#include "render/text_layout.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -41,24 +54,39 @@ bool HasNext()
 
 void ShowCourse(int index)
 {
-    if (index >= 0 && index < courseList.courseCount && courseList.courses)
-        LoadCoursePreview(courseList.courses[index]);
+    selectScreen.watchable = 0;
+    if (index < 0 || index >= courseList.courseCount || !courseList.courses)
+        return;
+    LoadCoursePreview(index);
+    uint32_t time = 0;
+    selectScreen.watchable = PeekRacedGhost(index, extras.ghostChoice, &time, &selectScreen.watchIsPar);
+}
+
+const CourseDef* ShownCourse()
+{
+    bool listed = courseList.courses && selectScreen.selectedCourse < courseList.courseCount;
+    return listed ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
 }
 
 // ---------------------------------------------------------------------------
 // Drawing
 
+// The seven letters rest centred at 128 + 64 i; a heading laid out from its
+// sheet (another language's word) rests centred too.
 void QueueHeading()
 {
     float w = menuLatches.frameCounter / 40.0f;
-    for (int i = 0; i < 7; i++) {
-        float o = 64.0f * i;
-        float x = 128 + o, angle = 0;
+    LetteredRow row = LayoutOfRow(SHEET_SELECT_HEADING, 7, 64, 64);
+    float side = row.cellWidth;
+    float shift = row.fromSheet ? 192 - side * (row.cells - 1) / 2 : 0;
+    for (int i = 0; i < row.cells; i++) {
+        float o = side * i;
+        float x = 128 + o + shift, angle = 0;
         if (selectScreen.phase == SELECT_ENTERING) {
-            x = o * 2 * (1 - w) + o + (672 - 544 * w);
+            x = o * 2 * (1 - w) + o + (672 - 544 * w) + shift;
             angle = -(i + 8) * w * 2 * kPi;
         }
-        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_SELECT_HEADING, (uint32_t)i, 0xFFFFFFFFu, angle, DEPTH_SPRITE, 0, x, 60, side, 64);
     }
 }
 
@@ -89,60 +117,151 @@ bool Skipped(const Glyph& g)
     return g.width == 0 && g.height == 0 && !IsBlank(g);
 }
 
-int NameLength()
+// After the record: the medal it earned, then the course's par.
+void QueueMedalAndPar(const MenuPanel& panel, float pen)
 {
-    const CourseDef* c = courseList.courses && selectScreen.selectedCourse < courseList.courseCount
-                           ? &courseList.courses[selectScreen.selectedCourse] : nullptr;
-    int n = 0;
-    while (c && n < 32 && c->FIELD_NAME[n])
-        n++;
-    return n;
+    const CourseDef* c = ShownCourse();
+    if (!c || c->parTimeMs == 0)
+        return;
+    const float middle = panel.top + courseText.titleMetrics.height * 0.5f + 3;
+    int medal = MedalFor(c->bestTimeMs, c->parTimeMs);
+    if (medal != MEDAL_NONE) {
+        QueueMedal(medal, pen + 14, middle, 18);
+        pen += 25;
+    }
+    uint32_t t = c->parTimeMs;
+    char text[64];
+    snprintf(text, sizeof text, "%s %u:%02u.%03u", Tr(TEXT_SELECT_PAR), t / 60000, t / 1000 % 60, t % 1000);
+    QueueText(text, pen + 8, middle, 18, 0xFF808080u);
+}
+
+// Above the panel's right end; the pack's name takes its left end.
+const float kWatchHintRight = 586, kWatchHintHeight = 18, kAbovePanel = 318;
+
+const char* WatchHint()
+{
+    return Tr(selectScreen.watchIsPar ? TEXT_SELECT_WATCH_PAR : TEXT_SELECT_WATCH_BEST);
+}
+
+void QueueWatchHint()
+{
+    if (!selectScreen.watchable || selectScreen.phase != SELECT_BROWSING)
+        return;
+    QueueText(WatchHint(), kWatchHintRight, kAbovePanel, kWatchHintHeight, 0xFF506080u, TEXT_RIGHT);
 }
 
 // The name in colour, then the record text smaller and a little lower.
 void QueueTitleLine(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
-    int nameLength = NameLength();
     float pen = panel.left;
     for (int k = 0; k < t.titleGlyphCount; k++) {
         const Glyph& g = t.titleGlyphs[k];
         if (Skipped(g))
             continue;
-        bool name = k < nameLength;
+        bool name = k < t.nameGlyphCount;
         float s = name ? 1.0f : 0.7f;
         float top = panel.top + (t.titleMetrics.ascent - g.originY) * s + (name ? 0 : 5.5f);
         if (!IsBlank(g))
             QueueGlyph(g, pen + g.originX * s, top, s, name ? 0xFF00BFBFu : 0xFF808080u);
         pen += g.advanceX * s;
     }
+    QueueMedalAndPar(panel, pen);
 }
 
-// The typewriter's share of the description, wrapped at the panel's right;
-// an LF (a paragraph break) starts a new line.
+// The typewriter's share of the description, wrapped at the panel's right
+// (an LF, a paragraph break, starts a new line): the whole text is laid out,
+// so a word keeps its line while it is typed.
 void QueueDescription(const MenuPanel& panel)
 {
     const CourseText& t = courseText;
     int shown = selectScreen.revealedGlyphs < t.docGlyphCount ? selectScreen.revealedGlyphs : t.docGlyphCount;
-    float pen = panel.left;
-    float lineTop = panel.top + (t.titleMetrics.height * 12) / 10;
+    if (shown <= 0)
+        return;
+    std::vector<GlyphPlace> places(size_t(t.docGlyphCount));
+    LayoutLines(t.docGlyphs, t.docGlyphCount, panel.left, panel.right, places.data());
+    float firstLineTop = panel.top + (t.titleMetrics.height * 12) / 10;
     for (int k = 0; k < shown; k++) {
         const Glyph& g = t.docGlyphs[k];
-        if (g.character == u'\n') {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
+        if (Skipped(g) || IsBlank(g) || g.character == u'\n')
             continue;
-        }
-        if (Skipped(g))
-            continue;
-        if (pen + g.originX + g.width > panel.right) {
-            pen = panel.left;
-            lineTop += t.docMetrics.height;
-        }
-        if (!IsBlank(g))
-            QueueGlyph(g, pen + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
-        pen += g.advanceX;
+        float lineTop = firstLineTop + float(places[k].line * t.docMetrics.height);
+        QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
     }
+}
+
+// The last UTF-8 character of `text` taken off.
+void DropLastCharacter(std::string* text)
+{
+    while (!text->empty() && (text->back() & 0xC0) == 0x80)
+        text->pop_back();
+    if (!text->empty())
+        text->pop_back();
+}
+
+// The pack a course comes from, above the panel's left end, clear of the
+// watch hint at its right end (kept clear even while the dialog hides the
+// hint, so the label stays put): a long name is set smaller, then cut.
+void QueuePackName()
+{
+    const CoursePack* pack = PackOfCourse(selectScreen.selectedCourse);
+    if (!pack)
+        return;
+    const float left = 54;
+    float right = kWatchHintRight;
+    if (selectScreen.watchable)
+        right -= TextWidth(WatchHint(), kWatchHintHeight) + 16;
+    std::string name = pack->name;
+    bool cut = false;
+    char label[600];
+    int height = 16;
+    for (;;) {
+        snprintf(label, sizeof label, Tr(TEXT_PACK_LABEL), (name + (cut ? "\u2026" : "")).c_str());
+        if (TextWidth(label, height) <= right - left || name.empty())
+            break;
+        if (height > 12) {
+            height--;
+        } else {
+            DropLastCharacter(&name);
+            cut = true;
+        }
+    }
+    QueueMenuText(label, left, kAbovePanel, TEXT_LEFT, height);
+}
+
+const uint32_t kProblemInk = 0xFFB0302Au;
+
+// Narrowed until it fits the picture's width, down to a size still legible.
+void QueueProblemLine(const std::string& text, float x, float y, int align)
+{
+    int height = 15;
+    while (height > 11 && TextWidth(text.c_str(), height) > 628)
+        height--;
+    QueueText(text.c_str(), x, y, height, kProblemInk, align);
+}
+
+// Packs that cannot be played: the first one's problem along the top, how
+// many more there are along the bottom (each was said on the terminal).
+void QueueSkippedPacks()
+{
+    const CoursePack* first = nullptr;
+    int more = 0;
+    for (const CoursePack& pack : CoursePacks().packs) {
+        if (pack.problem.kind == PACK_OK)
+            continue;
+        if (first)
+            more++;
+        else
+            first = &pack;
+    }
+    if (!first)
+        return;
+    QueueProblemLine(PackProblemText(*first, CurrentLanguage()), 6, 11, TEXT_LEFT);
+    if (more == 0)
+        return;
+    char line[200];
+    snprintf(line, sizeof line, Tr(TEXT_PACK_MORE_SKIPPED), more);
+    QueueProblemLine(line, 634, 471, TEXT_RIGHT);
 }
 
 void QueueArrow(bool right, float side)
@@ -207,6 +326,12 @@ void Browsing(const TiltVector& tilt)
         selectScreen.phase = SELECT_SLIDE_OUT_TO_PREVIOUS;
         SetLedPattern(3);
         MenuSound(MENU_SOUND_MOVE);
+    } else if (selectScreen.watchable && tilt.z > 7 && !menuLatches.zLatch) {
+        menuLatches.zLatch = 1;
+        MenuSound(MENU_SOUND_CONFIRM);
+        selectScreen.phase = SELECT_STARTING;
+        selectScreen.startDelay = 60;
+        selectScreen.startWatch = 1;
     } else if (tilt.x > -7 && tilt.x < 7) {
         SetLedPattern(0);
     }
@@ -241,6 +366,8 @@ void Confirming(const TiltVector& tilt)
     if (selectScreen.mainPanel.phase == PANEL_OPEN) {
         QueueTitleLine(selectScreen.mainPanel);
         QueueDescription(selectScreen.mainPanel);
+        QueueWatchHint();
+        QueuePackName();
     }
     float side = 50 - CursorPulse(menuLatches.frameCounter, 50);
     if (HasPrevious())
@@ -256,6 +383,7 @@ void Confirming(const TiltVector& tilt)
         } else {
             selectScreen.phase = SELECT_STARTING;
             selectScreen.startDelay = 60;
+            selectScreen.startWatch = 0;
         }
     }
 }
@@ -292,7 +420,10 @@ void Starting()
 {
     if (--selectScreen.startDelay == 0) {
         RequestCourseLoad(selectScreen.selectedCourse);
-        EnterIntro();
+        if (selectScreen.startWatch)
+            EnterWatch();
+        else
+            EnterIntro();
     }
     selectScreen.mainPanel.phase = PANEL_CLOSING;
     UpdateMenuPanel(&selectScreen.mainPanel);
@@ -326,6 +457,7 @@ void ResetCourseSelect()
     selectScreen.phase = SELECT_ENTERING;
     menuLatches.frameCounter = 0;
     selectScreen.startDelay = 0;
+    selectScreen.startWatch = 0;
     InitMenuPanel(&selectScreen.mainPanel, 51.2f, 336, 588.8f, 456, 8, 10);
     ShowCourse(selectScreen.selectedCourse);
     menuLatches.zLatch = 0;
@@ -341,6 +473,7 @@ void UpdateCourseSelect(const TiltVector& tilt)
     menuLatches.frameCounter++;
     RearmTilt(tilt);
     QueueHeading();
+    QueueSkippedPacks();
     switch (selectScreen.phase) {
     case SELECT_ENTERING: Entering(); break;
     case SELECT_BROWSING:
@@ -363,6 +496,15 @@ void StartCourseSelectAtFirst()
 {
     selectScreen = CourseSelect{};
     selectScreen.dialogPanel.phase = PANEL_CLOSED;
+}
+
+void ShowCourseAgain(int index, bool preview)
+{
+    selectScreen.selectedCourse = index;
+    if (!preview)
+        return;
+    ShowCourse(index);
+    selectScreen.revealedGlyphs = 0;
 }
 
 void StartAtCourse(int index)

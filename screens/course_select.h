@@ -21,7 +21,10 @@ struct CourseSelect {
     float slideOffset;       // preview offset: 0 at rest, +-2 out of view
     int revealedGlyphs;      // typewriter: description glyphs shown so far
     int confirmNo;           // dialog answer: 0 yes, 1 no
-    int startDelay;          // frames left before the race starts (60 after yes)
+    int startDelay;          // frames left before the race (or the watching) starts (60 after yes)
+    int startWatch;          // the start leads to watching the course's ghost, not a race
+    int watchable;           // the course shown has a ghost to watch (under the ghost choice)
+    bool watchIsPar;         // that ghost is the par run
     MenuPanel mainPanel;     // name, record and description
     MenuPanel dialogPanel;   // the yes/no question; keeps its phase between dialogs
 };

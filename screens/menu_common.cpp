@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "data/sounds.h"
+#include "render/sprite_sheets.h"
 #include "render/sprites.h"
 #include "render/text.h"
 #include "screens/screens_local.h"
@@ -59,6 +60,13 @@ void RearmTilt(const TiltVector& tilt)
 void DrawWhiteBackground()
 {
     DrawSprite(SHEET_NONE, 0, 0xFFFFFFFF, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+}
+
+LetteredRow LayoutOfRow(int sheet, int screenCells, float screenWidth, float height)
+{
+    if (sheet < 0 || sheet >= sheetCount || sheets[sheet].cells <= 0)
+        return {screenCells, screenWidth, false};
+    return {sheets[sheet].cells, height * sheets[sheet].cellAspect, true};
 }
 
 float CursorPulse(int counter, float side)

@@ -61,15 +61,19 @@ int ValueCount(int row)
     return row == kLanguageRow ? LANGUAGE_COUNT : 3;
 }
 
-// The heading's letters rest at 288 + 64 i; as `at` goes from 1 towards 0
-// they lie further right and turn more.
+// The heading's three letters rest at 288 + 64 i; as `at` goes from 1
+// towards 0 they lie further right and turn more. A heading laid out from
+// its sheet (another language's word) rests centred on the screen.
 void DrawHeading(float at)
 {
-    for (int i = 0; i < 3; i++) {
-        float o = 64.0f * i;
-        float x = o * 2 * (1 - at) + o + (672 - 384 * at);
+    LetteredRow row = LayoutOfRow(SHEET_OPTIONS_HEADING, 3, 64, 64);
+    float w = row.cellWidth;
+    float shift = row.fromSheet ? 32 - w * (row.cells - 1) / 2 : 0;
+    for (int i = 0; i < row.cells; i++) {
+        float o = w * i;
+        float x = o * 2 * (1 - at) + o + (672 - 384 * at) + shift;
         float angle = -(i + 8) * at * 2 * kPi;
-        DrawSprite(SHEET_OPTIONS_HEADING, i, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, x, 60, 64, 64);
+        DrawSprite(SHEET_OPTIONS_HEADING, i, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, x, 60, w, 64);
     }
 }
 
@@ -102,12 +106,25 @@ void Rearm(const TiltVector& tilt)
     }
 }
 
+const float kLabelWidth = 130;
+
+// A label in words keeps to the width of the lettered ones, clear of the
+// cursor at its left: a long one is set smaller.
+void QueueFittedLabel(const char* utf8, float y)
+{
+    int height = 24;
+    while (height > 16 && TextWidth(utf8, height) > kLabelWidth)
+        height--;
+    QueueMenuText(utf8, 152, y, TEXT_CENTRE, height);
+}
+
 void DrawLabel(int r, float y)
 {
     if (r < kClassicRows || r == kLeaveRow)
-        DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveCell : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y, 130, 32);
+        DrawSprite(SHEET_OPTION_ROWS, r == kLeaveRow ? kLeaveCell : r, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 152, y,
+                   kLabelWidth, 32);
     else
-        QueueMenuText(Tr(r == kLanguageRow ? TEXT_OPTION_LANGUAGE : TEXT_OPTION_MORE), 152, y, TEXT_CENTRE);
+        QueueFittedLabel(Tr(r == kLanguageRow ? TEXT_OPTION_LANGUAGE : TEXT_OPTION_MORE), y);
 }
 
 // Each language's name is written in that language.

@@ -37,6 +37,17 @@ enum ScreenSheet {
 
 const float kPi = 3.14159265f;
 
+// How a lettered row of a sheet is laid out: the screen's own cell count and
+// width, or, where the sheet says how many cells it holds (a language whose
+// words need another layout), that count with widths of the picture's cell
+// shape at the height shown.
+struct LetteredRow {
+    int cells;
+    float cellWidth;
+    bool fromSheet;      // the sheet gave the layout
+};
+LetteredRow LayoutOfRow(int sheet, int screenCells, float screenWidth, float height);
+
 // The white quad behind a whole screen.
 void DrawWhiteBackground();
 

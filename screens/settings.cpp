@@ -6,6 +6,8 @@
 //
 // The rows are one table: a new setting is a field in the extras record and
 // a row here.
+#include <algorithm>
+
 #include "data/extras.h"
 #include "data/texts.h"
 #include "render/sprites.h"
@@ -39,18 +41,37 @@ struct SettingRow {
 const TextId kHiddenShown[] = {TEXT_VALUE_HIDDEN, TEXT_VALUE_SHOWN};
 const TextId kOnOff[] = {TEXT_VALUE_ON, TEXT_VALUE_OFF};
 const TextId kOffOn[] = {TEXT_VALUE_OFF, TEXT_VALUE_ON};
+const TextId kGhostChoices[] = {TEXT_VALUE_GHOST_BEST, TEXT_VALUE_GHOST_PAR, TEXT_VALUE_NONE};
 const TextId kPictureShapes[] = {TEXT_VALUE_PICTURE_FRAME, TEXT_VALUE_PICTURE_FILL};
+
+void OpenControls()
+{
+    game.state = STATE_CONTROLS;
+    ResetControls();
+}
+
+void OpenCalibration()
+{
+    game.state = STATE_CALIBRATION;
+    ResetCalibration();
+}
 
 // The sound rows take effect through the game's sound update, which reads
 // the extras every frame.
 const SettingRow kRows[] = {
     {TEXT_SETTING_SCREEN_LAMPS, ROW_CHOICE, &extras.lampsShown, 2, kHiddenShown, nullptr, nullptr},
     {TEXT_SETTING_SOUND, ROW_CHOICE, &extras.muted, 2, kOnOff, nullptr, nullptr},
-    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostShown, 2, kHiddenShown, nullptr, nullptr},
+    {TEXT_SETTING_GHOST, ROW_CHOICE, &extras.ghostChoice, GHOST_CHOICES, kGhostChoices, GhostChoiceChanged, nullptr},
     {TEXT_SETTING_MASTER_VOLUME, ROW_LEVEL, &extras.masterVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUSIC_VOLUME, ROW_LEVEL, &extras.musicVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_EFFECTS_VOLUME, ROW_LEVEL, &extras.effectsVolume, EXTRAS_VOLUME_MAX, nullptr, nullptr, nullptr},
     {TEXT_SETTING_MUTE_UNFOCUSED, ROW_CHOICE, &extras.muteUnfocused, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_MOUSE_STEERING, ROW_CHOICE, &extras.mouseSteering, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_MOUSE_SENSITIVITY, ROW_LEVEL, &extras.mouseSensitivity, 10, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_KEY_RAMP, ROW_LEVEL, &extras.keyRamp, 10, nullptr, nullptr, nullptr},
+    {TEXT_SETTING_REDUCED_MOTION, ROW_CHOICE, &extras.reducedMotion, 2, kOffOn, nullptr, nullptr},
+    {TEXT_SETTING_CONTROLS, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenControls},
+    {TEXT_SETTING_CALIBRATION, ROW_OPEN, nullptr, 0, nullptr, nullptr, OpenCalibration},
     // The loop hands a new vsync choice to the platform and shapes each
     // picture by the fill choice, so neither needs more here.
     {TEXT_SETTING_VSYNC, ROW_CHOICE, &extras.vsync, 2, kOffOn, nullptr, nullptr},
@@ -65,6 +86,7 @@ const int kRowCount = int(sizeof kRows / sizeof kRows[0]);
 const int kVisibleRows = 8;
 const float kRowGap = 34;
 const float kFirstRowY = 150;
+const float kPanelMargin = 40;   // above the first row: room for the mark of rows above
 const float kLabelX = 96;
 const float kValueX = 470;
 const int kHoldFrames = 30;
@@ -89,27 +111,33 @@ float RowY(int r)
     return kFirstRowY + kRowGap * float(r - screen.top);
 }
 
+const float kLevelStep = 16;
+
 void DrawLevel(const SettingRow& row, float y)
 {
-    const float step = 16, width = 12;
-    float left = kValueX - step * row.count / 2;
+    const float width = 12;
+    float left = kValueX - kLevelStep * row.count / 2;
     for (int i = 0; i < row.count; i++) {
         uint32_t colour = i < *row.value ? kMenuInk : 0xFFD0D6E2u;
-        DrawSprite(SHEET_NONE, 0, colour, 0, DEPTH_SPRITE, 0, left + step * i + step / 2, y, width, 14);
+        DrawSprite(SHEET_NONE, 0, colour, 0, DEPTH_SPRITE, 0, left + kLevelStep * i + kLevelStep / 2, y, width, 14);
     }
 }
 
 void DrawValue(const SettingRow& row, float y, bool selected)
 {
+    float arrows = 80;
     if (row.kind == ROW_CHOICE)
         QueueMenuText(Tr(row.names[*row.value]), kValueX, y, TEXT_CENTRE);
     else if (row.kind == ROW_LEVEL)
         DrawLevel(row, y);
     else
         return;
+    // A bar of ten steps is as wide as the choices' arrows stand apart.
+    if (row.kind == ROW_LEVEL)
+        arrows = std::max(arrows, kLevelStep * row.count / 2 + 14);
     if (selected) {
-        QueueText("<", kValueX - 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
-        QueueText(">", kValueX + 80, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+        QueueText("<", kValueX - arrows, y, kFontHeight, kMenuInk, TEXT_CENTRE);
+        QueueText(">", kValueX + arrows, y, kFontHeight, kMenuInk, TEXT_CENTRE);
     }
 }
 
@@ -123,10 +151,12 @@ void DrawRows()
     }
     float side = 32 - CursorPulse(screen.frameCounter, 32);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, RowY(screen.row), side, side);
+    // The marks for rows out of sight stand in the panel's margins, clear of
+    // its edges and of the rows.
     if (screen.top > 0)
-        QueueText("^", 320, kFirstRowY - kRowGap * 0.8f, kFontHeight, kDimInk, TEXT_CENTRE);
+        QueueText("^", 320, kFirstRowY - 24, kFontHeight, kDimInk, TEXT_CENTRE);
     if (screen.top + kVisibleRows < kRowCount)
-        QueueText("v", 320, RowY(screen.top + kVisibleRows) - kRowGap * 0.2f, kFontHeight, kDimInk, TEXT_CENTRE);
+        QueueText("v", 320, RowY(screen.top + kVisibleRows) - kRowGap * 0.5f, kFontHeight, kDimInk, TEXT_CENTRE);
 }
 
 // Each axis re-arms back inside +-3 with a tick.
@@ -234,7 +264,15 @@ void ResetSettings()
     screen = SettingsScreen{};
     screen.buttonLatch = 1;   // the press that chose this screen changes nothing
     float bottom = kFirstRowY + kRowGap * float(kVisibleRows < kRowCount ? kVisibleRows : kRowCount);
-    InitMenuPanel(&screen.panel, 55, kFirstRowY - 28, 585, bottom, 8, 12);
+    InitMenuPanel(&screen.panel, 55, kFirstRowY - kPanelMargin, 585, bottom, 8, 12);
+}
+
+void ReturnToSettings()
+{
+    int row = screen.row, top = screen.top;
+    ResetSettings();
+    screen.row = row;
+    screen.top = top;
 }
 
 void UpdateSettings(const TiltVector& tilt)

@@ -1,7 +1,15 @@
 // The title screen: twelve letters fly in, a panel opens on three entries
 // (course select, options, exit), a forward/back tilt moves the cursor and
 // the button confirms; the letters then spin out and the state changes.
+// Under the panel, the medals the player holds, by kind.
+#include <cstdio>
+
+#include "data/course_list.h"
+#include "data/par.h"
+#include "data/texts.h"
+#include "render/medal.h"
 #include "render/sprites.h"
+#include "render/text.h"
 #include "screens/screens.h"
 #include "screens/screens_local.h"
 #include "sensor/board.h"
@@ -30,31 +38,47 @@ struct TitleScreen {
 TitleScreen title;
 
 const int kLettersPerRow = 6;
+const float kLetterSide = 64;
+const float kEntryWidth = 60;
+const float kEntryHeight = 36;
 const int kFlyInFrames = 60;
 const int kLeaveFrames = 40;
 const int kHoldFrames = 30;
+
+// One row of letters. A row laid out from its sheet is centred where the
+// classic six letters stand (their middle at `centre`).
+void DrawLetterRow(int sheet, float at, float spin, float offset, float y, float centre)
+{
+    LetteredRow row = LayoutOfRow(sheet, kLettersPerRow, kLetterSide, kLetterSide);
+    float w = row.cellWidth;
+    float shift = row.fromSheet ? centre - 160 - offset - w * (row.cells - 1) / 2 : 0;
+    for (int j = 0; j < row.cells; j++) {
+        float o = w * j;
+        float t = (o + w) * 2 * (1 - at) + o + (672 - 512 * at) + shift;
+        float angle = (j + 8) * at * 2 * kPi * spin;
+        DrawSprite(sheet, j, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, t + offset, y, w, kLetterSide);
+    }
+}
 
 // at 1: every letter at rest; towards 0 the letters lie further right and
 // turn more. spin gives the direction of the upper row; the lower row turns
 // the other way.
 void DrawLetters(float at, float spin)
 {
-    for (int j = 0; j < kLettersPerRow; j++) {
-        float o = 64.0f * j;
-        float t = (o + 64) * 2 * (1 - at) + o + (672 - 512 * at);
-        float angle = (j + 8) * at * 2 * kPi * spin;
-        DrawSprite(SHEET_TITLE_TOP, j, 0xFFFFFFFF, angle, DEPTH_SPRITE, 0, t - 32, 60, 64, 64);
-        DrawSprite(SHEET_TITLE_BOTTOM, j, 0xFFFFFFFF, -angle, DEPTH_SPRITE, 0, t + 32, 124, 64, 64);
-    }
+    DrawLetterRow(SHEET_TITLE_TOP, at, spin, -32, 60, 288);
+    DrawLetterRow(SHEET_TITLE_BOTTOM, at, -spin, 32, 124, 352);
 }
 
+// The entries' width comes from their sheet where it gives the layout; the
+// cursor keeps its distance from the entries' left edge.
 void DrawEntries()
 {
+    float w = LayoutOfRow(SHEET_TITLE_ENTRIES, 3, kEntryWidth, kEntryHeight).cellWidth;
     for (int i = 0; i < 3; i++)
-        DrawSprite(SHEET_TITLE_ENTRIES, i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 320, 259 + 37.0f * i, 60, 36);
+        DrawSprite(SHEET_TITLE_ENTRIES, i, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 320, 259 + 37.0f * i, w, kEntryHeight);
     float side = 36 - CursorPulse(menuLatches.frameCounter, 36);
     DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0,
-               272, 37.0f * title.menuChoice + 259, side, side);
+               320 - w / 2 - 18, 37.0f * title.menuChoice + 259, side, side);
 }
 
 void LettersIn(const TiltVector& tilt)
@@ -111,9 +135,39 @@ void TakeInput(const TiltVector& tilt)
     }
 }
 
+bool AnyPar()
+{
+    for (int i = 0; i < courseList.courseCount; i++)
+        if (courseList.courses[i].parTimeMs) return true;
+    return false;
+}
+
+// "Medals  (gold) x 2  (silver) x 0  (bronze) x 1", centred under the panel;
+// nothing when no course has a par.
+void DrawMedalCounts()
+{
+    if (!AnyPar())
+        return;
+    const MedalCounts counts = CountMedals();
+    const int held[3] = {counts.gold, counts.silver, counts.bronze};
+    const int kinds[3] = {MEDAL_GOLD, MEDAL_SILVER, MEDAL_BRONZE};
+    const float y = 404, disc = 26, slot = 86;
+    const char* label = Tr(TEXT_TITLE_MEDALS);
+    float left = 320 - (TextWidth(label, 24) + 16 + 3 * slot) / 2;
+    QueueMenuText(label, left, y, TEXT_LEFT);
+    left += TextWidth(label, 24) + 16;
+    for (int i = 0; i < 3; i++, left += slot) {
+        char count[16];
+        snprintf(count, sizeof count, "\u00D7 %d", held[i]);
+        QueueMedal(kinds[i], left + disc / 2, y, disc);
+        QueueMenuText(count, left + disc + 6, y, TEXT_LEFT);
+    }
+}
+
 void Menu(const TiltVector& tilt)
 {
     DrawLetters(1, 0);
+    DrawMedalCounts();
     UpdateMenuPanel(&title.panel);
     menuLatches.frameCounter++;
     if (title.panel.phase == PANEL_OPEN) {

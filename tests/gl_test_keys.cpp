@@ -64,3 +64,30 @@ TEST_F(KeysTest, FocusLossReleasesLetters)
     while (SysPeekMessage(&msg)) {}
     EXPECT_FALSE(SysKeyDown(KEY_Z));
 }
+
+// A press and its release in one batch of events leave the key up after
+// the first look, which sees the tap; the press is counted: the letter by
+// its letter, another key by its place.
+TEST_F(KeysTest, ShortPressesAreCounted)
+{
+    const int kW = KEYCODE_A + 22;
+    uint32_t w = SysKeyPressCount(kW), z = SysKeyPressCount(KEYCODE_Z);
+    uint32_t space = SysKeyPressCount(KEYCODE_SPACE);
+    SDL_Event events[4] = {};
+    // A layout where the key in the US Z place types W.
+    const SDL_Scancode where[2] = {SDL_SCANCODE_Z, SDL_SCANCODE_SPACE};
+    const SDL_Keycode what[2] = {SDLK_w, SDLK_SPACE};
+    for (int i = 0; i < 4; i++) {
+        events[i].type = events[i].key.type = i % 2 ? SDL_KEYUP : SDL_KEYDOWN;
+        events[i].key.keysym.scancode = where[i / 2];
+        events[i].key.keysym.sym = what[i / 2];
+        ASSERT_EQ(SDL_PushEvent(&events[i]), 1);
+    }
+    SysMessage msg;
+    while (SysPeekMessage(&msg)) {}
+    EXPECT_TRUE(SysKeyCodeDown(kW));
+    EXPECT_FALSE(SysKeyCodeDown(kW));
+    EXPECT_EQ(w + 1, SysKeyPressCount(kW));
+    EXPECT_EQ(space + 1, SysKeyPressCount(KEYCODE_SPACE));
+    EXPECT_EQ(z, SysKeyPressCount(KEYCODE_Z));   // its place typed W
+}

@@ -29,6 +29,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 for path in /usr/games/kestrune /usr/games/kestrune-check \
             /usr/share/games/kestrune/def.ini /usr/share/games/kestrune/course.ini \
             /usr/share/games/kestrune/sprite.ini \
+            /usr/share/games/kestrune/par/course0.par /usr/share/games/kestrune/par/course0.gho \
             /usr/share/applications/kestrune.desktop \
             /usr/share/metainfo/org.kestrune.kestrune.metainfo.xml \
             /usr/share/icons/hicolor/64x64/apps/kestrune.png \

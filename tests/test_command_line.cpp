@@ -2,6 +2,7 @@
 // --course played through the loop into the race and back to course select.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,9 +11,13 @@
 #include "app/version.h"
 #include "core/game.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/sys.h"
 #include "screens/course_select.h"
+#include "data/course_list.h"
+#include "data/course_packs.h"
 #include "support/data_files.h"
+#include "support/pack_files.h"
 #include "support/physics_support.h"
 #include "support/scripted_input.h"
 
@@ -67,7 +72,7 @@ TEST(CommandLine, RefusesMistakes)
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"stray"}, "unknown option 'stray'"},
         {{"--fullscreen", "-x"}, "unknown option '-x'"},
-        {{"--course"}, "--course needs a value (N)"},
+        {{"--course"}, "--course needs a value (N|DIR[:N])"},
         {{"--course", "-1"}, "'-1' is not a course number"},
         {{"--course", "2x"}, "'2x' is not a course number"},
         {{"--course="}, "'' is not a course number"},
@@ -81,6 +86,48 @@ TEST(CommandLine, RefusesMistakes)
         std::string error;
         EXPECT_EQ(0, Parse(c.args, &options, &error)) << c.args[0];
         EXPECT_NE(error.find(c.said), std::string::npos) << error;
+    }
+}
+
+// --course DIR[:N]: digits are the game folder's course; a folder holding a
+// course.ini is a pack (any letter case of course.ini), its course N after
+// a colon; a folder whose own name ends in ":N" is taken whole.
+class CourseChoiceTest : public DataFilesTest {};
+
+TEST_F(CourseChoiceTest, NamesAPackFolder)
+{
+    WriteFlatPack(dir + "pack", 3);
+    WriteFlatPack(dir + "odd:2", 1);
+    WriteFlatPack(dir + "7", 1);
+    std::filesystem::rename(dir + "7/course.ini", dir + "7/COURSE.INI");
+    std::filesystem::create_directories(dir + "plain");
+    struct Case {
+        std::string value;
+        int number;
+        std::string pack;
+    };
+    const Case good[] = {
+        {"12", 12, ""},
+        {dir + "pack", 0, dir + "pack"},
+        {dir + "pack/", 0, dir + "pack/"},
+        {dir + "pack:2", 2, dir + "pack"},
+        {"pack:1", 1, "pack"},
+        {dir + "odd:2", 0, dir + "odd:2"},
+        {"7", 7, ""},
+        {"./7:0", 0, "./7"},
+    };
+    for (const Case& c : good) {
+        CourseChoice choice = {-1, "stale"};
+        std::string error;
+        ASSERT_EQ(1, ParseCourseChoice(c.value.c_str(), &choice, &error)) << c.value << ": " << error;
+        EXPECT_EQ(c.number, choice.number) << c.value;
+        EXPECT_EQ(c.pack, choice.pack) << c.value;
+    }
+    for (std::string bad : {dir + "plain", dir + "plain:1", dir + "nothere", dir + "pack:x", dir + "pack:-1"}) {
+        CourseChoice choice = {-1, ""};
+        std::string error;
+        EXPECT_EQ(0, ParseCourseChoice(bad.c_str(), &choice, &error)) << bad;
+        EXPECT_EQ("--course: '" + bad + "' is not a course number, nor a folder holding a course.ini", error);
     }
 }
 
@@ -127,7 +174,8 @@ TEST(CommandLine, WhatEndsBeforeTheGameStarts)
     EXPECT_EQ(wrong.start, 0);
     EXPECT_EQ(wrong.code, 2);
     EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err.rfind("kestrune: --course: 'x' is not a course number\nUsage: kestrune", 0), 0u) << wrong.err;
+    EXPECT_EQ(wrong.err.rfind("kestrune: --course: 'x' is not a course number, nor a folder holding a course.ini\n"
+                              "Usage: kestrune", 0), 0u) << wrong.err;
 
     Handled play = Handle({"--windowed"});
     EXPECT_EQ(play.start, 1);
@@ -206,6 +254,43 @@ TEST_F(CourseOption, StartsAtTheCourseAndLeadsBackToCourseSelect)
     ASSERT_TRUE(FramesUntil(STATE_COURSE_SELECT, 60));
     EXPECT_EQ(2, GetCourseSelect().selectedCourse);
     EXPECT_TRUE(shownMessages.empty()) << shownMessages.front();
+}
+
+// --course DIR:N with the pack listed before start-up: straight into the
+// pack's course N, which follows the game's three; a course the pack lacks,
+// or a pack the game skips, is refused with why.
+TEST_F(CourseOption, StartsAtAPackCourse)
+{
+    WriteFlatPack(dir + "elsewhere/mine", 2);
+    WriteFlatPack(dir + "elsewhere/broken", 1, "OBJECT:[CONE][1,1,1][0.5,0.5,0.5][0,0,0][0][0]\r\n");
+    CommandLine options;
+    std::string error;
+    // Named relative to the folder the game starts in, which it then leaves.
+    ASSERT_EQ(1, SysMakeFolderCurrent((dir + "elsewhere").c_str()));
+    ASSERT_EQ(1, Parse({"--course", "mine:1"}, &options, &error)) << error;
+    ListCommandLinePack(options);
+    SysMakeGameFolderCurrent();
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(1, LoadCourseList());
+    ASSERT_EQ(1, ApplyCommandLine(options));
+    Frames(1);
+    EXPECT_EQ(STATE_INTRO, game.state);
+    EXPECT_EQ(4, game.currentCourse);
+    EXPECT_EQ(u"flat 1", std::u16string(courseList.courses[4].FIELD_NAME));
+
+    ASSERT_EQ(1, Parse({"--course", dir + "elsewhere/mine:2"}, &options, &error));
+    ListCommandLinePack(options);
+    EXPECT_EQ(0, ApplyCommandLine(options));
+    ASSERT_EQ(1, Parse({"--course", dir + "elsewhere/broken"}, &options, &error));
+    ListCommandLinePack(options);
+    ASSERT_EQ(1, LoadCourseList());
+    EXPECT_EQ(0, ApplyCommandLine(options));
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, said.find("kestrune: --course " + dir + "elsewhere/mine:2: the pack has no such course "
+                                            "(its courses are numbered 0 to 1)\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("kestrune: --course " + dir + "elsewhere/broken: Course pack 'broken' "
+                                            "skipped: course.ini line 7: the shape is not BOX, SPHERE or PILLAR\n")) << said;
+    ListCommandLinePack(CommandLine{});
 }
 
 // A course the game folder does not have is refused with its range; the

@@ -12,6 +12,8 @@
 
 #include "core/game.h"
 #include "data/course_list.h"
+#include "data/course_texts.h"
+#include "data/texts.h"
 #include "data/settings.h"
 #include "render/shapes.h"
 #include "render/sprite_sheets.h"
@@ -211,6 +213,28 @@ TEST_F(ShippedContent, DescriptionsUseBothEncodings)
     }
     EXPECT_GT(utf16, 0);
     EXPECT_GT(ansi, 0);
+}
+
+// Every course has an English name and an English description beside its
+// own, and every lettered sheet an English picture.
+TEST_F(ShippedContent, EnglishForEveryCourseAndSheet)
+{
+    SetLanguage(LANGUAGE_ENGLISH);
+    for (int i = 0; i < courseList.courseCount; ++i) {
+        const CourseDef& c = courseList.courses[i];
+        EXPECT_NE(std::u16string(CourseName(c)), std::u16string(c.FIELD_NAME)) << "course " << i;
+        for (const char16_t* ch = CourseName(c); *ch; ch++) EXPECT_LT(*ch, 0x80) << "course " << i;
+        std::string path = "en/" + Utf8(CourseDocument(c));
+        for (char& ch : path)
+            if (ch == '\\') ch = '/';
+        std::string bytes = Slurp(path);
+        EXPECT_FALSE(bytes.empty()) << path;
+        EXPECT_LE(bytes.size(), 8192u) << path;
+    }
+    for (const char* sheet : {"head_option", "yesno", "head_select", "title_menu", "plates", "question", "race_menu",
+                              "hud_label", "record", "option_items", "option_values", "title_top", "title_bottom"})
+        EXPECT_TRUE(Exists((u"en/image/" + std::u16string(sheet, sheet + strlen(sheet)) + u".png").c_str())) << sheet;
+    SetLanguage(LANGUAGE_JAPANESE);
 }
 
 // Every course loads, its grid lies inside the physics world's ±1000 box, and the ball settles at the start.

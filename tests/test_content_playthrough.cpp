@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "core/game.h"
+#include "app/ghost.h"
 #include "app/loop.h"
+#include "app/splits.h"
 #include "data/course_list.h"
+#include "data/par.h"
 #include "platform/sys.h"
 #include "screens/course_select.h"
 #include "screens/screens.h"
@@ -138,7 +141,10 @@ int RaceToGoalMenu(const AutopilotRoute& route)
 // to each course in turn, its race to the goal, a retry from the goal menu,
 // a pause, and back to course select (after the last course to the title),
 // then exit from the title with exit code 0. Every best time reaches
-// record.sav and the retried races, never finished, change none.
+// record.sav and the retried races, never finished, change none. Each race
+// is the autopilot's par run again: its time is the course's par (written at
+// build time, so the build's races are reproducible), it earns gold, and
+// against the par ghost it races along it is level at every checkpoint.
 TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
 {
     std::string dir = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-game");
@@ -166,6 +172,11 @@ TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
         uint32_t best = courseList.courses[k].bestTimeMs;
         EXPECT_EQ(best, loop.raceTimeMs) << "course " << k;
         EXPECT_EQ(RecordOnDisk(dir, k), best) << "course " << k;
+        EXPECT_EQ(courseList.courses[k].parTimeMs, best) << "course " << k;
+        EXPECT_TRUE(splits.finished) << "course " << k;
+        EXPECT_EQ(splits.count, SPLIT_CHECKPOINTS) << "course " << k;
+        EXPECT_EQ(splits.next, splits.count) << "course " << k;
+        EXPECT_EQ(splits.deltaMs, 0) << "course " << k;
 
         ChooseInMenu(0);                               // retry
         ASSERT_TRUE(WaitForState(STATE_INTRO, 60)) << "course " << k;
@@ -182,6 +193,7 @@ TEST(ContentPlaythrough, TheWholeGameFromTheTitleWithKeysOnly)
         }
         EXPECT_EQ(RecordOnDisk(dir, k), best) << "course " << k;
     }
+    EXPECT_EQ(CountMedals().gold, courseList.courseCount);
     ChooseOnTitle(2);                                  // exit
     ASSERT_TRUE(WaitForState(STATE_EXIT, 60));
     EXPECT_EQ(RunPass(), 0);

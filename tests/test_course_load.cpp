@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "core/game.h"
+#include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/sys.h"
 #include "course/course.h"
@@ -196,6 +197,7 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
+        SetLanguage(LANGUAGE_JAPANESE);
     }
     void TearDown() override { SysSetHooks(nullptr); }
     HeightMapResult Read(const std::vector<unsigned char>& bytes, HeightMap* map)
@@ -236,6 +238,10 @@ TEST_F(HeightMapFiles, RefusesWhatItCannotRead)
     EXPECT_NE(std::string::npos, messages[0].find("raw.bmp"));
     EXPECT_NE(std::string::npos, messages[0].find("圧縮された画像には対応していません"));
     EXPECT_EQ(nullptr, map.pixels);
+    // The message and its reason in the player's language.
+    SetLanguage(LANGUAGE_ENGLISH);
+    EXPECT_EQ(HEIGHTMAP_REFUSED, Read(BmpBytes(2, 2, 24, 1, 16), &map));
+    EXPECT_NE(std::string::npos, messages.back().find("The height map cannot be read (compressed pictures are not supported)."));
 }
 
 // A missing file fails without a message.
@@ -389,6 +395,7 @@ protected:
         SysHooks hooks = {};
         hooks.errorBox = CatchErrorBox;
         SysSetHooks(&hooks);
+        SetLanguage(LANGUAGE_JAPANESE);
         CreatePhysicsWorld();
     }
     void TearDown() override

@@ -106,11 +106,12 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.lampsShown, 0);
     EXPECT_EQ(extras.ghostShown, 1);
     EXPECT_EQ(extras.musicVolume, 6);
-    extras = Extras{};
+    extras = Extras{};   // the fields appended later keep their zeros
     extras.muted = 1;
     extras.language = LANGUAGE_JAPANESE;
     extras.masterVolume = 3;
     extras.effectsVolume = 10;
+    extras.ghostChoice = GHOST_NONE;
     ASSERT_EQ(SaveExtras(), 1);
     // Later extras are appended: the first words keep their places.
     EXPECT_EQ(ReadBytes("extras.sav").substr(0, 32), LittleEndianWords({0, 1, 0, LANGUAGE_JAPANESE, 3, 0, 10, 0}));
@@ -131,4 +132,42 @@ TEST_F(ExtrasTest, DefaultsShortFileAndRoundTrip)
     EXPECT_EQ(extras.musicVolume, 6);
     EXPECT_EQ(extras.effectsVolume, 4);
     EXPECT_EQ(extras.muteUnfocused, 1);
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);   // a file without the choice: the ghost switch says shown
+}
+
+// The ghost choice: a file from before it keeps the ghost switch's meaning
+// (hidden is none, shown is the best run); the par choice reads back and
+// keeps the old switch word saying "shown"; F9 hides the ghost and brings
+// back the one chosen before.
+TEST_F(ExtrasTest, GhostChoiceFromOlderFilesAndF9)
+{
+    extras = Extras{};
+    extras.language = LANGUAGE_JAPANESE;
+    extras.ghostChoice = GHOST_NONE;
+    ASSERT_EQ(SaveExtras(), 1);
+    extras = Extras{};
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 0, LANGUAGE_ENGLISH}));
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1}));
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
+    extras.ghostChoice = GHOST_PAR;
+    GhostChoiceChanged();
+    ASSERT_EQ(SaveExtras(), 1);
+    EXPECT_EQ(ReadBytes("extras.sav").substr(8, 4), LittleEndianWords({1}));
+    extras = Extras{};
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
+    ToggleGhost();
+    EXPECT_EQ(extras.ghostChoice, GHOST_NONE);
+    EXPECT_EQ(extras.ghostShown, 0);
+    ToggleGhost();
+    EXPECT_EQ(extras.ghostChoice, GHOST_PAR);
+    // The choice after the picture's and the window's words, out of range.
+    WriteBytes("extras.sav", LittleEndianWords({1, 0, 1, LANGUAGE_ENGLISH, 8, 6, 8, 1, 1, 0, 0, 0, 0, 0, 0, 0, 7}));
+    LoadExtras();
+    EXPECT_EQ(extras.ghostChoice, GHOST_BEST);
 }

@@ -13,10 +13,13 @@
 
 #include "core/game.h"
 #include "app/loop.h"
+#include "data/bindings.h"
+#include "data/calibration.h"
 #include "data/course_list.h"
 #include "data/extras.h"
 #include "data/texts.h"
 #include "platform/hid_sim.h"
+#include "platform/pad.h"
 #include "platform/sys.h"
 #include "screens/screens.h"
 #include "sensor/board_local.h"
@@ -533,6 +536,144 @@ TEST_F(RaceMenus, ResultMenuWrapsAndActs)
     FramesUntilStateLeaves(STATE_GOAL_MENU, 100);
     EXPECT_EQ(STATE_INTRO, game.state);
     EXPECT_EQ(0u, loop.raceTimeMs);
+}
+
+
+// ---------------------------------------------------------------------------
+// The controls and calibration screens, steered with the board.
+
+bool heldCodes[KEYCODE_COUNT];
+int HeldCode(int code) { return heldCodes[code] ? 1 : 0; }
+
+class ControlScreens : public Menus {
+protected:
+    void SetUp() override
+    {
+        Menus::SetUp();
+        SysHooks hooks{};
+        hooks.milliseconds = SplitClock;
+        hooks.sleep = SplitSleep;
+        hooks.errorBox = KeepMessage;
+        hooks.keyCodeDown = HeldCode;
+        SysSetHooks(&hooks);
+        for (bool& held : heldCodes)
+            held = false;
+    }
+    void TearDown() override
+    {
+        Menus::TearDown();
+        bindings = DefaultBindings();
+        calibrations = CalibrationTable{};
+    }
+    // A key pressed for one frame while the screen waits for one.
+    void PressKey(int code)
+    {
+        heldCodes[code] = true;
+        Frame();
+        heldCodes[code] = false;
+        Frame();
+    }
+};
+
+// The button on the first box, then W: tilt up is W, in controls.txt too,
+// and the cursor stays while the new key is held.
+// W again on tilt down's box swaps: tilt up gets DOWN back. Esc leaves a
+// box as it was; the defaults row restores every binding; back returns to
+// the more settings.
+TEST_F(ControlScreens, RebindWithTheNextKey)
+{
+    const int kW = KEYCODE_A + 22;
+    game.state = STATE_CONTROLS;
+    ResetControls();
+    Frames(30);
+    Tap();
+    Hold(20, 0, 0);                        // the new key is a tilt, and still held
+    PressKey(kW);
+    Frames(3);
+    Hold(0, 0, 0);
+    Frame();
+    EXPECT_EQ(kW, bindings.action[ACTION_TILT_UP].keys[0]);
+    EXPECT_NE(std::string::npos, ReadBytes("controls.txt").find("TiltUp = W, Pad:DPadUp"));
+    Nudge(+1);
+    Tap();
+    PressKey(kW);
+    EXPECT_EQ(kW, bindings.action[ACTION_TILT_DOWN].keys[0]);
+    EXPECT_EQ(KEYCODE_DOWN, bindings.action[ACTION_TILT_UP].keys[0]);
+    Tap();
+    PressKey(KEYCODE_ESCAPE);
+    EXPECT_EQ(kW, bindings.action[ACTION_TILT_DOWN].keys[0]);
+    for (int box = 0; box < 2; box++) {
+        Hold(0, -20, 0);                   // right, twice: the first pad box
+        Frame();
+        Hold(0, 0, 0);
+        Frame();
+    }
+    Tap();
+    PressKey(KEYCODE_R);                   // a key in a pad box is no button: still waiting
+    PadState pad = {};
+    pad.attached = 1;
+    pad.buttons = PAD_WEST;
+    PadSetForTests(&pad);
+    Frame();
+    PadSetForTests(nullptr);
+    Frame();
+    EXPECT_EQ(uint32_t(PAD_WEST), bindings.action[ACTION_TILT_DOWN].buttons[0]);
+    EXPECT_EQ(KEYCODE_NONE, bindings.action[ACTION_TILT_DOWN].keys[1]);
+    EXPECT_EQ(KEYCODE_R, bindings.action[ACTION_QUICK_RETRY].keys[0]);
+    for (int row = 1; row < ACTION_COUNT; row++)
+        Nudge(+1);                         // to "restore the defaults"
+    Tap();
+    EXPECT_EQ(KEYCODE_UP, bindings.action[ACTION_TILT_UP].keys[0]);
+    EXPECT_EQ(KEYCODE_DOWN, bindings.action[ACTION_TILT_DOWN].keys[0]);
+    EXPECT_EQ(uint32_t(PAD_DPAD_DOWN), bindings.action[ACTION_TILT_DOWN].buttons[0]);
+    Nudge(+1);
+    Tap();
+    EXPECT_EQ(STATE_SETTINGS, game.state);
+}
+
+// With the board resting at (x 3, z -2): "set level" keeps that as level,
+// "set range" keeps the farthest tip each way until the button, and the
+// board then reads level as zero and full left as the keys' full tilt.
+TEST_F(ControlScreens, CalibrateTheBoard)
+{
+    game.state = STATE_CALIBRATION;
+    ResetCalibration();
+    Frames(30);
+    Hold(-2, 3, 1);                        // set level, held off level
+    Frame();
+    Hold(-2, 3, 0);
+    Frames(35);
+    const Calibration* c = FindCalibration(kBoardDevice, false);
+    ASSERT_NE(nullptr, c);
+    EXPECT_EQ(3, c->levelX);
+    EXPECT_EQ(-2, c->levelZ);
+    Hold(20, 3, 0);                        // on to "set range"
+    Frame();
+    Hold(-2, 3, 0);
+    Frame();
+    Hold(-2, 3, 1);
+    Frame();
+    Hold(-2, 3, 0);
+    Frame();
+    const int tips[4][2] = {{-2, 27}, {-2, -19}, {-12, 3}, {10, 3}};   // left, right, forward, back
+    for (const auto& tip : tips) {
+        Hold(tip[0], tip[1], 0);
+        Frame();
+    }
+    Hold(-2, 3, 1);
+    Frame();
+    Hold(-2, 3, 0);
+    Frame();
+    EXPECT_EQ(24, c->range[TIP_LEFT]);
+    EXPECT_EQ(22, c->range[TIP_RIGHT]);
+    EXPECT_EQ(10, c->range[TIP_FORWARD]);
+    EXPECT_EQ(12, c->range[TIP_BACK]);
+    EXPECT_NE(std::string::npos, ReadBytes("calibration.txt").find("range = 24, 22, 10, 12"));
+    EXPECT_EQ(0, loop.tilt.x);
+    EXPECT_EQ(0, loop.tilt.z);
+    Hold(-2, 27, 0);
+    Frame();
+    EXPECT_EQ(20, loop.tilt.x);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "data/extras.h"
 #include "physics/physics.h"
 #include "render/camera.h"
 #include "render/device.h"
@@ -63,6 +64,31 @@ TEST_F(CameraTest, RaceCameraStopsAtTheLowerLimit)
     EXPECT_NEAR(pose.eye.y, -3.0f + 71.34f, 0.01f);
     // The intro has no limit.
     EXPECT_FLOAT_EQ(IntroCameraPose().target.y, -15.0f);
+}
+
+// With reduced motion a bounce of the ball lifts the camera by a twelfth or
+// so at first and all but a hundredth of the way within a second; across the course it
+// follows at once; without it, the camera is the race camera exactly.
+TEST_F(CameraTest, ReducedMotionEasesTheHeightOnly)
+{
+    extras.reducedMotion = 1;
+    game.state = STATE_COUNTDOWN;            // starts the easing afresh
+    FollowRaceCamera();
+    game.state = STATE_RACE;
+    FollowRaceCamera();                      // the race's first frame: at the ball
+    MatrixTranslation(&ballMatrix, 14, 15, -20);
+    CameraPose eased = FollowRaceCamera();
+    EXPECT_NEAR(eased.target.y, 5 + 10 * (1 - std::exp(-1 / 12.0f)), 1e-3f);
+    EXPECT_FLOAT_EQ(eased.target.x, 14.0f);
+    EXPECT_NEAR(eased.eye.y - eased.target.y, 71.34f, 0.01f);
+    for (int k = 0; k < 62; k++)
+        eased = FollowRaceCamera();
+    EXPECT_NEAR(eased.target.y, 15.0f, 0.1f);
+    extras.reducedMotion = 0;
+    MatrixTranslation(&ballMatrix, 14, 5, -20);
+    CameraPose exact = FollowRaceCamera(), race = RaceCameraPose();
+    EXPECT_EQ(exact.eye.y, race.eye.y);
+    EXPECT_EQ(exact.target.y, race.target.y);
 }
 
 // First frame: far and almost level; half-way: half a turn round (in front

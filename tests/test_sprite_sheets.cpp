@@ -3,9 +3,11 @@
 #include <malloc.h>
 #include <string>
 
+#include "data/texts.h"
 #include "render/sprite_sheets.h"
 #include "render/device.h"
 #include "support/data_files.h"
+#include "support/physics_support.h"
 
 namespace {
 
@@ -150,4 +152,51 @@ TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
             EXPECT_GE(sheets[i].rows, 1);
         }
     }
+}
+
+namespace {
+
+int TextureWidth(const SpriteSheet& sheet)
+{
+    int w = 0, h = 0;
+    TextureSize(sheet.texture, &w, &h);
+    return w;
+}
+
+}  // namespace
+
+// English looks in en/ first, file by file: a picture there replaces the
+// game folder's, a picture missing there is the game folder's own, and
+// without en/sprite.ini the game folder's list is read. A sheet set made
+// with only the Japanese files plays unchanged in English.
+TEST_F(SpriteSheetsTest, LanguageFolderFallsBackPerFile)
+{
+    if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
+    WriteBytes("sprite.ini", "PLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]][2][1]\r\nTEXTURE:[[image\\b.bmp]][2][1]\r\n");
+    SetLanguage(LANGUAGE_ENGLISH);
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    ASSERT_EQ(sheetCount, 2);
+    EXPECT_EQ(TextureWidth(sheets[1]), 2);
+    EXPECT_EQ(sheets[1].cells, 0);
+
+    ASSERT_EQ(0, system(("mkdir -p " + dir + "en/image").c_str()));
+    std::string wide = WriteGreyBmp("sheet_wide.bmp", 8, 2, std::vector<int>(16, 128));
+    ASSERT_EQ(0, system(("cp " + wide + " " + dir + "en/image/b.bmp").c_str()));
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(sheetsLanguage, LANGUAGE_ENGLISH);
+    EXPECT_EQ(TextureWidth(sheets[0]), 2);   // no en/image/a.bmp: the game folder's
+    EXPECT_EQ(TextureWidth(sheets[1]), 8);   // en/image/b.bmp
+    SetLanguage(LANGUAGE_JAPANESE);
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(TextureWidth(sheets[1]), 2);
+
+    // en/sprite.ini gives English its own grid and the cells a row lays out,
+    // at most the grid's; a cell's shape is the picture's.
+    WriteBytes("en/sprite.ini", "PLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]][2][1][9]\r\nTEXTURE:[[image\\b.bmp]][2][1][1]\r\n");
+    SetLanguage(LANGUAGE_ENGLISH);
+    ASSERT_EQ(LoadSpriteSheets(), 1);
+    EXPECT_EQ(sheets[0].cells, 2);
+    EXPECT_EQ(sheets[1].cells, 1);
+    EXPECT_FLOAT_EQ(sheets[1].cellAspect, 2.0f);   // 8 x 2 in two columns
+    EXPECT_TRUE(shownMessages.empty());
 }

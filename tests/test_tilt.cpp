@@ -7,6 +7,9 @@
 
 #include "app/loop.h"
 #include "app/tilt.h"
+#include "app/tilt_local.h"
+#include "data/calibration.h"
+#include "data/extras.h"
 #include "platform/pad.h"
 #include "platform/sys.h"
 #include "sensor/board_local.h"
@@ -340,4 +343,173 @@ TEST_F(PadTiltTest, BoardThenPadThenKeyboard)
     SampleInput();
     EXPECT_EQ(loop.tilt.button, 1);
     EXPECT_EQ(loop.tilt.x, 0);       // a held button puts the pad in charge
+}
+
+// ---------------------------------------------------------------------------
+// The player's settings: mouse steering, the key ramp, calibration.
+
+namespace {
+
+float mouseDx, mouseDy;
+void FakeMouse(float* dx, float* dy)
+{
+    *dx = mouseDx;
+    *dy = mouseDy;
+    mouseDx = mouseDy = 0;
+}
+
+class SteeringTest : public PadTiltTest {
+protected:
+    void SetUp() override
+    {
+        PadTiltTest::SetUp();
+        SysHooks hooks = {};
+        hooks.keyDown = FakeKeyDown;
+        hooks.milliseconds = FakeClock;
+        hooks.mouseMotion = FakeMouse;
+        SysSetHooks(&hooks);
+        kept = extras;
+        SysSetMouseCaptured(1);
+        Sample();                    // the clock's starting point
+    }
+    void TearDown() override
+    {
+        SysSetMouseCaptured(0);
+        extras = kept;
+        calibrations = CalibrationTable{};
+        PadTiltTest::TearDown();
+    }
+    // A sample `ms` after the last one, the mouse moved by (dx, dy) between.
+    TiltVector After(uint32_t ms, float dx = 0, float dy = 0)
+    {
+        clockMs += ms;
+        mouseDx = dx;
+        mouseDy = dy;
+        return Sample();
+    }
+    Extras kept;
+};
+
+}  // namespace
+
+// 50 pixels to the right at the middle sensitivity tilt right by half the
+// keys' full tilt; resting, the tilt decays with its 200 ms time constant
+// and is level again, exactly, within two seconds. A key wins over the mouse.
+TEST_F(SteeringTest, MouseTiltDecaysToLevel)
+{
+    TiltVector t = After(0, 50, 0);
+    EXPECT_FLOAT_EQ(t.x, -10);
+    EXPECT_EQ(t.z, 0);
+    EXPECT_EQ(t.y, 10);
+    EXPECT_NEAR(After(200).x, -10 * std::exp(-1.0f), 0.01f);
+    t = After(2000);
+    EXPECT_EQ(t.x, 0);
+    EXPECT_EQ(t.z, 0);
+    EXPECT_FLOAT_EQ(After(0, 0, -400).z, -20);      // far forward: no more than a key
+    keys[KEY_LEFT] = true;
+    EXPECT_EQ(After(16).x, 20);
+}
+
+// The mouse steers only while captured for the race, and only with its
+// option on; motion made meanwhile is not saved up.
+TEST_F(SteeringTest, MouseSteersOnlyWhenCapturedAndChosen)
+{
+    SysSetMouseCaptured(0);
+    EXPECT_EQ(After(16, 50, 50).x, 0);
+    SysSetMouseCaptured(1);
+    EXPECT_EQ(After(16).x, 0);
+    extras.mouseSteering = 0;
+    EXPECT_EQ(After(16, 50, 50).x, 0);
+}
+
+// With a 0.3 s ramp a held key's tilt grows by 16/300 of the full tilt per
+// 16 ms, a tap stays small, letting go or turning round starts from level,
+// and the half tilt halves the ramped tilt. Without a ramp it is at once.
+TEST_F(SteeringTest, KeyRamp)
+{
+    extras.keyRamp = 6;
+    keys[KEY_LEFT] = true;
+    EXPECT_FLOAT_EQ(After(16).x, 20 * 16 / 300.0f);
+    EXPECT_FLOAT_EQ(After(16).x, 20 * 32 / 300.0f);
+    keys[KEY_LEFT] = false;
+    EXPECT_EQ(After(16).x, 0);
+    keys[KEY_RIGHT] = true;
+    EXPECT_FLOAT_EQ(After(16).x, -20 * 16 / 300.0f);
+    for (int k = 0; k < 20; k++)
+        After(16);
+    EXPECT_EQ(After(16).x, -20);
+    keys[KEY_SHIFT] = true;
+    EXPECT_EQ(After(16).x, -10);
+    keys[KEY_SHIFT] = keys[KEY_RIGHT] = false;
+    After(16);
+    extras.keyRamp = 0;
+    keys[KEY_UP] = true;
+    EXPECT_EQ(After(16).z, -20);
+}
+
+// A board that rests at (3, -2) reads level as zero tilt once its level is
+// set, its full tilt each way as the keys' full tilt (and no more beyond),
+// half of it as a quarter with the gentle curve; the dead zone and the
+// inverted axis apply. An uncalibrated board is read as it is.
+TEST_F(SteeringTest, CalibratedBoardLevelAndRange)
+{
+    Board(0xFD, 0x02, 0x10);                     // x 3, z -2
+    EXPECT_EQ(Sample().x, 3);
+    Calibration* c = FindCalibration(kBoardDevice, true);
+    ASSERT_NE(c, nullptr);
+    c->levelX = 3;
+    c->levelZ = -2;
+    c->range[TIP_LEFT] = 24;
+    c->range[TIP_RIGHT] = 22;
+    c->range[TIP_FORWARD] = 10;
+    c->range[TIP_BACK] = 12;
+    TiltVector t = Sample();
+    EXPECT_EQ(t.x, 0);
+    EXPECT_EQ(t.z, 0);
+    EXPECT_EQ(t.y, 16);                          // the vertical reading is not calibrated
+    EXPECT_EQ(LastTiltSource().x, 3);            // the meter sees the raw reading
+    Board(uint8_t(-27), uint8_t(12), 0);         // x 27: full left; z -12: full forward
+    t = Sample();
+    EXPECT_FLOAT_EQ(t.x, 20);
+    EXPECT_FLOAT_EQ(t.z, -20);
+    Board(uint8_t(40), uint8_t(-30), 0);         // beyond full right and full back
+    t = Sample();
+    EXPECT_FLOAT_EQ(t.x, -20);
+    EXPECT_FLOAT_EQ(t.z, 20);
+    c->curve = CURVE_GENTLE;
+    Board(uint8_t(-3 - 12), 2, 0);               // x 15: halfway left
+    EXPECT_NEAR(Sample().x, 5, 1e-4);
+    c->curve = CURVE_LINEAR;
+    c->deadZone = 2;                             // 10 %: 2.4 counts left of level
+    Board(uint8_t(-3 - 2), 2, 0);
+    EXPECT_EQ(Sample().x, 0);
+    Board(uint8_t(-27), 2, 0);
+    c->invertX = 1;
+    EXPECT_FLOAT_EQ(Sample().x, -20);
+}
+
+// The pad's motion steering is calibrated by the pad's GUID: a pad held at
+// 10 degrees reads level, 40 degrees full; another make of pad keeps its
+// raw tilt.
+TEST_F(SteeringTest, CalibratedPadByItsGuid)
+{
+    const char* guid = "030000004c050000cc09000000016800";
+    snprintf(pad.guid, sizeof pad.guid, "%s", guid);
+    pad.buttons = PAD_RIGHT_SHOULDER;
+    Calibration* c = FindCalibration(PadDevice(guid).c_str(), true);
+    ASSERT_NE(c, nullptr);
+    float rad = 3.14159265f / 180;
+    c->levelX = kPadCountsPerG * std::sin(10 * rad);
+    c->range[TIP_LEFT] = kPadCountsPerG * std::sin(40 * rad) - c->levelX;
+    auto settled = [&](float roll) {
+        Tilted(roll, 0);
+        for (int k = 0; k < 15; k++)
+            PadSample();
+        return PadSample();
+    };
+    EXPECT_NEAR(settled(10).x, 0, 0.2f);
+    EXPECT_NEAR(settled(40).x, 20, 0.2f);
+    EXPECT_EQ(std::string(LastTiltSource().device), PadDevice(guid));
+    snprintf(pad.guid, sizeof pad.guid, "%s", "03000000de280000ff11000001000000");
+    EXPECT_NEAR(settled(10).x, kPadCountsPerG * std::sin(10 * rad), 0.2f);
 }

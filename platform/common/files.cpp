@@ -253,6 +253,26 @@ int SysIsFile(const char* path)
     return path && stat(path, &info) == 0 && S_ISREG(info.st_mode) ? 1 : 0;
 }
 
+SysFileStamp SysStampOf(const char* name)
+{
+    SysFileStamp stamp = {};
+    char path[4096];
+    struct stat info;
+    if (!name || !SysResolvePath(name, path, sizeof path) || stat(path, &info) != 0) return stamp;
+    stamp.modifiedNs = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = int64_t(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    stamp.size = int64_t(info.st_size);
+    stamp.inode = uint64_t(info.st_ino);
+    stamp.exists = 1;
+    return stamp;
+}
+
+bool SysSameStamp(const SysFileStamp& a, const SysFileStamp& b)
+{
+    return a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs && a.size == b.size &&
+           a.inode == b.inode && a.exists == b.exists;
+}
+
 int SysListFolder(const char* folder, std::vector<std::string>* names)
 {
     names->clear();

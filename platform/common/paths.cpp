@@ -26,7 +26,8 @@ struct Folders {
     std::string executable;  // the executable's folder
     std::string game;        // read-only data
     std::string config;      // config.sav, extras.sav
-    std::string save;        // record.sav, ghost/, the lock
+    std::string save;        // record.sav, ghost/, packs/, the lock
+    std::string packs;       // the player's course packs
     std::string cache;       // what can be made again; "" for none
 };
 Folders folders;
@@ -158,12 +159,14 @@ int SysChooseFolders(const SysFolderSources& from)
     folders.cache = folders.portable ? folders.executable + "cache/" : cache.empty() ? "" : cache + "kestrune/";
     if (folders.portable) {
         folders.config = folders.save = folders.executable;
+        folders.packs = folders.executable + "courses/";
     } else {
         std::string config = SysXdgBaseFolder(from.xdgConfigHome, from.home, ".config/");
         std::string data = SysXdgBaseFolder(from.xdgDataHome, from.home, ".local/share/");
         if (config.empty() || data.empty()) return 0;
         folders.config = config + "kestrune/";
         folders.save = data + "kestrune/";
+        folders.packs = folders.save + "courses/";
     }
     if (!folders.ownGame) folders.save += SaveFolderOfOtherGame(Canonical(folders.game));
     return 1;
@@ -185,6 +188,12 @@ const char* SysSaveFolder()
 {
     ChooseFromProcessUnlessChosen();
     return folders.save.c_str();
+}
+
+const char* SysPackFolder()
+{
+    ChooseFromProcessUnlessChosen();
+    return folders.packs.c_str();
 }
 
 const char* SysCacheFolder()
@@ -216,6 +225,16 @@ int SysMakeGameFolderCurrent()
     return chdir(SysGameFolder()) == 0 ? 1 : 0;
 }
 
+int SysMakeFolderCurrent(const char* folder)
+{
+    return folder && folder[0] && chdir(folder) == 0 ? 1 : 0;
+}
+
+std::string SysCanonicalFolder(const char* folder)
+{
+    return Canonical(folder ? folder : "");
+}
+
 int SysMakePlayerFolders()
 {
     bool config = MakeFolders(SysConfigFolder());
@@ -230,11 +249,18 @@ int SysMakeCacheFolder()
 
 void SysUseOneFolder(const char* dir)
 {
+    SysUseFolders(dir, dir);
+}
+
+void SysUseFolders(const char* gameDir, const char* saveDir)
+{
     folders = Folders{};
-    if (!dir || !dir[0]) return;   // chosen again from the process when next asked
+    if (!gameDir || !gameDir[0] || !saveDir || !saveDir[0]) return;   // chosen again from the process when next asked
     folders.chosen = true;
     folders.portable = true;
     folders.ownGame = true;
-    folders.executable = folders.game = folders.config = folders.save = WithSlash(dir);
-    folders.cache = folders.executable + "cache/";
+    folders.executable = folders.game = WithSlash(gameDir);
+    folders.config = folders.save = WithSlash(saveDir);
+    folders.packs = folders.save + "courses/";
+    folders.cache = folders.save + "cache/";
 }

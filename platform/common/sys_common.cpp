@@ -17,6 +17,8 @@ struct AtomicHooks {
     std::atomic<void (*)(const char*)> errorBox;
     std::atomic<void (*)(uint32_t)> sleep;
     std::atomic<int (*)()> windowFocused;
+    std::atomic<int (*)(int)> keyCodeDown;
+    std::atomic<void (*)(float*, float*)> mouseMotion;
     std::atomic<uint64_t (*)()> microseconds;
     std::atomic<void (*)()> swapBuffers;
     std::atomic<int (*)()> refreshRate;
@@ -28,6 +30,9 @@ struct SysCommon {
     SysMessage queue[16];            // posted messages waiting for the loop
     int queueHead;                   // index of the oldest message
     int queueCount;                  // messages waiting
+    int mouseCaptured;               // the loop asked for relative mouse mode
+    uint8_t hookKeyDown[KEYCODE_COUNT];     // through the hooks: each key at the last count
+    uint32_t hookPresses[KEYCODE_COUNT];    // and the presses seen so
 };
 SysCommon sys;
 
@@ -65,6 +70,8 @@ void SysSetHooks(const SysHooks* hooks)
     sys.hooks.milliseconds = h.milliseconds;
     sys.hooks.errorBox = h.errorBox;
     sys.hooks.sleep = h.sleep;
+    sys.hooks.keyCodeDown = h.keyCodeDown;
+    sys.hooks.mouseMotion = h.mouseMotion;
     sys.hooks.windowFocused = h.windowFocused;
     sys.hooks.microseconds = h.microseconds;
     sys.hooks.swapBuffers = h.swapBuffers;
@@ -84,6 +91,84 @@ int SysKeyDown(SysKey key)
         return 0;
     auto hook = sys.hooks.keyDown.load();
     return hook ? hook(key) : SysBackendKeyDown(key);
+}
+
+// A test that holds keys of the small set through the keyDown hook holds
+// the same keys by code: either shift is KEY_SHIFT.
+static int KeyOfCode(int code, SysKey* key)
+{
+    static const struct { int code; SysKey key; } kSet[] = {
+        {KEYCODE_UP, KEY_UP}, {KEYCODE_DOWN, KEY_DOWN}, {KEYCODE_LEFT, KEY_LEFT},
+        {KEYCODE_RIGHT, KEY_RIGHT}, {KEYCODE_LSHIFT, KEY_SHIFT}, {KEYCODE_RSHIFT, KEY_SHIFT},
+        {KEYCODE_X, KEY_X}, {KEYCODE_Z, KEY_Z}, {KEYCODE_SPACE, KEY_SPACE},
+    };
+    for (const auto& k : kSet) {
+        if (k.code == code) {
+            *key = k.key;
+            return 1;
+        }
+    }
+    if (code >= KEYCODE_F1 && code < KEYCODE_F1 + 9) {
+        *key = SysKey(KEY_F1 + (code - KEYCODE_F1));
+        return 1;
+    }
+    return 0;
+}
+
+int SysKeyCodeDown(int code)
+{
+    if (code <= KEYCODE_NONE || code >= KEYCODE_COUNT)
+        return 0;
+    auto byCode = sys.hooks.keyCodeDown.load();
+    auto byKey = sys.hooks.keyDown.load();
+    if (!byCode && !byKey)
+        return SysBackendKeyCodeDown(code);
+    SysKey key;
+    if (byCode && byCode(code))
+        return 1;
+    return byKey && KeyOfCode(code, &key) && byKey(key) ? 1 : 0;
+}
+
+uint32_t SysKeyPressCount(int code)
+{
+    if (code <= KEYCODE_NONE || code >= KEYCODE_COUNT)
+        return 0;
+    if (!sys.hooks.keyCodeDown.load() && !sys.hooks.keyDown.load())
+        return SysBackendKeyPressCount(code);
+    uint8_t down = SysKeyCodeDown(code) ? 1 : 0;
+    if (down && !sys.hookKeyDown[code])
+        sys.hookPresses[code]++;
+    sys.hookKeyDown[code] = down;
+    return sys.hookPresses[code];
+}
+
+void SysSetMouseCaptured(int captured)
+{
+    captured = captured ? 1 : 0;
+    if (captured == sys.mouseCaptured)
+        return;
+    sys.mouseCaptured = captured;
+    SysBackendSetMouseCaptured(captured);
+    float dx, dy;
+    SysBackendTakeMouseMotion(&dx, &dy);   // motion from before the switch is not the player's steering
+}
+
+int SysMouseCaptured()
+{
+    return sys.mouseCaptured;
+}
+
+void SysTakeMouseMotion(float* dx, float* dy)
+{
+    *dx = *dy = 0;
+    if (auto hook = sys.hooks.mouseMotion.load()) {
+        if (sys.mouseCaptured)
+            hook(dx, dy);
+        return;
+    }
+    SysBackendTakeMouseMotion(dx, dy);
+    if (!sys.mouseCaptured)
+        *dx = *dy = 0;
 }
 
 // Truncation to 32 bits is intended: callers compare with unsigned

@@ -29,6 +29,7 @@ int SysCreateWindow(const char*, int width, int height)
 
 void SysDestroyWindow() { window = NullWindow{}; }
 int  SysHasWindow() { return window.open; }
+void SysSetWindowCaption(const char*) {}
 void SysToggleFullscreen() { window.place.fullscreen = window.open ? !window.place.fullscreen : 0; }
 int  SysIsFullscreen() { return window.open && window.place.fullscreen; }
 
@@ -85,3 +86,8 @@ void SysBackendErrorBox(const char* textUtf8)
 {
     fprintf(stderr, "Kestrune: %s\n", textUtf8);
 }
+
+int  SysBackendKeyCodeDown(int) { return 0; }
+uint32_t SysBackendKeyPressCount(int) { return 0; }
+void SysBackendSetMouseCaptured(int) {}
+void SysBackendTakeMouseMotion(float* dx, float* dy) { *dx = *dy = 0; }

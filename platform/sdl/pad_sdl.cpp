@@ -3,6 +3,7 @@
 // one.
 #include <SDL.h>
 #include <atomic>
+#include <cstring>
 
 #include "platform/pad.h"
 #include "platform/sdl/pad_sdl.h"
@@ -13,6 +14,7 @@ struct SdlPad {
     SDL_GameController* controller;    // the pad in use, null when none
     bool ready;                        // SDL's controller subsystem is up
     bool hasMotion;                    // its accelerometer is switched on
+    char guid[33];                     // its make and model, read when opened
     std::atomic<bool> devicesChanged;  // set by the event watch, read here
     Uint32 lastUpdate;                 // SDL tick of the last pad update
     bool overridden;                   // a test's pad replaces the real one
@@ -55,6 +57,10 @@ void OpenFirstPad()
     SDL_GameController* c = sdlPad.controller;
     sdlPad.hasMotion = c && SDL_GameControllerHasSensor(c, SDL_SENSOR_ACCEL) &&
         SDL_GameControllerSetSensorEnabled(c, SDL_SENSOR_ACCEL, SDL_TRUE) == 0;
+    sdlPad.guid[0] = '\0';
+    if (c)
+        SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(c)),
+                                  sdlPad.guid, sizeof sdlPad.guid);
 }
 
 // Brings the pads' state up to date, drops a pad that was pulled out and,
@@ -91,6 +97,14 @@ uint32_t Buttons()
         {SDL_CONTROLLER_BUTTON_START, PAD_START},
         {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PAD_LEFT_SHOULDER},
         {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PAD_RIGHT_SHOULDER},
+        {SDL_CONTROLLER_BUTTON_X, PAD_WEST},
+        {SDL_CONTROLLER_BUTTON_BACK, PAD_BACK},
+        {SDL_CONTROLLER_BUTTON_LEFTSTICK, PAD_LEFT_STICK},
+        {SDL_CONTROLLER_BUTTON_RIGHTSTICK, PAD_RIGHT_STICK},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, PAD_DPAD_UP},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PAD_DPAD_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PAD_DPAD_LEFT},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PAD_DPAD_RIGHT},
     };
     uint32_t bits = 0;
     for (const auto& m : map)
@@ -153,6 +167,7 @@ void PadRead(PadState* pad)
     pad->stickX = Axis(SDL_CONTROLLER_AXIS_LEFTX);
     pad->stickY = Axis(SDL_CONTROLLER_AXIS_LEFTY);
     pad->buttons = Buttons();
+    memcpy(pad->guid, sdlPad.guid, sizeof pad->guid);
     if (sdlPad.hasMotion)
         ReadAccelerometer(pad);
 }

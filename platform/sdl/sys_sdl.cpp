@@ -12,16 +12,18 @@
 
 namespace {
 
-// The letter keys the game reads, X and Z, and which physical key holds each.
-enum { LETTER_X, LETTER_Z, LETTER_COUNT };
-const SDL_Keycode letterKeycodes[LETTER_COUNT] = { SDLK_x, SDLK_z };
+// The letters, A to Z, each held by whichever physical key typed it.
+const int kLetterCount = 26;
 
 struct SdlState {
     SDL_Window* window;          // the game window, null before creation
     SDL_GLContext context;       // its GL context, null when none
     bool videoReady;             // SDL's video subsystem is up
-    SDL_Scancode letterHeldBy[LETTER_COUNT];   // key pressed for the letter, or UNKNOWN
+    SDL_Scancode letterHeldBy[kLetterCount];   // key pressed for the letter, or UNKNOWN
     bool unfocused;              // the window system said the focus went elsewhere
+    float mouseDx, mouseDy;      // relative motion since the last take, pixels
+    uint32_t presses[KEYCODE_COUNT];   // key downs (not repeats) seen, by KeyCode
+    uint32_t pressesLooked[KEYCODE_COUNT];   // presses[] when the game last looked at the key
     bool pressedUnseen[KEY_COUNT];   // went down since the game last looked at it
     int refreshHz;               // the window's display's rate; -1 until asked again
 };
@@ -37,18 +39,27 @@ const SDL_Scancode keyScancodes[KEY_COUNT] = {
     SDL_SCANCODE_F7, SDL_SCANCODE_F8, SDL_SCANCODE_F9,
 };
 
-// X and Z follow the keyboard layout, as a Windows virtual key does: on a
+// Letters follow the keyboard layout, as a Windows virtual key does: on a
 // German keyboard Z is the key labelled Z, not the one in the US Z place.
 // A letter is held by the physical key that typed it and released by that
 // same key, so a layout switch while it is down cannot leave it stuck.
 void TrackLetterKey(const SDL_KeyboardEvent& key)
 {
-    for (int i = 0; i < LETTER_COUNT; i++) {
-        if (key.type == SDL_KEYDOWN && key.keysym.sym == letterKeycodes[i])
-            sdl.letterHeldBy[i] = key.keysym.scancode;
-        else if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
-            sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
+    SDL_Keycode sym = key.keysym.sym;
+    if (key.type == SDL_KEYDOWN && sym >= SDLK_a && sym <= SDLK_z) {
+        sdl.letterHeldBy[sym - SDLK_a] = key.keysym.scancode;
+        if (!key.repeat)
+            sdl.presses[KEYCODE_A + (sym - SDLK_a)]++;
+        return;
     }
+    // Other keys count by position; a letter's key counts only as its letter.
+    int code = int(key.keysym.scancode);
+    bool letterPlace = code >= KEYCODE_A && code < KEYCODE_A + kLetterCount;
+    if (key.type == SDL_KEYDOWN && !key.repeat && !letterPlace && code > 0 && code < KEYCODE_COUNT)
+        sdl.presses[code]++;
+    for (int i = 0; i < kLetterCount; i++)
+        if (key.type == SDL_KEYUP && key.keysym.scancode == sdl.letterHeldBy[i])
+            sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
 }
 
 // A press and its release can both arrive between two looks at the keys
@@ -61,9 +72,9 @@ void NotePress(const SDL_KeyboardEvent& key)
     for (int k = 0; k < KEY_COUNT; k++)
         if (keyScancodes[k] == key.keysym.scancode && keyScancodes[k] != SDL_SCANCODE_UNKNOWN)
             sdl.pressedUnseen[k] = true;
-    if (key.keysym.sym == letterKeycodes[LETTER_X])
+    if (key.keysym.sym == SDLK_x)
         sdl.pressedUnseen[KEY_X] = true;
-    if (key.keysym.sym == letterKeycodes[LETTER_Z])
+    if (key.keysym.sym == SDLK_z)
         sdl.pressedUnseen[KEY_Z] = true;
     if (key.keysym.scancode == SDL_SCANCODE_RSHIFT)
         sdl.pressedUnseen[KEY_SHIFT] = true;
@@ -71,10 +82,17 @@ void NotePress(const SDL_KeyboardEvent& key)
 
 void ReleaseLetterKeys()
 {
-    for (int i = 0; i < LETTER_COUNT; i++)
+    for (int i = 0; i < kLetterCount; i++)
         sdl.letterHeldBy[i] = SDL_SCANCODE_UNKNOWN;
     for (bool& pressed : sdl.pressedUnseen)
         pressed = false;
+    for (int code = 0; code < KEYCODE_COUNT; code++)
+        sdl.pressesLooked[code] = sdl.presses[code];
+}
+
+int LetterHeld(char letter)
+{
+    return sdl.letterHeldBy[letter - 'A'] != SDL_SCANCODE_UNKNOWN;
 }
 
 // Only the events count: a window under a bare X server never gets the focus
@@ -319,6 +337,12 @@ int SysHasWindow()
     return sdl.window != nullptr;
 }
 
+void SysSetWindowCaption(const char* captionUtf8)
+{
+    if (sdl.window)
+        SDL_SetWindowTitle(sdl.window, captionUtf8);
+}
+
 int SysCreateGLContext()
 {
     if (!sdl.window)
@@ -380,7 +404,7 @@ namespace {
 bool KeyHeld(SysKey key)
 {
     if (key == KEY_X || key == KEY_Z)
-        return sdl.letterHeldBy[key == KEY_X ? LETTER_X : LETTER_Z] != SDL_SCANCODE_UNKNOWN;
+        return LetterHeld(key == KEY_X ? 'X' : 'Z');
     const Uint8* state = SDL_GetKeyboardState(nullptr);
     if (key == KEY_SHIFT)
         return state[SDL_SCANCODE_LSHIFT] || state[SDL_SCANCODE_RSHIFT];
@@ -388,6 +412,40 @@ bool KeyHeld(SysKey key)
 }
 
 }  // namespace
+
+
+// Key codes are the USB usages, which SDL's scancodes are too.
+int SysBackendKeyCodeDown(int code)
+{
+    if (!sdl.videoReady)
+        return 0;
+    // Held now, or pressed and let go since the last look (seen once).
+    bool unseen = sdl.presses[code] != sdl.pressesLooked[code];
+    sdl.pressesLooked[code] = sdl.presses[code];
+    if (code >= KEYCODE_A && code < KEYCODE_A + kLetterCount)
+        return LetterHeld(char('A' + (code - KEYCODE_A))) || unseen;
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    return (code < count && state[code] != 0) || unseen;
+}
+
+uint32_t SysBackendKeyPressCount(int code)
+{
+    return sdl.presses[code];
+}
+
+void SysBackendSetMouseCaptured(int captured)
+{
+    if (sdl.videoReady)
+        SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+void SysBackendTakeMouseMotion(float* dx, float* dy)
+{
+    *dx = sdl.mouseDx;
+    *dy = sdl.mouseDy;
+    sdl.mouseDx = sdl.mouseDy = 0;
+}
 
 // Held now, or pressed and let go since the last look (seen once).
 int SysBackendKeyDown(SysKey key)
@@ -418,6 +476,9 @@ void SysBackendPollEvents()
         if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
             TrackLetterKey(event.key);
             NotePress(event.key);
+        } else if (event.type == SDL_MOUSEMOTION && SDL_GetRelativeMouseMode()) {
+            sdl.mouseDx += float(event.motion.xrel);
+            sdl.mouseDy += float(event.motion.yrel);
         } else if (event.type == SDL_WINDOWEVENT) {
             TrackFocus(event.window);
         }

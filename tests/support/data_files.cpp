@@ -6,6 +6,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "data/texts.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
 
@@ -31,6 +32,9 @@ void DataFilesTest::SetUp()
     hooks.errorBox = CaptureMessage;
     SysSetHooks(&hooks);
     shownMessages.clear();
+    // The messages these tests pin are the Japanese ones the game has always
+    // shown; a test of another language asks for it.
+    SetLanguage(LANGUAGE_JAPANESE);
 }
 
 void DataFilesTest::TearDown()

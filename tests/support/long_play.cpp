@@ -11,6 +11,7 @@
 #include "core/game.h"
 #include "data/course_list.h"
 #include "platform/gfx.h"
+#include "render/text.h"
 #include "screens/course_select.h"
 #include "screens/screens.h"
 #include "support/scripted_input.h"
@@ -116,19 +117,22 @@ std::string PlayCourse(int index, const AutopilotRoute& route, LongPlayReport* r
     return "";
 }
 
+// The device's objects that belong to what is loaded: the text drawer's
+// cache keeps the strings drawn lately, up to its size, whatever the course.
+int LiveObjects()
+{
+    return GfxLiveObjects() - CachedTextTextures();
+}
+
 // After course `index` of lap `lap`: the device's objects and the memory.
 void Watch(int lap, int index, LongPlayReport* report)
 {
-    int live = GfxLiveObjects();
+    int live = LiveObjects();
     if (live != report->liveAtStart)
         report->liveChanges.push_back("lap " + std::to_string(lap) + ", after course " +
                                       std::to_string(index) + ": " + std::to_string(live) + " objects");
-    if (lap == 0) {
-        report->firstLapHeap.push_back(HeapKiB());
-        return;
-    }
-    report->growthKiB = std::max(report->growthKiB, ResidentKiB() - report->firstLapKiB);
-    report->heapGrowthKiB = std::max(report->heapGrowthKiB, HeapKiB() - report->firstLapHeap[index]);
+    if (lap > 0)
+        report->growthKiB = std::max(report->growthKiB, ResidentKiB() - report->firstLapKiB);
 }
 
 void PlayLaps(int minLaps, uint32_t minSteps, LongPlayReport* report)
@@ -142,8 +146,11 @@ void PlayLaps(int minLaps, uint32_t minSteps, LongPlayReport* report)
         }
         if (!report->problem.empty())
             break;
-        if (report->laps == 0)
+        if (report->laps == 0) {
             report->firstLapKiB = ResidentKiB();
+            report->heapFirstLapKiB = HeapKiB();
+        }
+        report->heapGrowthKiB = std::max(report->heapGrowthKiB, HeapKiB() - report->heapFirstLapKiB);
         report->laps++;
     }
 }
@@ -162,7 +169,7 @@ LongPlayReport PlayLong(const std::string& gameDir, int minLaps, uint32_t minSte
         Tap(KEY_SPACE);          // start
         if (!WaitFor(Browsing, 200))
             report.problem = "course select did not come";
-        report.liveAtStart = GfxLiveObjects();
+        report.liveAtStart = LiveObjects();
         if (report.problem.empty())
             PlayLaps(minLaps, minSteps, &report);
         if (report.problem.empty() && messageBoxes > 0)

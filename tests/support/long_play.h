@@ -14,15 +14,15 @@ struct LongPlayReport {
     int races;                         // races run
     int unfinished;                    // races the autopilot did not bring home
     uint32_t steps;                    // logic steps run, 16 ms of game time each
-    // Memory is read after every course. The process's resident memory has
-    // met every course once by the end of the first lap; the heap in use
-    // depends on the course loaded, so each course's reading on a later lap
-    // is set against its own on the first.
+    // Memory is read after every course. By the end of the first lap every
+    // course has been met once and the caches have filled.
     long firstLapKiB;                  // resident memory when the first lap ended
     long growthKiB;                    // the most it stood above that after any later course
-    long heapGrowthKiB;                // the most a course's heap in use stood above its first lap's
-    std::vector<long> firstLapHeap;    // KiB of heap in use after each course of the first lap
-    int liveAtStart;                   // device objects on the first visit to course select
+    long heapFirstLapKiB;              // malloc'd memory in use when the first lap ended
+    long heapGrowthKiB;                // the most it stood above that when a later lap ended
+                                       // (the same course loaded: a big one holds more)
+    int liveAtStart;                   // device objects on the first visit to course select,
+                                       // the text drawer's cached strings left out
     std::vector<std::string> liveChanges;  // "after course k: n objects" whenever it differed
     std::string problem;               // what stopped the play early; "" when nothing did
 };

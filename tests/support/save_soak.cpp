@@ -54,8 +54,14 @@ void SetRound(uint32_t round, GhostRun* run)
         courseList.courses[i].bestTimeMs = round * 16 + uint32_t(i) + 1;
     extras.lampsShown = int32_t(round & 1);
     extras.muted = int32_t(round >> 1 & 1);
-    extras.ghostShown = int32_t(round >> 2 & 1);
-    *run = GhostRun{0, soak.ghostHash, round, GhostFrames(round), soak.frames.data()};
+    // The ghost's switch follows its choice, as loading the file makes it.
+    extras.ghostChoice = round >> 2 & 1 ? GHOST_BEST : GHOST_NONE;
+    GhostChoiceChanged();
+    *run = GhostRun{};   // no obstacles
+    run->courseHash = soak.ghostHash;
+    run->timeMs = round;
+    run->frameCount = GhostFrames(round);
+    run->frames = soak.frames.data();
     for (uint32_t i = 0; i < run->frameCount; i++)
         run->frames[i] = GhostPose{{float(round), float(i), 1.0f}, {0, 0, 0, 1}};
 }

@@ -10,12 +10,21 @@
 #include "platform/paths.h"
 
 bool scriptedKeys[KEY_COUNT];
+bool scriptedCodes[KEYCODE_COUNT];
+float scriptedMouseDx, scriptedMouseDy;
 uint32_t scriptedClockMs;
 bool scriptedFocus = true;
 
 namespace {
 int ScriptedKey(SysKey key) { return scriptedKeys[key] ? 1 : 0; }
+int ScriptedCode(int code) { return scriptedCodes[code] ? 1 : 0; }
 uint32_t ScriptedClock() { return scriptedClockMs; }
+void ScriptedMouse(float* dx, float* dy)
+{
+    *dx = scriptedMouseDx;
+    *dy = scriptedMouseDy;
+    scriptedMouseDx = scriptedMouseDy = 0;
+}
 int ScriptedFocus() { return scriptedFocus ? 1 : 0; }
 }  // namespace
 
@@ -23,6 +32,9 @@ void ReleaseScriptedKeys()
 {
     for (bool& k : scriptedKeys)
         k = false;
+    for (bool& k : scriptedCodes)
+        k = false;
+    scriptedMouseDx = scriptedMouseDy = 0;
 }
 
 void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t))
@@ -30,6 +42,8 @@ void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t)
     ReleaseScriptedKeys();
     SysHooks hooks{};
     hooks.keyDown = ScriptedKey;
+    hooks.keyCodeDown = ScriptedCode;
+    hooks.mouseMotion = ScriptedMouse;
     hooks.milliseconds = ScriptedClock;
     hooks.errorBox = errorBox;
     hooks.sleep = sleep;
@@ -72,7 +86,7 @@ std::string CopyGameFolder(const std::string& from, const std::string& name)
     fs::path dir = fs::temp_directory_path() / (name + "-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::copy(from, dir, fs::copy_options::recursive);
-    for (const char* save : {"record.sav", "config.sav", "extras.sav", "ghost"})
+    for (const char* save : {"record.sav", "config.sav", "extras.sav", "controls.txt", "calibration.txt", "ghost"})
         fs::remove_all(dir / save);
     return dir.string();
 }

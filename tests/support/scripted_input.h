@@ -5,11 +5,13 @@
 #include "platform/sys.h"
 
 extern bool scriptedKeys[KEY_COUNT];   // held keys, read through the key hook
+extern bool scriptedCodes[KEYCODE_COUNT];   // any key held by its KeyCode
+extern float scriptedMouseDx, scriptedMouseDy;   // motion handed to the next mouse read
 extern uint32_t scriptedClockMs;       // what the millisecond clock returns
 extern bool scriptedFocus;             // whether the window has the focus (starts true)
 
-// Installs the key and clock hooks (and the given error box and sleep hooks,
-// either may be null) with every key up.
+// Installs the key, mouse and clock hooks (and the given error box and sleep
+// hooks, either may be null) with every key up and the mouse still.
 void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t));
 void ReleaseScriptedKeys();
 

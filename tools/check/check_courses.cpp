@@ -11,6 +11,10 @@
 #include "render/scene.h"
 #include "course/terrain.h"
 #include "data/course_list.h"
+#include "data/course_packs.h"
+#include "data/course_texts.h"
+#include "data/texts.h"
+#include "platform/paths.h"
 #include "data/settings.h"
 #include "render/shapes.h"
 #include "data/text_reader.h"
@@ -23,6 +27,10 @@ namespace {
 
 const char* const kFile = "course.ini";
 const char* const kShapeNames[3] = {"BOX", "SPHERE", "PILLAR"};
+
+// The courses course.ini holds: the whole list for a pack, the game's own
+// (before any pack's) for the game folder.
+int checkedCount;
 
 // The lines of course.ini that fill each course, found as the loader does.
 struct Sections {
@@ -38,12 +46,12 @@ int FieldNumber(const std::u16string& text)
     char16_t value[VALUE_CHARS];
     GetBracketValue(value, at);
     int n = ParseInt(value);
-    return n < 0 || n >= courseList.courseCount ? courseList.courseCount - 1 : n;
+    return n < 0 || n >= checkedCount ? checkedCount - 1 : n;
 }
 
 Sections FindSections(const TextLines& text)
 {
-    Sections s = {0, std::vector<int>(courseList.courseCount), std::vector<std::vector<int>>(courseList.courseCount)};
+    Sections s = {0, std::vector<int>(checkedCount), std::vector<std::vector<int>>(checkedCount)};
     int current = 0;
     for (size_t n = 0; n < text.lines.size(); n++) {
         std::u16string line = Uncommented(text.lines[n]);
@@ -51,7 +59,7 @@ Sections FindSections(const TextLines& text)
             if (FindText(line.c_str(), u"FIELD_TOTAL:")) s.totalLine = int(n) + 1;
             continue;
         }
-        if (current >= courseList.courseCount) break;
+        if (current >= checkedCount) break;
         int field = FieldNumber(line);
         if (field >= 0) {
             current = field;
@@ -87,7 +95,7 @@ std::string Path(const char16_t* name)
 
 std::string CourseName(int i)
 {
-    return "course " + std::to_string(i);
+    return Say(CHECK_COURSE, i);
 }
 
 void Warn(int line, int course, const std::string& text)
@@ -100,8 +108,8 @@ void Warn(int line, int course, const std::string& text)
 void ReportListMessages(const std::vector<std::string>& messages)
 {
     for (const std::string& m : messages) {
-        int line = 0;
-        if (sscanf(m.c_str(), "error in %dline.", &line) == 1) Report(kFile, line, SEVERITY_ERROR, GameMessage(m));
+        int line = MessageLine(m);
+        if (line > 0) Report(kFile, line, SEVERITY_ERROR, GameMessage(m));
         else if (m.find("course.ini") != std::string::npos) Report(kFile, 0, SEVERITY_ERROR, GameMessage(m));
         // def.ini's messages are reported by its own check.
     }
@@ -114,12 +122,12 @@ void CheckPoints(const TextLines& text, const Sections& s, int i)
     const CourseDef& c = courseList.courses[i];
     int startLine = KeyLine(text, s, i, u"START:"), goalLine = KeyLine(text, s, i, u"GOAL:");
     if (Outside01(c.START[0]) || Outside01(c.START[2]))
-        Warn(startLine, i, "START x and z must lie between 0 and 1 (map fractions)");
+        Warn(startLine, i, Say(CHECK_START_OUTSIDE));
     bool goalOutside = false;
     for (float g : c.GOAL) goalOutside = goalOutside || Outside01(g);
-    if (goalOutside) Warn(goalLine, i, "GOAL edges must lie between 0 and 1 (map fractions)");
+    if (goalOutside) Warn(goalLine, i, Say(CHECK_GOAL_OUTSIDE));
     if (!(c.GOAL[0] < c.GOAL[2]) || !(c.GOAL[1] < c.GOAL[3]))
-        Warn(goalLine, i, "GOAL is empty or inverted: it is [x from][z from][x to][z to] with from below to, so no ball can reach it");
+        Warn(goalLine, i, Say(CHECK_GOAL_EMPTY));
 }
 
 bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -130,28 +138,24 @@ void CheckFiles(const TextLines& text, const Sections& s, int i)
     char path[2048];
     int docLine = KeyLine(text, s, i, u"DOCUMENT:");
     if (!SysResolvePath(Path(c.DOCUMENT).c_str(), path, sizeof path)) {
-        Warn(docLine, i, "the description '" + Path(c.DOCUMENT) + "' cannot be found; course select shows none");
+        Warn(docLine, i, Say(CHECK_NO_DESCRIPTION, Path(c.DOCUMENT).c_str()));
     } else if (FILE* f = fopen(path, "rb")) {
         fseek(f, 0, SEEK_END);
         long bytes = ftell(f);
         fclose(f);
         if (bytes > 8192)
-            Warn(docLine, i, "the description is " + std::to_string(bytes) + " bytes; over 8192 the game shows none");
+            Warn(docLine, i, Say(CHECK_LONG_DESCRIPTION, bytes));
     }
     Image image = {};
     if (SysLoadImage(Path(c.FIELD_TEXTURE).c_str(), &image)) {
         if (!PowerOfTwo(image.width) || !PowerOfTwo(image.height))
-            Warn(KeyLine(text, s, i, u"FIELD_TEXTURE:"), i,
-                 "the field texture is " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-                     "; sides that are not powers of two are slow or blurred on older cards");
+            Warn(KeyLine(text, s, i, u"FIELD_TEXTURE:"), i, Say(CHECK_TEXTURE_SIDES, image.width, image.height));
         SysFreeImage(&image);
     }
     HeightMap map = {};
     if (ReadHeightMap(Path(c.HEIGHT_MAP).c_str(), &map) == HEIGHTMAP_OK) {
         if (map.width > 255 || map.height > 255)
-            Warn(KeyLine(text, s, i, u"HEIGHT_MAP:"), i,
-                 "the height map is " + std::to_string(map.width) + " x " + std::to_string(map.height) +
-                     "; above 255 x 255 the terrain is slow to draw");
+            Warn(KeyLine(text, s, i, u"HEIGHT_MAP:"), i, Say(CHECK_BIG_HEIGHT_MAP, map.width, map.height));
         FreeHeightMap(&map);
     }
     TakeMessages();   // the course load has reported these already
@@ -165,8 +169,7 @@ void CheckMaterials(const TextLines& text, const Sections& s, int i)
         const ShapeMesh& mesh = shapeMeshes[o->shape];
         if (!mesh.mesh || (o->material >= 0 && uint32_t(o->material) < mesh.materialCount)) continue;
         Warn(k < lines.size() ? lines[k] : s.numLine[i], i,
-             "material " + std::to_string(o->material) + " is beyond the " + std::to_string(mesh.materialCount) +
-                 " materials of the " + kShapeNames[o->shape] + " mesh def.ini names");
+             Say(CHECK_MATERIAL, o->material, mesh.materialCount, kShapeNames[o->shape]));
     }
 }
 
@@ -222,15 +225,14 @@ void CheckStart(const TextLines& text, const Sections& s, int i)
     Vec3 p = {ball.m[3][0], ball.m[3][1], ball.m[3][2]};
     float ground = 0, r = LargestBall();
     if (!GroundHeight(CurrentTerrainGrid(), p.x, p.z, &ground))
-        Warn(line, i, "START lies above no terrain: the ball falls off at once");
+        Warn(line, i, Say(CHECK_START_NO_TERRAIN));
     else if (p.y - r < ground - 0.5f)
-        Warn(line, i, "START is below the ground there: the ball starts inside the terrain");
+        Warn(line, i, Say(CHECK_START_UNDERGROUND));
     int k = 0;
     std::vector<int> objects = ObjectLines(text, s, i);
     for (const ObstacleDef* o = courseList.courses[i].firstObstacle; o; o = o->next, k++)
         if (DistanceToBody(*o, 2 + k, p) < r)
-            Warn(line, i, "START lies inside the obstacle of line " +
-                              std::to_string(size_t(k) < objects.size() ? objects[k] : 0));
+            Warn(line, i, Say(CHECK_START_IN_OBSTACLE, size_t(k) < objects.size() ? objects[k] : 0));
 }
 
 bool Empty(const Sections& s, int i)
@@ -242,13 +244,11 @@ bool Empty(const Sections& s, int i)
 void ReportEmptyRun(const Sections& s, int* i)
 {
     int first = *i;
-    while (*i + 1 < courseList.courseCount && Empty(s, *i + 1)) ++*i;
+    while (*i + 1 < checkedCount && Empty(s, *i + 1)) ++*i;
     if (first == *i)
-        Warn(s.totalLine, first, "no FIELD_NUM:[" + std::to_string(first) + "] section fills it: it is an empty course");
+        Warn(s.totalLine, first, Say(CHECK_EMPTY_COURSE, first));
     else
-        Report(kFile, s.totalLine, SEVERITY_WARNING,
-               "courses " + std::to_string(first) + " to " + std::to_string(*i) +
-                   ": no FIELD_NUM section fills them: they are empty courses");
+        Report(kFile, s.totalLine, SEVERITY_WARNING, Say(CHECK_EMPTY_COURSES, first, *i));
 }
 
 // Loads the course as the game does and puts each message on the key line
@@ -258,6 +258,7 @@ void LoadAndCheck(const TextLines& text, const Sections& s, int i)
     const CourseDef& c = courseList.courses[i];
     char path[2048];
     bool loaded = LoadCourse(i);
+    MakeCourseFolderCurrent(i);
     for (const std::string& m : TakeMessages()) {
         int line = s.numLine[i];
         if (m.find("'" + Path(c.FIELD_TEXTURE) + "'") != std::string::npos) line = KeyLine(text, s, i, u"FIELD_TEXTURE:");
@@ -267,39 +268,143 @@ void LoadAndCheck(const TextLines& text, const Sections& s, int i)
     // A height map that cannot be opened fails the load without a word.
     if (!loaded && !SysResolvePath(Path(c.HEIGHT_MAP).c_str(), path, sizeof path))
         Report(kFile, KeyLine(text, s, i, u"HEIGHT_MAP:"), SEVERITY_ERROR,
-               CourseName(i) + ": the height map '" + Path(c.HEIGHT_MAP) + "' cannot be opened; the course cannot be raced");
+               CourseName(i) + ": " + Say(CHECK_NO_HEIGHT_MAP, Path(c.HEIGHT_MAP).c_str()));
     if (!loaded) return;
     CheckStart(text, s, i);
 }
 
+// --- the languages' course names -------------------------------------------------------
+
+// Every line of a file, empty ones too (a translation file reads past them).
+std::vector<std::u16string> AllLines(const char* name)
+{
+    std::vector<std::u16string> lines;
+    FILE* file = OpenTextFile(name);
+    if (!file) return lines;
+    fseek(file, 0, SEEK_END);
+    const long size = ftell(file);
+    fseek(file, 0, SEEK_SET);
+    char16_t line[SETTING_LINE_CHARS + 1];
+    while (ftell(file) < size) {
+        ReadTextLine(file, line, SETTING_LINE_CHARS);
+        lines.push_back(line);
+    }
+    fclose(file);
+    return lines;
+}
+
+// A description a translation names, looked for as the game does.
+void CheckTranslatedDocument(const std::string& file, int line, const std::u16string& text, int language, int course)
+{
+    char16_t document[VALUE_CHARS];
+    GetNameValue(document, FindText(text.c_str(), u"DOCUMENT:"));
+    char name[1100], path[2048];
+    LanguageFileNameIn(language, Path(document).c_str(), name, sizeof name);
+    if (!SysResolvePath(name, path, sizeof path))
+        Report(file, line, SEVERITY_WARNING, Say(CHECK_TEXT_NO_DESCRIPTION, course, Path(document).c_str()));
+}
+
+void CheckTextLine(const std::string& file, int n, const std::u16string& text, int language, int* course)
+{
+    std::u16string line = Uncommented(text);
+    switch (ApplyCourseTextLine(line.c_str(), language, course)) {
+    case COURSE_TEXT_NO_COURSE: {
+        char16_t value[VALUE_CHARS];
+        GetBracketValue(value, FindText(line.c_str(), u"FIELD_NUM:"));
+        Report(file, n, SEVERITY_WARNING, Say(CHECK_TEXT_NO_COURSE, ParseInt(value), courseList.courseCount));
+        break;
+    }
+    case COURSE_TEXT_NO_NUMBER: Report(file, n, SEVERITY_WARNING, Say(CHECK_TEXT_NO_NUMBER)); break;
+    case COURSE_TEXT_UNREADABLE: Report(file, n, SEVERITY_WARNING, Say(CHECK_TEXT_UNREADABLE)); break;
+    case COURSE_TEXT_READ:
+        if (FindText(line.c_str(), u"DOCUMENT:")) CheckTranslatedDocument(file, n, line, language, *course);
+        break;
+    case COURSE_TEXT_NOTHING: break;
+    }
+}
+
+// Each language's course_text.ini, line by line as the game reads it.
+void CheckCourseTexts()
+{
+    for (int language = 0; language < LANGUAGE_COUNT; language++) {
+        char name[64];
+        CourseTextFileName(language, name, sizeof name);
+        std::vector<std::u16string> lines = AllLines(name);
+        int course = -1;
+        for (size_t n = 0; n < lines.size(); n++) CheckTextLine(name, int(n) + 1, lines[n], language, &course);
+    }
+}
+
 }  // namespace
 
-void CheckCourses()
+namespace {
+
+std::string SkipMessage(const CoursePack& pack)
 {
+    return Say(CHECK_PACK_SKIPPED, PackProblemText(pack, CurrentLanguage()).c_str());
+}
+
+// What the game makes of the packs shipped in the folder's courses/.
+void CheckShippedPacks()
+{
+    for (const CoursePack& pack : CoursePacks().packs)
+        if (pack.problem.kind != PACK_OK)
+            Report("courses/" + pack.key + "/course.ini", pack.problem.line, SEVERITY_ERROR, SkipMessage(pack));
+}
+
+void CheckPack(const char* folder)
+{
+    CoursePack pack = ExaminePack(folder);
+    if (pack.problem.kind != PACK_OK) Report(kFile, pack.problem.line, SEVERITY_ERROR, SkipMessage(pack));
+}
+
+// The list as the game reads it; the current folder is where course.ini is.
+bool LoadList(const char* packFolder)
+{
+    if (!packFolder) {
+        LoadCourseList();
+        checkedCount = OwnCourseCount();
+        return true;
+    }
+    bool opened = LoadPackAsCourseList(packFolder) == 1;
+    if (!opened) Report(kFile, 0, SEVERITY_ERROR, Say(CHECK_PACK_UNOPENED));
+    checkedCount = courseList.courseCount;
+    return opened;
+}
+
+}  // namespace
+
+void CheckCourses(const char* packFolder)
+{
+    bool listed = LoadList(packFolder);
     TextLines text = ReadLines(kFile);
-    LoadCourseList();
     LoadShapeMeshes();
     std::vector<std::string> messages = TakeMessages();
     ReportListMessages(messages);
-    if (!text.opened) return;
+    if (!text.opened || !listed) return;
     Sections s = FindSections(text);
-    if (!s.totalLine) Report(kFile, 0, SEVERITY_WARNING, "no FIELD_TOTAL:[n] line: the game has no courses");
+    if (!s.totalLine) Report(kFile, 0, SEVERITY_WARNING, Say(CHECK_NO_FIELD_TOTAL));
     if (text.endedAt)
-        Report(kFile, text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
+        Report(kFile, text.endedAt, SEVERITY_WARNING, Say(CHECK_EMPTY_LINE));
     CreatePhysicsWorld();
-    for (int i = 0; i < courseList.courseCount; i++) {
+    for (int i = 0; i < checkedCount; i++) {
         if (Empty(s, i)) {
             ReportEmptyRun(s, &i);
             continue;
         }
         LoadAndCheck(text, s, i);
+        MakeCourseFolderCurrent(i);
         CheckPoints(text, s, i);
         CheckMaterials(text, s, i);
         CheckFiles(text, s, i);
     }
+    if (!packFolder) CheckCourseTexts();
     ClearCourseBodies();
     ReleaseCourseGraphics();
     DestroyPhysicsWorld();
     ReleaseShapeMeshes();
+    if (packFolder) CheckPack(packFolder);
+    else CheckShippedPacks();
     FreeCourseList();
+    SysMakeGameFolderCurrent();
 }

@@ -9,6 +9,8 @@
 #include "render/shapes.h"
 #include "render/sprite_sheets.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ std::vector<int> TextureLines(const TextLines& text)
     return lines;
 }
 
-// The sheet picture a message names ("ファイル名：'name'").
+// The sheet picture a message names (between its quotes).
 std::string NamedFile(const std::string& message)
 {
     size_t open = message.find('\'');
@@ -44,26 +46,41 @@ std::string NamedFile(const std::string& message)
     return open != std::string::npos && close > open ? message.substr(open + 1, close - open - 1) : "";
 }
 
-void CheckSheetCells(const std::vector<int>& sheetLines)
+// The fourth value of a TEXTURE line: the cells a lettered row lays out.
+int AskedCells(const std::u16string& line)
 {
-    for (int k = 0; k < sheetCount && k < kSheetsDrawn && k < int(sheetLines.size()); k++) {
+    std::u16string text = Uncommented(line);
+    const char16_t* at = FindText(text.c_str(), u"TEXTURE:");
+    char16_t value[VALUE_CHARS];
+    at = at ? GetNameValue(value, at) : nullptr;
+    for (int k = 0; k < 3 && at; k++) at = GetBracketValue(value, at);
+    return at ? ParseInt(value) : 0;
+}
+
+void CheckSheetCells(const std::string& file, const TextLines& text, const std::vector<int>& sheetLines)
+{
+    for (int k = 0; k < sheetCount && k < int(sheetLines.size()); k++) {
         int cells = sheets[k].columns * sheets[k].rows;
-        if (kLastCell[k] >= cells)
-            Report("sprite.ini", sheetLines[k], SEVERITY_WARNING,
-                   "sheet " + std::to_string(k) + " has " + std::to_string(cells) + " cells, but the screens draw cell " +
-                       std::to_string(kLastCell[k]));
+        int asked = AskedCells(text.lines[sheetLines[k] - 1]);
+        if (asked > cells)
+            Report(file, sheetLines[k], SEVERITY_WARNING, Say(CHECK_SHEET_LAYOUT, k, asked, cells));
+        // A row laid out from its sheet draws the cells it has.
+        if (k < kSheetsDrawn && sheets[k].cells == 0 && kLastCell[k] >= cells)
+            Report(file, sheetLines[k], SEVERITY_WARNING, Say(CHECK_SHEET_CELLS, k, cells, kLastCell[k]));
     }
 }
 
-}  // namespace
-
-void CheckSprites()
+// The sheets one language plays with, reported under its list's name.
+void CheckSheetSet(int language)
 {
-    TextLines text = ReadLines("sprite.ini");
-    LoadSpriteSheets();
+    char list[64];
+    LanguageFileNameIn(language, "sprite.ini", list, sizeof list);
+    const std::string file = list;
+    TextLines text = ReadLines(list);
+    LoadSpriteSheetsIn(language);
     std::vector<std::string> messages = TakeMessages();
     if (!text.opened) {
-        for (const std::string& m : messages) Report("sprite.ini", 0, SEVERITY_ERROR, GameMessage(m));
+        for (const std::string& m : messages) Report(file, 0, SEVERITY_ERROR, GameMessage(m));
         return;
     }
     std::vector<int> lines = TextureLines(text);
@@ -76,18 +93,38 @@ void CheckSprites()
                 line = lines[k];
                 lines.erase(lines.begin() + long(k));
             }
-        Report("sprite.ini", line, SEVERITY_ERROR, GameMessage(m));
+        Report(file, line, SEVERITY_ERROR, GameMessage(m));
     }
     if (text.lines.empty() || !FindText(Uncommented(text.lines[0]).c_str(), u"PLANE_NUM:"))
-        Report("sprite.ini", 1, SEVERITY_WARNING, "the first line holds no PLANE_NUM:[n], so no sheet is read");
+        Report(file, 1, SEVERITY_WARNING, Say(CHECK_NO_PLANE_NUM));
     else if (sheetCount < kSheetsDrawn)
-        Report("sprite.ini", 1, SEVERITY_WARNING,
-               std::to_string(sheetCount) + " sheets loaded; the screens draw sheets 0 to " +
-                   std::to_string(kSheetsDrawn - 1));
+        Report(file, 1, SEVERITY_WARNING, Say(CHECK_FEW_SHEETS, sheetCount, kSheetsDrawn - 1));
     if (text.endedAt)
-        Report("sprite.ini", text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
-    CheckSheetCells(lines);
+        Report(file, text.endedAt, SEVERITY_WARNING, Say(CHECK_EMPTY_LINE));
+    CheckSheetCells(file, text, lines);
     ReleaseSpriteSheets();
+}
+
+bool HasFolder(int language)
+{
+    char path[2048];
+    return SysResolvePath(LanguageFolder(language), path, sizeof path) != 0;
+}
+
+}  // namespace
+
+// The game folder's own sheets, then those of every language with a folder
+// of its own (its list, or its pictures over the game folder's).
+void CheckSprites()
+{
+    bool baseChecked = false;
+    for (int language = 0; language < LANGUAGE_COUNT; language++) {
+        if (!HasFolder(language)) {
+            if (baseChecked) continue;
+            baseChecked = true;
+        }
+        CheckSheetSet(language);
+    }
 }
 
 namespace {
@@ -114,9 +151,7 @@ void CheckBallMaterials(int sphereLine, uint32_t sphereMaterials)
 {
     if (!sphereLine || !sphereMaterials) return;
     for (uint32_t type = sphereMaterials; type < 3; type++)
-        Report("def.ini", sphereLine, SEVERITY_WARNING,
-               "ball type " + std::to_string(type) + " is drawn with sphere material " + std::to_string(type) +
-                   ", but the mesh has " + std::to_string(sphereMaterials));
+        Report("def.ini", sphereLine, SEVERITY_WARNING, Say(CHECK_BALL_MATERIAL, type, type, sphereMaterials));
 }
 
 }  // namespace
@@ -125,7 +160,7 @@ void CheckSettings()
 {
     TextLines text = ReadLines("def.ini");
     if (!text.opened) {
-        Report("def.ini", 0, SEVERITY_ERROR, GameMessage("初期設定ファイル'def.ini'が読み込めませんでした。"));
+        Report("def.ini", 0, SEVERITY_ERROR, GameMessage(Tr(TEXT_MSG_DEF_INI)));
         return;
     }
     int keyLine[3] = {};
@@ -138,8 +173,8 @@ void CheckSettings()
             }
     for (int shape = 0; shape < 3; shape++)
         if (!keyLine[shape])
-            Report("def.ini", 0, SEVERITY_WARNING, std::string("no ") + kMeshKeyNames[shape] + " line: that shape is not drawn");
+            Report("def.ini", 0, SEVERITY_WARNING, Say(CHECK_NO_MESH_LINE, kMeshKeyNames[shape]));
     CheckBallMaterials(keyLine[SHAPE_SPHERE], materials[SHAPE_SPHERE]);
     if (text.endedAt)
-        Report("def.ini", text.endedAt, SEVERITY_WARNING, "this empty line ends the file for the game; the lines after it are not read");
+        Report("def.ini", text.endedAt, SEVERITY_WARNING, Say(CHECK_EMPTY_LINE));
 }

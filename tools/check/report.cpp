@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/sys.h"
 
 namespace {
@@ -15,26 +17,37 @@ std::vector<std::string> captured;
 void Capture(const char* text) { captured.push_back(text); }
 int NoKey(SysKey) { return 0; }
 
-// English for the game's messages, found by a piece of their text.
+// What each of the game's messages means for the game, in both languages.
+// A message is known by its text up to the first value it shows, so the
+// rows go from the longest such text to the shortest where one holds another.
 struct Gloss {
-    const char* part;
-    const char* english;
+    TextId message;
+    const char* meaning[LANGUAGE_COUNT];
 };
 const Gloss kGlosses[] = {
-    {"フィールド番号が大きすぎます", "FIELD_NUM is outside 0 to FIELD_TOTAL - 1; the last course is filled instead"},
-    {"形状が不明です", "the shape is not BOX, SPHERE or PILLAR; the obstacle becomes a box"},
-    {"'course.ini'が読み込めません", "course.ini cannot be opened; the game does not start"},
-    {"'def.ini'が読み込めません", "def.ini cannot be opened; every setting keeps its default and no mesh loads"},
-    {"'sprite.ini'が読み込めません", "sprite.ini cannot be opened; the game does not start"},
-    {"Xファイルの読み込みに失敗", "the X file cannot be loaded; that shape is not drawn"},
-    {"テクスチャファイルの読み込みに失敗", "the sheet picture cannot be loaded; later sheets move up one number"},
-    {"テクスチャの読み込みに失敗しました。\n", "the field texture cannot be loaded; the course cannot be raced"},
-    {"テクスチャの読み込みに失敗", "a texture of the mesh cannot be loaded; that material draws untextured"},
-    {"高さマップを読み込めません", "the height map cannot be read; the course cannot be raced"},
-    {"地形が大きすぎます", "the terrain leaves the physics world (+-1000); the course cannot be raced"},
-    {"地形のメモリが確保できません", "no memory for the terrain; the course cannot be raced"},
-    {"バッファが作成できません", "the terrain's graphics buffers cannot be made"},
+    {TEXT_MSG_COURSE_NUMBER, {"最後のコースが埋められます", "the last course is filled instead"}},
+    {TEXT_MSG_UNKNOWN_SHAPE, {"障害物は箱になります", "the obstacle becomes a box"}},
+    {TEXT_MSG_TOO_MANY_COURSES, {"コースは一つもありません", "the game has no courses"}},
+    {TEXT_MSG_COURSE_INI, {"ゲームは始まりません", "the game does not start"}},
+    {TEXT_MSG_DEF_INI, {"設定はすべて既定のままで、メッシュは読み込まれません",
+                        "every setting keeps its default and no mesh loads"}},
+    {TEXT_MSG_SPRITE_INI, {"ゲームは始まりません", "the game does not start"}},
+    {TEXT_MSG_MESH_FILE, {"その形は描かれません", "that shape is not drawn"}},
+    {TEXT_MSG_SHEET_PICTURE, {"後のシートの番号が一つずつ繰り上がります", "later sheets move up one number"}},
+    {TEXT_MSG_FIELD_TEXTURE, {"このコースは走れません", "the course cannot be raced"}},
+    {TEXT_MSG_MESH_TEXTURE, {"その材質はテクスチャなしで描かれます", "that material draws untextured"}},
+    {TEXT_MSG_HEIGHT_MAP, {"このコースは走れません", "the course cannot be raced"}},
+    {TEXT_MSG_TERRAIN_TOO_BIG, {"このコースは走れません", "the course cannot be raced"}},
+    {TEXT_MSG_TERRAIN_MEMORY, {"このコースは走れません", "the course cannot be raced"}},
+    {TEXT_MSG_VERTEX_BUFFER, {"地形は描かれません", "the terrain is not drawn"}},
+    {TEXT_MSG_INDEX_BUFFER, {"地形は描かれません", "the terrain is not drawn"}},
 };
+
+std::string FixedPart(TextId id)
+{
+    std::string format = Tr(id);
+    return format.substr(0, format.find('%'));
+}
 
 }  // namespace
 
@@ -49,30 +62,56 @@ std::string GameMessage(const std::string& boxText)
     for (char& c : oneLine)
         if (c == '\n') c = ' ';
     for (const Gloss& g : kGlosses)
-        if (boxText.find(g.part) != std::string::npos) return oneLine + " (" + g.english + ")";
+        if (boxText.find(FixedPart(g.message)) != std::string::npos)
+            return oneLine + " (" + g.meaning[CurrentLanguage()] + ")";
     return oneLine;
 }
 
-void PrintFindings()
+int MessageLine(const std::string& boxText)
+{
+    std::string format = Tr(TEXT_MSG_LINE_ERROR);
+    std::string before = format.substr(0, format.find("%d"));
+    if (boxText.compare(0, before.size(), before) != 0) return 0;
+    return atoi(boxText.c_str() + before.size());
+}
+
+std::vector<Finding> SortedFindings()
 {
     // Files in the order they were checked, each from its first line down.
     std::vector<std::string> order;
     for (const Finding& f : findings)
         if (std::find(order.begin(), order.end(), f.file) == order.end()) order.push_back(f.file);
-    std::stable_sort(findings.begin(), findings.end(), [&](const Finding& a, const Finding& b) {
+    std::vector<Finding> sorted = findings;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding& a, const Finding& b) {
         long fa = std::find(order.begin(), order.end(), a.file) - order.begin();
         long fb = std::find(order.begin(), order.end(), b.file) - order.begin();
         return fa != fb ? fa < fb : a.line < b.line;
     });
-    int errors = 0, warnings = 0;
-    for (const Finding& f : findings) {
-        const char* kind = f.severity == SEVERITY_ERROR ? "error" : f.severity == SEVERITY_WARNING ? "warning" : "note";
-        if (f.line > 0) printf("%s:%d: %s: %s\n", f.file.c_str(), f.line, kind, f.message.c_str());
-        else printf("%s: %s: %s\n", f.file.c_str(), kind, f.message.c_str());
-        errors += f.severity == SEVERITY_ERROR;
-        warnings += f.severity == SEVERITY_WARNING;
+    return sorted;
+}
+
+const char* SeverityName(Severity severity)
+{
+    return severity == SEVERITY_ERROR ? "error" : severity == SEVERITY_WARNING ? "warning" : "note";
+}
+
+int CountOf(Severity severity)
+{
+    int n = 0;
+    for (const Finding& f : findings) n += f.severity == severity;
+    return n;
+}
+
+void PrintFindings(const std::string& prefix)
+{
+    std::string folder = prefix.empty() || prefix.back() == '/' ? prefix : prefix + "/";
+    for (const Finding& f : SortedFindings()) {
+        std::string file = folder + f.file;
+        if (f.line > 0) printf("%s:%d: %s: %s\n", file.c_str(), f.line, SeverityName(f.severity), f.message.c_str());
+        else printf("%s: %s: %s\n", file.c_str(), SeverityName(f.severity), f.message.c_str());
     }
-    printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+    int errors = CountOf(SEVERITY_ERROR), warnings = CountOf(SEVERITY_WARNING);
+    printf("%s", Say(CHECK_SUMMARY, errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s").c_str());
 }
 
 int ExitCode()

@@ -232,10 +232,15 @@ static std::u32string Decode(const std::string& s)
 // back to another Japanese sans serif where it is missing.
 static const char* kFace = "IPAPGothic";
 
-Mask TextMask(const std::string& utf8, int cellHeight, int weight)
+namespace {
+
+// The text on one line, uncropped; *baseline (when asked for) is the row of
+// its baseline.
+Mask LineMask(const std::string& utf8, int cellHeight, int weight, int* baseline = nullptr)
 {
     GlyphFontMetrics fm{};
     GlyphFace* face = GlyphOpenFace(kFace, cellHeight, weight, &fm);
+    if (baseline) *baseline = 0;
     if (!face) return MakeMask(1, 1);
     std::u32string text = Decode(utf8);
     int pad = cellHeight;
@@ -246,11 +251,12 @@ Mask TextMask(const std::string& utf8, int cellHeight, int weight)
         width += glyphs[i].advanceX;
     }
     Mask line = MakeMask(width, cellHeight + 2 * pad);
-    int pen = pad, baseline = pad + fm.ascent;
+    int pen = pad, base = pad + fm.ascent;
+    if (baseline) *baseline = base;
     for (GlyphImage& g : glyphs) {
         for (uint32_t r = 0; r < g.blackBoxY; ++r)
             for (uint32_t c = 0; c < g.blackBoxX; ++c) {
-                int x = pen + g.originX + int(c), y = baseline - g.originY + int(r);
+                int x = pen + g.originX + int(c), y = base - g.originY + int(r);
                 if (x < 0 || y < 0 || x >= line.w || y >= line.h) continue;
                 line.At(x, y) = std::max(line.At(x, y), g.coverage[r * g.blackBoxX + c] / 255.0f);
             }
@@ -258,19 +264,41 @@ Mask TextMask(const std::string& utf8, int cellHeight, int weight)
         GlyphFreeImage(&g);
     }
     GlyphCloseFace(face);
-    // Crop to the ink.
-    int x0 = line.w, y0 = line.h, x1 = -1, y1 = -1;
-    for (int y = 0; y < line.h; ++y)
-        for (int x = 0; x < line.w; ++x)
-            if (line.At(x, y) > 0) {
-                x0 = std::min(x0, x); x1 = std::max(x1, x);
-                y0 = std::min(y0, y); y1 = std::max(y1, y);
+    return line;
+}
+
+struct InkBox {
+    int x0, y0, x1, y1;   // inclusive; x1 < 0 when there is no ink
+};
+
+InkBox FindInk(const Mask& m)
+{
+    InkBox box = {m.w, m.h, -1, -1};
+    for (int y = 0; y < m.h; ++y)
+        for (int x = 0; x < m.w; ++x)
+            if (m.At(x, y) > 0) {
+                box.x0 = std::min(box.x0, x); box.x1 = std::max(box.x1, x);
+                box.y0 = std::min(box.y0, y); box.y1 = std::max(box.y1, y);
             }
-    if (x1 < 0) return MakeMask(1, 1);
-    Mask ink = MakeMask(x1 - x0 + 1, y1 - y0 + 1);
-    for (int y = 0; y < ink.h; ++y)
-        for (int x = 0; x < ink.w; ++x) ink.At(x, y) = line.At(x + x0, y + y0);
-    return ink;
+    return box;
+}
+
+Mask Crop(const Mask& m, int x0, int y0, int x1, int y1)
+{
+    Mask out = MakeMask(x1 - x0 + 1, y1 - y0 + 1);
+    for (int y = 0; y < out.h; ++y)
+        for (int x = 0; x < out.w; ++x) out.At(x, y) = m.Get(x + x0, y + y0);
+    return out;
+}
+
+} // namespace
+
+Mask TextMask(const std::string& utf8, int cellHeight, int weight)
+{
+    Mask line = LineMask(utf8, cellHeight, weight);
+    InkBox ink = FindInk(line);
+    if (ink.x1 < 0) return MakeMask(1, 1);
+    return Crop(line, ink.x0, ink.y0, ink.x1, ink.y1);
 }
 
 Mask FitText(const std::string& utf8, int maxW, int maxH, int weight)
@@ -285,23 +313,39 @@ Mask FitText(const std::string& utf8, int maxW, int maxH, int weight)
     return m;
 }
 
-// The lettering is rasterised at the picture's texel size: a larger face,
-// not a stretched small one.
-void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& utf8,
-                   const LetterStyle& style, float fillFraction)
+namespace {
+
+// A rectangle of units in the picture's texels.
+struct TexelRect {
+    int x, y, w, h;
+};
+
+TexelRect InTexels(const Image& img, int x, int y, int w, int h)
 {
     const float s = img.scale;
-    const int outline = static_cast<int>(std::ceil(style.outlineWidth * s));
-    const int shadow = static_cast<int>(std::lround(style.shadowOffset * s));
-    const int tx = static_cast<int>(std::lround(x * s)), ty = static_cast<int>(std::lround(y * s));
-    const int tw = static_cast<int>(std::lround(w * s)), th = static_cast<int>(std::lround(h * s));
-    int room = outline + std::max(shadow, 0) + 1;
-    int maxW = static_cast<int>(tw * fillFraction) - 2 * room, maxH = static_cast<int>(th * fillFraction) - 2 * room;
-    Mask ink = Pad(FitText(utf8, std::max(maxW, 4), std::max(maxH, 4), style.weight), room);
-    int ox = tx + (tw - ink.w) / 2, oy = ty + (th - ink.h) / 2;
+    return {static_cast<int>(std::lround(x * s)), static_cast<int>(std::lround(y * s)),
+            static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s))};
+}
+
+int ShadowTexels(const Image& img, const LetterStyle& style)
+{
+    return static_cast<int>(std::lround(style.shadowOffset * img.scale));
+}
+
+// The texels the outline and shadow need around the ink.
+int LetteringRoom(const Image& img, const LetterStyle& style)
+{
+    return static_cast<int>(std::ceil(style.outlineWidth * img.scale)) + std::max(ShadowTexels(img, style), 0) + 1;
+}
+
+// Outline, shadow and fill of an ink mask laid at texel (ox, oy); the fill
+// paint is evaluated in the units of the rectangle at (x, y).
+void CompositeLettering(Image& img, const Mask& ink, int ox, int oy, int x, int y, const LetterStyle& style)
+{
+    const int shadow = ShadowTexels(img, style);
     Paint fill = [&](float px, float py) { return style.fill(px - x, py - y); };
     if (style.outline.a > 0) {
-        Mask rim = Dilate(ink, style.outlineWidth * s);
+        Mask rim = Dilate(ink, style.outlineWidth * img.scale);
         if (style.shadow.a > 0)
             Composite(img, rim, Solid(style.shadow), ox + shadow, oy + shadow);
         Composite(img, rim, Solid(style.outline), ox, oy);
@@ -309,6 +353,109 @@ void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& ut
         Composite(img, ink, Solid(style.shadow), ox + shadow, oy + shadow);
     }
     Composite(img, ink, fill, ox, oy);
+}
+
+// A word on its line, with the row of its baseline.
+struct Line {
+    Mask mask;
+    int baseline;
+};
+
+Line MakeLine(const char* word, int size, int weight)
+{
+    Line line;
+    line.mask = LineMask(word, size, weight, &line.baseline);
+    return line;
+}
+
+// The ink of several lines of one size, from the highest stroke to the
+// lowest, in rows from the baseline.
+struct InkRows {
+    int top, bottom;    // bottom < top when there is no ink
+};
+
+InkRows CommonRows(const std::vector<Line>& lines)
+{
+    InkRows rows = {1 << 30, -(1 << 30)};
+    for (const Line& l : lines) {
+        InkBox b = FindInk(l.mask);
+        if (b.x1 < 0) continue;
+        rows = {std::min(rows.top, b.y0 - l.baseline), std::max(rows.bottom, b.y1 - l.baseline)};
+    }
+    return rows;
+}
+
+int InkWidth(const Line& l)
+{
+    InkBox b = FindInk(l.mask);
+    return b.x1 < 0 ? 0 : b.x1 - b.x0 + 1;
+}
+
+// The size at which the ink of all the words, highest to lowest stroke,
+// fills maxH.
+int CommonSize(const std::vector<const char*>& words, int maxH, int weight)
+{
+    int size = std::max(4, maxH * 5 / 4);
+    for (int tries = 0; tries < 8; ++tries) {
+        std::vector<Line> lines;
+        for (const char* word : words) lines.push_back(MakeLine(word, size, weight));
+        InkRows rows = CommonRows(lines);
+        int high = rows.bottom >= rows.top ? rows.bottom - rows.top + 1 : 1;
+        if (high <= maxH) break;
+        size = std::max(4, static_cast<int>(size * float(maxH) / high * 0.99f));
+    }
+    return size;
+}
+
+} // namespace
+
+// The lettering is rasterised at the picture's texel size: a larger face,
+// not a stretched small one.
+void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& utf8,
+                   const LetterStyle& style, float fillFraction)
+{
+    const TexelRect t = InTexels(img, x, y, w, h);
+    int room = LetteringRoom(img, style);
+    int maxW = static_cast<int>(t.w * fillFraction) - 2 * room, maxH = static_cast<int>(t.h * fillFraction) - 2 * room;
+    Mask ink = Pad(FitText(utf8, std::max(maxW, 4), std::max(maxH, 4), style.weight), room);
+    int ox = t.x + (t.w - ink.w) / 2, oy = t.y + (t.h - ink.h) / 2;
+    CompositeLettering(img, ink, ox, oy, x, y, style);
+}
+
+void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector<const char*>& words, int index,
+                       const LetterStyle& style, float fillFraction, int largestSize)
+{
+    if (index < 0 || index >= static_cast<int>(words.size())) return;
+    const TexelRect t = InTexels(img, x, y, w, h);
+    int room = LetteringRoom(img, style);
+    int maxW = std::max(static_cast<int>(t.w * fillFraction) - 2 * room, 4);
+    int maxH = std::max(static_cast<int>(t.h * fillFraction) - 2 * room, 4);
+    int size = CommonSize(words, maxH, style.weight);
+    if (largestSize > 0) size = std::min(size, static_cast<int>(std::lround(largestSize * img.scale)));
+    std::vector<Line> lines;
+    for (const char* word : words) lines.push_back(MakeLine(word, size, style.weight));
+    // Where every word fits at not much less, all of them take that size;
+    // otherwise only the long ones shrink.
+    int widest = 1;
+    for (const Line& l : lines) widest = std::max(widest, InkWidth(l));
+    int fitting = static_cast<int>(size * std::min(1.0f, float(maxW) / widest * 0.99f));
+    if (fitting < size && fitting * 5 >= size * 4) {
+        size = fitting;
+        lines.clear();
+        for (const char* word : words) lines.push_back(MakeLine(word, size, style.weight));
+    }
+    InkRows rows = CommonRows(lines);
+    // A word too long for the cell alone is made smaller, on the same baseline.
+    Line own = lines[index];
+    for (int tries = 0; tries < 6 && InkWidth(own) > maxW; ++tries) {
+        size = std::max(4, static_cast<int>(size * float(maxW) / InkWidth(own) * 0.99f));
+        own = MakeLine(words[index], size, style.weight);
+    }
+    InkBox ink = FindInk(own.mask);
+    if (ink.x1 < 0) return;
+    Mask cropped = Pad(Crop(own.mask, ink.x0, own.baseline + rows.top, ink.x1, own.baseline + rows.bottom), room);
+    int ox = t.x + (t.w - cropped.w) / 2, oy = t.y + (t.h - cropped.h) / 2;
+    CompositeLettering(img, cropped, ox, oy, x, y, style);
 }
 
 void BleedEdges(Image& img)

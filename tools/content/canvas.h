@@ -81,6 +81,12 @@ struct LetterStyle {
 };
 void DrawLettering(Image& img, int x, int y, int w, int h, const std::string& utf8,
                    const LetterStyle& style, float fillFraction = 0.86f);
+// Word `index` of a set drawn alike (the labels of one menu): the words share
+// one size, at which the ink of all of them fills the rectangle's height, and
+// one baseline; a word too long for the rectangle alone is made smaller.
+// largestSize (> 0, in units) caps the font's line height.
+void DrawEvenLettering(Image& img, int x, int y, int w, int h, const std::vector<const char*>& words, int index,
+                       const LetterStyle& style, float fillFraction = 0.86f, int largestSize = 0);
 
 // Gives fully transparent pixels the colour of their visible neighbours so
 // that filtering and mipmaps do not pull dark fringes into the edges.

@@ -643,6 +643,82 @@ std::string CourseSection(int index, const Course& c)
     return s;
 }
 
+// ---------------------------------------------------------------- English
+
+// The courses in English, by stem: en/course_text.ini gives their names and
+// en/field/ holds their descriptions, which the game takes for field/'s own
+// when it plays in English.
+struct EnglishText {
+    const char* stem;
+    const char* name;
+    const char* description;
+};
+const EnglishText kEnglish[] = {
+    {"map0", "The First Road",
+     "Start here. Tilt the board (or press the arrow keys) to roll the ball along the road to the goal "
+     "at the far end. Banks line the way, so there is no falling off."},
+    {"map1", "Hill of Slopes",
+     "Up, down and up again. Gather speed on the way down and the next climb is easy. "
+     "The valley floor leans to the left: mind it."},
+    {"bridge", "The Narrow Bridge",
+     "A single plank over a valley. Fall off the bridge and you are off the course. "
+     "The raised boards in the middle are slippery. Keep calm and go straight."},
+    {"bowl", "The Bowl Valley",
+     "Rush down into the great bowl and use the speed to climb its far side. "
+     "Too slow, and you roll back to the bottom. The goal is on the plateau beyond."},
+    {"garden", "Garden of Obstacles",
+     "A garden of stone walls, crates, big balls and pillars. Crates and balls can be pushed, "
+     "and a pillar falls when struck. Thread your way through to the goal."},
+    {"final", "The Last Trial",
+     "The final course zigzags along a steep ridge. Leave the path and you drop into the valley. "
+     "Slow down well before each bend, dodge the pillars, and reach the goal at the ridge's end."},
+    {"rockfall", "Rockfall Slope",
+     "Boulders come rolling down, one after another, from the top of a long climb. "
+     "The middle of the valley is their path: dodge left and right on your way to the goal at the top."},
+    {"hop", "Steps for the Bouncing Ball",
+     "A course for the light, bouncy ball (the second ball in the options). Low walls block the way: "
+     "press Z to jump over them. With a heavy ball it is hard going."},
+    {"longroad", "The Long Road",
+     "A long, long road between banks. Take the bends slowly and the straights at full speed. "
+     "Watch out for crates falling onto the road and balls rolling along it."},
+    {"ledges", "Narrow Ledges",
+     "Narrow rock ledges high above a valley, hardly two balls wide. Turn on the flat spots at the bends. "
+     "Fall, and there is no way back up."},
+    {"crowd", "Bowl of Obstacles",
+     "Big balls roll about the bottom of the bowl, and crates slide down its sides. "
+     "Dash across the bottom without a collision and up to the plateau beyond."},
+    {"hall", "Hall of Toppling Pillars",
+     "A hall lined with leaning pillars. The moment the race starts they all come crashing down. "
+     "Climb over the fallen pillars and break through the stacked crates."},
+};
+
+const EnglishText* EnglishOf(const Course& c)
+{
+    for (const EnglishText& e : kEnglish)
+        if (std::string(e.stem) == c.stem) return &e;
+    return nullptr;
+}
+
+// The English description in the course's own encoding: UTF-16, or plain
+// bytes as an English author's editor writes them.
+int WriteEnglishFiles(const std::string& dir, const Course& c)
+{
+    const EnglishText* e = EnglishOf(c);
+    if (!e) return 1;
+    std::string doc = c.utf16Doc ? Utf16leWithBom(e->description) : std::string(e->description);
+    return WriteFile(dir + "/en/field/" + c.stem + ".txt", doc);
+}
+
+std::string EnglishNames(const std::vector<Course>& courses)
+{
+    std::string ini = "# The course names in English, by course number: FIELD_NUM:[n] FIELD_NAME:[[name]]\r\n"
+                      "# (DOCUMENT:[[file]] would name another description; en\\field holds the English ones.)\r\n";
+    for (size_t i = 0; i < courses.size(); ++i)
+        if (const EnglishText* e = EnglishOf(courses[i]))
+            ini += "FIELD_NUM:[" + std::to_string(i) + "] FIELD_NAME:[[" + e->name + "]]\r\n";
+    return ini;
+}
+
 int WriteCourseFiles(const std::string& dir, const Course& c)
 {
     std::string base = dir + "/field/" + c.stem;
@@ -662,10 +738,12 @@ int WriteCourses(const std::string& dir)
         "# z from its top edge, y in units of MAP_HEIGHT. GOAL is [x from][z from][x to][z to].\r\n"
         "# OBJECT:[shape][size][position][rotation in degrees][weight, 0 = fixed][material]\r\n";
     ini += "FIELD_TOTAL:[" + std::to_string(courses.size()) + "]\r\n";
+    if (!MakeFolder(dir + "/en") || !MakeFolder(dir + "/en/field")) return 0;
     for (size_t i = 0; i < courses.size(); ++i) {
-        if (!WriteCourseFiles(dir, courses[i])) return 0;
+        if (!WriteCourseFiles(dir, courses[i]) || !WriteEnglishFiles(dir, courses[i])) return 0;
         ini += CourseSection(static_cast<int>(i), courses[i]);
     }
     // Japanese titles: the list is written as UTF-16 with a byte-order mark.
-    return WriteFile(dir + "/course.ini", Utf16leWithBom(ini));
+    return WriteFile(dir + "/course.ini", Utf16leWithBom(ini)) &&
+           WriteFile(dir + "/en/course_text.ini", Utf16leWithBom(EnglishNames(courses)));
 }

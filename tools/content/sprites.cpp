@@ -17,6 +17,14 @@
 // crisp in a picture three times 640 x 480 and more; the game samples it
 // with mipmaps, so at 640 x 480 a cell looks as a cell painted at its shown
 // size would.
+//
+// Every sheet with words is drawn once per language: Japanese in image/,
+// listed by sprite.ini, and English in en/image/, listed by en/sprite.ini.
+// The words of each language stand in the tables below; where the English
+// words need another grid (the title's letters, the options heading, the
+// title entries), kEnglishGrids gives it and en/sprite.ini tells the screen
+// how many cells to lay out. The sheets without words are drawn once, in
+// image/, and the English list names them there.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +36,45 @@
 namespace {
 
 const float kTexelsPerUnit = 4;
+
+// ---------------------------------------------------------------- words
+
+enum Language { JAPANESE, ENGLISH };
+Language drawing = JAPANESE;               // the language the sheets are drawn in
+
+struct Words {
+    std::vector<const char*> japanese, english;
+};
+const std::vector<const char*>& InLanguage(const Words& w)
+{
+    return drawing == ENGLISH ? w.english : w.japanese;
+}
+const char* Word(const Words& w, int cell)
+{
+    const std::vector<const char*>& list = InLanguage(w);
+    return cell >= 0 && cell < int(list.size()) ? list[cell] : nullptr;
+}
+
+const Words kOptionsHeading = {{"お", "好", "み"}, {"O", "P", "T", "I", "O", "N", "S"}};
+const Words kSelectHeading = {{"コ", "ー", "ス", "セ", "レ", "ク", "ト"}, {"C", "O", "U", "R", "S", "E", "S"}};
+const Words kTitleTop = {{"ケ", "ス", "ト", "ル", "ー", "ン"}, {"K", "E", "S", "T", "R", "U", "N", "E"}};
+const Words kTitleBottom = {{"ボ", "ー", "ル", "レ", "ー", "ス"}, {"B", "A", "L", "L", "", "R", "A", "C", "E"}};
+const Words kYesNo = {{"はい", "いいえ"}, {"Yes", "No"}};
+const Words kTitleMenu = {{"遊ぶ", "設定", "終了"}, {"Play", "Options", "Quit"}};
+const Words kRaceMenu = {{"つづける", "やりなおす", "コースセレクト", "タイトルへ"},
+                         {"Resume", "Retry", "Course select", "Title"}};
+const Words kQuestion = {{"このコースで はじめますか?"}, {"Start on this course?"}};
+const Words kOptionRows = {{"ボール", "重力", "カメラの角度", "カメラの距離", "もどる"},
+                           {"Ball", "Gravity", "Camera angle", "Camera distance", "Back"}};
+// Preset 0 of each row is the default, so "normal" comes first.
+const Words kOptionValues = {{"ふつう", "かるい", "おもい", "ふつう", "よわい", "つよい",
+                              "ふつう", "たかい", "ひくい", "ふつう", "ちかい", "とおい"},
+                             {"Normal", "Light", "Heavy", "Normal", "Weak", "Strong",
+                              "Normal", "High", "Low", "Normal", "Near", "Far"}};
+const Words kPlates = {{"ゴールをめざせ!", "コースアウト!", "ゴール!!"}, {"Reach the goal!", "Off course!", "Goal!!"}};
+const Words kHudLabels = {{"タイム", "ベスト"}, {"TIME", "BEST"}};
+const Words kRecordBadge = {{"新記録!"}, {"New record!"}};
+
 const Color kInk = Rgb(0x1E2A44);          // menu lettering on the light panels
 const Color kOutlineDark = Rgb(0x14213D);
 
@@ -43,9 +90,16 @@ LetterStyle MenuStyle()
     return {Solid(kInk), {0, 0, 0, 0}, 0, Rgb(0xB8C4D8, 0.8f), 2, 700};
 }
 
-void DrawMenuWords(Image& img, int x, int y, int w, int h, const std::vector<const char*>& words, int cell)
+// English menu words of one sheet share one size and one baseline, so a
+// short word does not tower over a long one, and are no larger than the
+// menu text the game draws beside them (a 24-pixel line on a 32-pixel row);
+// each Japanese word fills its cell, as it always has.
+void DrawMenuWords(Image& img, int x, int y, int w, int h, const Words& words, int cell)
 {
-    if (cell < static_cast<int>(words.size())) DrawLettering(img, x, y, w, h, words[cell], MenuStyle(), 0.9f);
+    const char* word = Word(words, cell);
+    if (!word) return;
+    if (drawing == ENGLISH) DrawEvenLettering(img, x, y, w, h, InLanguage(words), cell, MenuStyle(), 0.9f, h * 3 / 4);
+    else DrawLettering(img, x, y, w, h, word, MenuStyle(), 0.9f);
 }
 
 // A heading letter on a rounded tile, for the options and course-select
@@ -65,14 +119,14 @@ void DrawTileLetter(Image& img, int x, int y, int w, int h, const char* letter, 
 
 void OptionsHeading(Image& img, int cell, int x, int y, int w, int h)
 {
-    const char* letters[] = {"お", "好", "み"};
-    if (cell < 3) DrawTileLetter(img, x, y, w, h, letters[cell], Rgb(0x8EE07A), Rgb(0x2E9E4F));
+    if (const char* letter = Word(kOptionsHeading, cell))
+        DrawTileLetter(img, x, y, w, h, letter, Rgb(0x8EE07A), Rgb(0x2E9E4F));
 }
 
 void SelectHeading(Image& img, int cell, int x, int y, int w, int h)
 {
-    const char* letters[] = {"コ", "ー", "ス", "セ", "レ", "ク", "ト"};
-    if (cell < 7) DrawTileLetter(img, x, y, w, h, letters[cell], Rgb(0x7CC8FF), Rgb(0x2764C8));
+    if (const char* letter = Word(kSelectHeading, cell))
+        DrawTileLetter(img, x, y, w, h, letter, Rgb(0x7CC8FF), Rgb(0x2764C8));
 }
 
 void TitleLetter(Image& img, int x, int y, int w, int h, const char* letter, Color top, Color bottom, Color rim)
@@ -83,14 +137,14 @@ void TitleLetter(Image& img, int x, int y, int w, int h, const char* letter, Col
 
 void TitleTop(Image& img, int cell, int x, int y, int w, int h)
 {
-    const char* letters[] = {"ケ", "ス", "ト", "ル", "ー", "ン"};
-    if (cell < 6) TitleLetter(img, x, y, w, h, letters[cell], Rgb(0xFFE45C), Rgb(0xF2542D), Rgb(0x4A1C06));
+    if (const char* letter = Word(kTitleTop, cell))
+        TitleLetter(img, x, y, w, h, letter, Rgb(0xFFE45C), Rgb(0xF2542D), Rgb(0x4A1C06));
 }
 
 void TitleBottom(Image& img, int cell, int x, int y, int w, int h)
 {
-    const char* letters[] = {"ボ", "ー", "ル", "レ", "ー", "ス"};
-    if (cell < 6) TitleLetter(img, x, y, w, h, letters[cell], Rgb(0x9BF0FF), Rgb(0x1F5FD6), Rgb(0x0B1F4F));
+    if (const char* letter = Word(kTitleBottom, cell))
+        TitleLetter(img, x, y, w, h, letter, Rgb(0x9BF0FF), Rgb(0x1F5FD6), Rgb(0x0B1F4F));
 }
 
 // ---------------------------------------------------------------- window frame
@@ -124,35 +178,32 @@ void FramePiece(Image& img, int cell, int x, int y, int w, int h)
 
 void YesNo(Image& img, int cell, int x, int y, int w, int h)
 {
-    DrawMenuWords(img, x, y, w, h, {"はい", "いいえ"}, cell);
+    DrawMenuWords(img, x, y, w, h, kYesNo, cell);
 }
 
 void TitleMenu(Image& img, int cell, int x, int y, int w, int h)
 {
-    DrawMenuWords(img, x, y, w, h, {"遊ぶ", "設定", "終了"}, cell);
+    DrawMenuWords(img, x, y, w, h, kTitleMenu, cell);
 }
 
 void RaceMenu(Image& img, int cell, int x, int y, int w, int h)
 {
-    DrawMenuWords(img, x, y, w, h, {"つづける", "やりなおす", "コースセレクト", "タイトルへ"}, cell);
+    DrawMenuWords(img, x, y, w, h, kRaceMenu, cell);
 }
 
 void Question(Image& img, int, int x, int y, int w, int h)
 {
-    DrawLettering(img, x, y, w, h, "このコースで はじめますか?", MenuStyle(), 0.94f);
+    DrawLettering(img, x, y, w, h, Word(kQuestion, 0), MenuStyle(), 0.94f);
 }
 
 void OptionRows(Image& img, int cell, int x, int y, int w, int h)
 {
-    DrawMenuWords(img, x, y, w, h, {"ボール", "重力", "カメラの角度", "カメラの距離", "もどる"}, cell);
+    DrawMenuWords(img, x, y, w, h, kOptionRows, cell);
 }
 
 void OptionValues(Image& img, int cell, int x, int y, int w, int h)
 {
-    // Preset 0 of each row is the default, so "normal" comes first.
-    DrawMenuWords(img, x, y, w, h,
-                  {"ふつう", "かるい", "おもい", "ふつう", "よわい", "つよい",
-                   "ふつう", "たかい", "ひくい", "ふつう", "ちかい", "とおい"}, cell);
+    DrawMenuWords(img, x, y, w, h, kOptionValues, cell);
 }
 
 // ---------------------------------------------------------------- cursor
@@ -184,9 +235,9 @@ void BigWords(Image& img, int x, int y, int w, int h, const char* text, Color to
 
 void Plates(Image& img, int cell, int x, int y, int w, int h)
 {
-    if (cell == 0) BigWords(img, x, y, w, h, "ゴールをめざせ!", Rgb(0xFFFFFF), Rgb(0x7FD8FF), Rgb(0x0B2E63));
-    if (cell == 1) BigWords(img, x, y, w, h, "コースアウト!", Rgb(0xE9D8FF), Rgb(0x8A5BD6), Rgb(0x26104A));
-    if (cell == 2) BigWords(img, x, y, w, h, "ゴール!!", Rgb(0xFFF27A), Rgb(0xFF8A1F), Rgb(0x5A1A00));
+    if (cell == 0) BigWords(img, x, y, w, h, Word(kPlates, 0), Rgb(0xFFFFFF), Rgb(0x7FD8FF), Rgb(0x0B2E63));
+    if (cell == 1) BigWords(img, x, y, w, h, Word(kPlates, 1), Rgb(0xE9D8FF), Rgb(0x8A5BD6), Rgb(0x26104A));
+    if (cell == 2) BigWords(img, x, y, w, h, Word(kPlates, 2), Rgb(0xFFF27A), Rgb(0xFF8A1F), Rgb(0x5A1A00));
 }
 
 void Countdown(Image& img, int cell, int x, int y, int w, int h)
@@ -224,9 +275,8 @@ void TimeGlyph(Image& img, int cell, int x, int y, int w, int h)
 
 void HudLabel(Image& img, int cell, int x, int y, int w, int h)
 {
-    const char* words[] = {"タイム", "ベスト"};
     LetterStyle s{VerticalGradient(Rgb(0xFFF6B0), Rgb(0xFFC928), 8, h - 8), Rgb(0x101010), 2.5f, {0, 0, 0, 0}, 0, 700};
-    if (cell < 2) DrawLettering(img, x, y, w, h, words[cell], s, 0.9f);
+    if (const char* word = Word(kHudLabels, cell)) DrawLettering(img, x, y, w, h, word, s, 0.9f);
 }
 
 void RecordBadge(Image& img, int, int x, int y, int w, int h)
@@ -237,7 +287,7 @@ void RecordBadge(Image& img, int, int x, int y, int w, int h)
     FillShape(img, RoundBox(cx, cy, w / 2.0f - 9, h / 2.0f - 9, h / 2.0f - 9),
               VerticalGradient(Rgb(0xFF5A4A), Rgb(0xC8141E), y + 9, y + h - 9));
     LetterStyle s{Solid(Rgb(0xFFFFFF)), Rgb(0x5A0A0A), 2.0f, {0, 0, 0, 0}, 0, 800};
-    DrawLettering(img, x + 10, y + 8, w - 20, h - 16, "新記録!", s, 1.0f);
+    DrawLettering(img, x + 10, y + 8, w - 20, h - 16, Word(kRecordBadge, 0), s, 1.0f);
 }
 
 // Map icons are white so that the HUD's pulsing red and green tints show.
@@ -308,13 +358,108 @@ const Sheet kSheets[] = {
     {"image/title_bottom.png", 8, 1, 64, 64, TitleBottom},
 };
 
-int WriteSheet(const std::string& dir, const Sheet& s)
+// The sheets drawn again in English, with the grid where the English words
+// need another one: columns and rows (0: the Japanese sheet's), the cell
+// width as a share of the Japanese one, and the cells the screen lays out
+// (0: the screen's own count, which the Japanese sheet keeps too).
+struct EnglishGrid {
+    const char* file;
+    int cols, rows;
+    float widthShare;
+    int cells;
+};
+const EnglishGrid kEnglishGrids[] = {
+    {"image/head_option.png", 8, 1, 1.0f, 7},
+    {"image/yesno.png", 0, 0, 1.0f, 0},
+    {"image/head_select.png", 0, 0, 1.0f, 0},
+    {"image/title_menu.png", 0, 0, 5.0f / 3, 3},
+    {"image/plates.png", 0, 0, 1.0f, 0},
+    {"image/question.png", 0, 0, 1.0f, 0},
+    {"image/race_menu.png", 0, 0, 1.0f, 0},
+    {"image/hud_label.png", 0, 0, 1.0f, 0},
+    {"image/record.png", 0, 0, 1.0f, 0},
+    {"image/option_items.png", 0, 0, 1.0f, 0},
+    {"image/option_values.png", 0, 0, 1.0f, 0},
+    {"image/title_top.png", 8, 1, 0.875f, 8},
+    {"image/title_bottom.png", 9, 1, 0.875f, 9},
+};
+
+struct Grid {
+    int cols, rows, cellW, cellH, cells;
+};
+
+const EnglishGrid* EnglishGridOf(const Sheet& s)
 {
-    Image img = MakeScaledImage(s.cols * s.cellW, s.rows * s.cellH, kTexelsPerUnit);
-    for (int cell = 0; cell < s.cols * s.rows; ++cell)
-        s.draw(img, cell, (cell % s.cols) * s.cellW, (cell / s.cols) * s.cellH, s.cellW, s.cellH);
+    for (const EnglishGrid& g : kEnglishGrids)
+        if (std::string(g.file) == s.file) return &g;
+    return nullptr;
+}
+
+Grid EnglishLayout(const Sheet& s, const EnglishGrid& g)
+{
+    return {g.cols ? g.cols : s.cols, g.rows ? g.rows : s.rows,
+            static_cast<int>(std::lround(s.cellW * g.widthShare)), s.cellH, g.cells};
+}
+
+int WriteSheet(const std::string& path, const Sheet& s, const Grid& grid)
+{
+    Image img = MakeScaledImage(grid.cols * grid.cellW, grid.rows * grid.cellH, kTexelsPerUnit);
+    for (int cell = 0; cell < grid.cols * grid.rows; ++cell)
+        s.draw(img, cell, (cell % grid.cols) * grid.cellW, (cell / grid.cols) * grid.cellH, grid.cellW, grid.cellH);
     BleedEdges(img);
-    return WritePng(dir + "/" + s.file, img);
+    return WritePng(path, img);
+}
+
+std::string ListLine(const Sheet& s, const Grid& grid, int number)
+{
+    std::string name = s.file;
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    char cells[32] = "";
+    if (grid.cells) snprintf(cells, sizeof cells, "[%d]", grid.cells);
+    char line[256];
+    snprintf(line, sizeof line, "TEXTURE:[[%s]][%d][%d]%s\t# sheet %d\r\n", name.c_str(), grid.cols, grid.rows, cells, number);
+    return line;
+}
+
+const int kSheetCount = sizeof kSheets / sizeof kSheets[0];
+
+// The first line must hold the count; the sheets follow in number order.
+std::string ListHead(const char* note)
+{
+    return "PLANE_NUM:[" + std::to_string(kSheetCount) + "]\r\n" + note;
+}
+
+int WriteJapanese(const std::string& dir)
+{
+    drawing = JAPANESE;
+    std::string ini = ListHead("# Sprite sheets in the order the game numbers them: TEXTURE:[[file]][columns][rows]\r\n");
+    for (int i = 0; i < kSheetCount; ++i) {
+        const Sheet& s = kSheets[i];
+        Grid grid = {s.cols, s.rows, s.cellW, s.cellH, 0};
+        if (!WriteSheet(dir + "/" + s.file, s, grid)) return 0;
+        ini += ListLine(s, grid, i);
+    }
+    return WriteFile(dir + "/sprite.ini", ini);
+}
+
+// The English list names every sheet; those without words are the game
+// folder's own pictures, found there as en/ has none.
+int WriteEnglish(const std::string& dir)
+{
+    drawing = ENGLISH;
+    if (!MakeFolder(dir + "/en") || !MakeFolder(dir + "/en/image")) return 0;
+    std::string ini = ListHead("# The English sheets: TEXTURE:[[file]][columns][rows][cells the screen lays out]\r\n"
+                               "# A picture missing from en\\image is taken from image.\r\n");
+    for (int i = 0; i < kSheetCount; ++i) {
+        const Sheet& s = kSheets[i];
+        const EnglishGrid* g = EnglishGridOf(s);
+        Grid grid = g ? EnglishLayout(s, *g) : Grid{s.cols, s.rows, s.cellW, s.cellH, 0};
+        if (g && !WriteSheet(dir + "/en/" + s.file, s, grid)) return 0;
+        ini += ListLine(s, grid, i);
+    }
+    drawing = JAPANESE;
+    return WriteFile(dir + "/en/sprite.ini", ini);
 }
 
 } // namespace
@@ -322,19 +467,5 @@ int WriteSheet(const std::string& dir, const Sheet& s)
 int WriteSprites(const std::string& dir)
 {
     if (!MakeFolder(dir + "/image")) return 0;
-    const int count = sizeof kSheets / sizeof kSheets[0];
-    // The first line must hold the count; the sheets follow in number order.
-    std::string ini = "PLANE_NUM:[" + std::to_string(count) + "]\r\n";
-    ini += "# Sprite sheets in the order the game numbers them: TEXTURE:[[file]][columns][rows]\r\n";
-    for (int i = 0; i < count; ++i) {
-        const Sheet& s = kSheets[i];
-        if (!WriteSheet(dir, s)) return 0;
-        std::string name = s.file;
-        for (char& c : name)
-            if (c == '/') c = '\\';
-        char line[256];
-        snprintf(line, sizeof line, "TEXTURE:[[%s]][%d][%d]\t# sheet %d\r\n", name.c_str(), s.cols, s.rows, i);
-        ini += line;
-    }
-    return WriteFile(dir + "/sprite.ini", ini);
+    return WriteJapanese(dir) && WriteEnglish(dir);
 }
