@@ -3,12 +3,15 @@
 // map; the renderer draws it with the ball, obstacles and goal column placed
 // from the course file (no physics).
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "course/course.h"
 #include "course/course_local.h"
 #include "data/course_packs.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/paths.h"
 #include "render/course_text.h"
 #include "render/preview.h"
@@ -90,15 +93,24 @@ void LoadCoursePreview(const CourseDef& course)
     // Even without a picture the screen names the course it stands on, so
     // the text and the course always change together; only the model is
     // missing.
+    // A refused height map is said in the description panel, not in a box
+    // that would come up each time the player browses past the course (the
+    // race load still shows its box).
     Utf16ToUtf8(course.HEIGHT_MAP, path, sizeof path);
     HeightMap map;
-    if (ReadHeightMap(path, &map) == HEIGHTMAP_OK) {
+    char why[256], note[1600] = "";
+    HeightMapResult read = ReadHeightMapQuietly(path, &map, why, sizeof why);
+    if (read == HEIGHTMAP_OK) {
         model.goalX = 1 - (course.GOAL[0] + course.GOAL[2]) / 2;
         model.goalZ = (course.GOAL[1] + course.GOAL[3]) / 2;
         BuildPreviewMesh(map, course, &model);
         FreeHeightMap(&map);
+    } else if (read == HEIGHTMAP_REFUSED) {
+        // The panel's font draws a backslash as a yen sign.
+        std::replace(path, path + strlen(path), '\\', '/');
+        snprintf(note, sizeof note, Tr(TEXT_SELECT_HEIGHT_MAP), why, path);
     }
-    LoadCourseText(course);
+    LoadCourseText(course, note);
     model.course = course;
     SetCoursePreview(model);
 }

@@ -39,8 +39,20 @@ uint32_t ReadU32(const uint8_t* p)
 
 int ReadU16(const uint8_t* p) { return p[0] | p[1] << 8; }
 
-void Refuse(const char* why, const char* path)
+// Where a refusal goes: a message box, or the caller's buffer.
+struct Refusal {
+    bool box;                // say it in a message box
+    char* why;               // else write the reason here (when not null)
+    size_t whySize;
+};
+
+void Refuse(const Refusal& to, const char* why, const char* path)
 {
+    if (!to.box) {
+        if (to.why && to.whySize > 0)
+            std::snprintf(to.why, to.whySize, "%s", why);
+        return;
+    }
     char text[1024];
     std::snprintf(text, sizeof text, Tr(TEXT_MSG_HEIGHT_MAP), why, path);
     SysErrorBox(text);
@@ -228,9 +240,7 @@ bool ReadPixels(FILE* file, const BmpLayout& bmp, HeightMap* map)
     return map->pixels != nullptr;
 }
 
-}  // namespace
-
-HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
+HeightMapResult ReadReporting(const char* pathUtf8, HeightMap* map, const Refusal& refusal)
 {
     *map = {};
     FILE* file = SysOpenFile(pathUtf8, "rb");
@@ -243,15 +253,29 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     const char* problem = ReadLayout(header, got, fileSize, &bmp);
     HeightMapResult res = HEIGHTMAP_REFUSED;
     if (problem) {
-        Refuse(problem, pathUtf8);
+        Refuse(refusal, problem, pathUtf8);
     } else if (!ReadPixels(file, bmp, map)) {
-        Refuse(Tr(TEXT_BMP_MEMORY), pathUtf8);
+        Refuse(refusal, Tr(TEXT_BMP_MEMORY), pathUtf8);
         *map = {};
     } else {
         res = HEIGHTMAP_OK;
     }
     std::fclose(file);
     return res;
+}
+
+}  // namespace
+
+HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
+{
+    return ReadReporting(pathUtf8, map, Refusal{true, nullptr, 0});
+}
+
+HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* why, size_t whySize)
+{
+    if (why && whySize > 0)
+        why[0] = 0;
+    return ReadReporting(pathUtf8, map, Refusal{false, why, whySize});
 }
 
 void FreeHeightMap(HeightMap* map)

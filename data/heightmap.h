@@ -1,6 +1,7 @@
 // The height-map picture of a course as read from its bitmap file, and the
 // height of each of its pixels.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // A height-map bitmap as read, turned into 24-bit pixels whatever its depth,
@@ -29,6 +30,9 @@ enum { HEIGHTMAP_MAX_SIDE = 2048 };
 // else (run-length pixels, an offset outside the file, bad sizes, a cut
 // header) is refused with a message.
 HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map);
+// The same with no message box: a refusal's reason, in the player's
+// language, is written to `why` for the caller to show where it belongs.
+HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* why, size_t whySize);
 void FreeHeightMap(HeightMap* map);
 
 // Height value of the pixel px columns from the right edge and pz rows from
