@@ -1,7 +1,7 @@
 // "sprite.ini": "PLANE_NUM:[n]" on the first line, then one
 // "TEXTURE:[[file]][columns][rows]" line per sheet, optionally followed by
 // "[cells]" for a lettered row laid out from its sheet. A picture that fails
-// takes no number, so the sheets after it move down by one.
+// keeps its number as an empty slot, said once in a message box.
 #include "render/sprite_sheets.h"
 
 #include <cstdio>
@@ -91,19 +91,20 @@ bool MakeRoom(int32_t* capacity)
     return true;
 }
 
-// Loads the sheet a TEXTURE line names into the next free entry; false when
-// its picture fails.
+// Loads the sheet a TEXTURE line names into the next entry, which it takes
+// even when its picture fails (then without a texture); false only when the
+// table cannot grow.
 bool ReadSheet(const char16_t* at, int32_t* capacity)
 {
     char16_t name[VALUE_CHARS];
     at = GetNameValue(name, at);
     Texture* texture = LoadSheetPicture(name);
-    if (!texture) return false;
     if (!MakeRoom(capacity)) {
         ReleaseTexture(texture);
         return false;
     }
     SpriteSheet* sheet = &sheets[sheetCount++];
+    *sheet = SpriteSheet{};
     sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
@@ -141,10 +142,9 @@ int LoadSpriteSheetsIn(int language)
             firstLine = false;
             continue;
         }
-        // A failed picture takes no number but still counts against
-        // PLANE_NUM, so the planned count drops with it.
         const char16_t* at = FindText(line, u"TEXTURE:");
-        if (at && sheetCount < planned && !ReadSheet(at, &capacity)) planned--;
+        if (at && sheetCount < planned && !ReadSheet(at, &capacity))
+            break;
     }
     fclose(file);
     return 1;

@@ -108,6 +108,8 @@ int DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
                int32_t depth, uint32_t flip, float x, float y, float width, float height)
 {
     const SpriteSheet* picture = SheetAt(sheet);
+    if (picture && !picture->texture)
+        return 1;   // its picture failed to load: left out, not a block of colour
     float uL, uR, vT, vB;
     CellCoordinates(picture, cell, &uL, &uR, &vT, &vB);
     if (flip & FLIP_HORIZONTAL)

@@ -84,15 +84,13 @@ void CheckSheetSet(int language)
         return;
     }
     std::vector<int> lines = TextureLines(text);
-    // A failed picture takes no sheet number: drop its line from the list.
+    // A failed picture keeps its sheet number, empty: its line is the one named.
     for (const std::string& m : messages) {
         std::string name = NamedFile(m);
         int line = 0;
         for (size_t k = 0; k < lines.size() && !line; k++)
-            if (Utf8(SheetName(text.lines[lines[k] - 1])) == name) {
+            if (Utf8(SheetName(text.lines[lines[k] - 1])) == name)
                 line = lines[k];
-                lines.erase(lines.begin() + long(k));
-            }
         Report(file, line, SEVERITY_ERROR, GameMessage(m));
     }
     if (text.lines.empty() || !FindText(Uncommented(text.lines[0]).c_str(), u"PLANE_NUM:"))
