@@ -568,9 +568,19 @@ void SampleInput()
 
 void RunFrame(uint32_t now)
 {
-    RunStep();
-    DrawPicture(1.0f);
+    RunLogicStep();
+    DrawStepPicture();
     loop.frameTime = now;
+}
+
+void RunLogicStep()
+{
+    RunStep();
+}
+
+void DrawStepPicture()
+{
+    DrawPicture(1.0f);
 }
 
 int RunPass()

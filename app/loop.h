@@ -29,6 +29,10 @@ bool FrameDue(uint32_t now, uint32_t frameTime); // 16 ms since the last frame
 // One logic step and a picture of it, as the loop ran before it drew at the
 // display's pace; `now` becomes the step clock.
 void RunFrame(uint32_t now);
+// Its two halves, for benchmarks that time them apart: the step's logic
+// (physics, the state's update, ghost and sound), then its picture.
+void RunLogicStep();
+void DrawStepPicture();
 int  LastQuitCode();                             // param of the last quit message
 // Forgets the quit an earlier run ended on; StartUp begins with it.
 void ResetLoopRun();

@@ -2,12 +2,16 @@
 // buffers of its own, with the goal's place and height read from the height
 // map; the renderer draws it with the ball, obstacles and goal column placed
 // from the course file (no physics).
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "course/course.h"
 #include "course/course_local.h"
 #include "data/course_packs.h"
 #include "data/text_reader.h"
+#include "data/texts.h"
 #include "platform/paths.h"
 #include "render/course_text.h"
 #include "render/preview.h"
@@ -33,6 +37,12 @@ void BuildPreviewMesh(const HeightMap& map, const CourseDef& course, CoursePrevi
     PreviewArrays arrays;
     if (!BuildPreviewArrays(map, course, model->goalX, model->goalZ, &arrays, &model->goalHeight))
         return;
+    model->low = model->high = {arrays.vertices[0].x, arrays.vertices[0].y, arrays.vertices[0].z};
+    for (int k = 1; k < arrays.grid.vertexCount; k++) {
+        const TerrainVertex& v = arrays.vertices[k];
+        model->low = {std::min(model->low.x, v.x), std::min(model->low.y, v.y), std::min(model->low.z, v.z)};
+        model->high = {std::max(model->high.x, v.x), std::max(model->high.y, v.y), std::max(model->high.z, v.z)};
+    }
     model->vertices = UploadTerrainVertices(arrays.grid, arrays.vertices);
     model->indices = UploadTerrainIndices(arrays.grid, &model->indexBits);
     model->NX = arrays.grid.NX;
@@ -83,18 +93,24 @@ void LoadCoursePreview(const CourseDef& course)
     // Even without a picture the screen names the course it stands on, so
     // the text and the course always change together; only the model is
     // missing.
+    // A refused height map is said in the description panel, not in a box
+    // that would come up each time the player browses past the course (the
+    // race load still shows its box).
     Utf16ToUtf8(course.HEIGHT_MAP, path, sizeof path);
     HeightMap map;
-    // A broken map is said in the description panel, not by a box each time
-    // the player browses past it; the race load still shows its box.
-    char problem[1024];
-    if (ReadHeightMapQuietly(path, &map, problem, sizeof problem) == HEIGHTMAP_OK) {
+    char why[256], note[1600] = "";
+    HeightMapResult read = ReadHeightMapQuietly(path, &map, why, sizeof why);
+    if (read == HEIGHTMAP_OK) {
         model.goalX = 1 - (course.GOAL[0] + course.GOAL[2]) / 2;
         model.goalZ = (course.GOAL[1] + course.GOAL[3]) / 2;
         BuildPreviewMesh(map, course, &model);
         FreeHeightMap(&map);
+    } else if (read == HEIGHTMAP_REFUSED) {
+        // The panel's font draws a backslash as a yen sign.
+        std::replace(path, path + strlen(path), '\\', '/');
+        snprintf(note, sizeof note, Tr(TEXT_SELECT_HEIGHT_MAP), why, path);
     }
-    LoadCourseText(course, problem);
+    LoadCourseText(course, note);
     model.course = course;
     SetCoursePreview(model);
 }

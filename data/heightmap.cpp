@@ -39,18 +39,23 @@ uint32_t ReadU32(const uint8_t* p)
 
 int ReadU16(const uint8_t* p) { return p[0] | p[1] << 8; }
 
-// Where a quiet read puts its message; null: a message box.
-char* quietMessage;
-size_t quietMessageSize;
+// Where a refusal goes: a message box, or the caller's buffer.
+struct Refusal {
+    bool box;                // say it in a message box
+    char* why;               // else write the reason here (when not null)
+    size_t whySize;
+};
 
-void Refuse(const char* why, const char* path)
+void Refuse(const Refusal& to, const char* why, const char* path)
 {
+    if (!to.box) {
+        if (to.why && to.whySize > 0)
+            std::snprintf(to.why, to.whySize, "%s", why);
+        return;
+    }
     char text[1024];
     std::snprintf(text, sizeof text, Tr(TEXT_MSG_HEIGHT_MAP), why, path);
-    if (quietMessage)
-        std::snprintf(quietMessage, quietMessageSize, "%s", text);
-    else
-        SysErrorBox(text);
+    SysErrorBox(text);
 }
 
 long FileSize(FILE* file)
@@ -235,9 +240,7 @@ bool ReadPixels(FILE* file, const BmpLayout& bmp, HeightMap* map)
     return map->pixels != nullptr;
 }
 
-}  // namespace
-
-HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
+HeightMapResult ReadReporting(const char* pathUtf8, HeightMap* map, const Refusal& refusal)
 {
     *map = {};
     FILE* file = SysOpenFile(pathUtf8, "rb");
@@ -250,9 +253,9 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     const char* problem = ReadLayout(header, got, fileSize, &bmp);
     HeightMapResult res = HEIGHTMAP_REFUSED;
     if (problem) {
-        Refuse(problem, pathUtf8);
+        Refuse(refusal, problem, pathUtf8);
     } else if (!ReadPixels(file, bmp, map)) {
-        Refuse(Tr(TEXT_BMP_MEMORY), pathUtf8);
+        Refuse(refusal, Tr(TEXT_BMP_MEMORY), pathUtf8);
         *map = {};
     } else {
         res = HEIGHTMAP_OK;
@@ -261,16 +264,18 @@ HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
     return res;
 }
 
-HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* message, size_t messageSize)
+}  // namespace
+
+HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map)
 {
-    if (!message || messageSize == 0)
-        return ReadHeightMap(pathUtf8, map);
-    message[0] = 0;
-    quietMessage = message;
-    quietMessageSize = messageSize;
-    HeightMapResult result = ReadHeightMap(pathUtf8, map);
-    quietMessage = nullptr;
-    return result;
+    return ReadReporting(pathUtf8, map, Refusal{true, nullptr, 0});
+}
+
+HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* why, size_t whySize)
+{
+    if (why && whySize > 0)
+        why[0] = 0;
+    return ReadReporting(pathUtf8, map, Refusal{false, why, whySize});
 }
 
 void FreeHeightMap(HeightMap* map)

@@ -30,10 +30,9 @@ enum { HEIGHTMAP_MAX_SIDE = 2048 };
 // else (run-length pixels, an offset outside the file, bad sizes, a cut
 // header) is refused with a message.
 HeightMapResult ReadHeightMap(const char* pathUtf8, HeightMap* map);
-// The same, with the refusal's message written into `message` (in the
-// player's language) instead of shown in a box: for a screen that says it
-// itself. message is "" unless the map is refused.
-HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* message, size_t messageSize);
+// The same with no message box: a refusal's reason, in the player's
+// language, is written to `why` for the caller to show where it belongs.
+HeightMapResult ReadHeightMapQuietly(const char* pathUtf8, HeightMap* map, char* why, size_t whySize);
 void FreeHeightMap(HeightMap* map);
 
 // Height value of the pixel px columns from the right edge and pz rows from

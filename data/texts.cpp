@@ -169,6 +169,8 @@ const TextRow kTexts[] = {
     {TEXT_CALIBRATION_TILT, {"傾き", "Tilt"}},
     {TEXT_VALUE_LINEAR, {"比例", "Linear"}},
     {TEXT_VALUE_GENTLE, {"ゆるやか", "Gentle"}},
+    {TEXT_SELECT_HEIGHT_MAP, {"高さマップを読み込めないため、コースを表示できません（%s）：%s",
+                              "The height map cannot be read (%s), so the course cannot be shown: %s"}},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == TEXT_COUNT, "one row per text key");
 

@@ -170,6 +170,9 @@ enum TextId {
     TEXT_CALIBRATION_TILT,
     TEXT_VALUE_LINEAR,
     TEXT_VALUE_GENTLE,
+    // course select: a course whose height map is refused says so in its
+    // description panel instead of a message box (why, the file's name)
+    TEXT_SELECT_HEIGHT_MAP,
     TEXT_COUNT
 };
 

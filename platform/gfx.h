@@ -82,6 +82,9 @@ void       GfxReleaseBuffer(GfxBuffer* buffer);
 // Drawing.
 void GfxClear(uint32_t argb, float depth);
 void GfxClearDepth(float depth);      // the colour stays
+// The whole picture to one colour and depth, as an opaque quad over all of it
+// would leave it; unlike GfxClear it never resizes the picture mid-frame.
+void GfxFillPicture(uint32_t argb, float depth);
 void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
                     uint32_t startIndex, uint32_t triangleCount);
 void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleCount);
@@ -90,6 +93,25 @@ void GfxDrawFan(GfxVertexFormat format, const void* vertices, uint32_t triangleC
 // GfxDrawFan per quad.
 void GfxDrawQuadFans(GfxVertexFormat format, const void* vertices, uint32_t quadCount);
 void GfxPresent();   // shows the picture in its place in the window, black bars round it
+
+// A layer: colour and depth of the picture's size that drawing can be turned
+// to, and laid over the picture later, so a model that stays put from one
+// picture to the next is drawn once. Between GfxBeginLayer and GfxEndLayer
+// every draw goes into the layer, which starts transparent at depth 1; with
+// alpha blending on, what is drawn there is laid over the picture by
+// GfxDrawLayer in the colours it would have had drawn onto it then (to one
+// step of rounding where it is partly clear; the picture's own alpha, which
+// is never shown, may differ).
+struct GfxLayer;
+GfxLayer* GfxCreateLayer();                  // the picture's size now; null when none can be made
+void      GfxReleaseLayer(GfxLayer* layer);
+int       GfxLayerFits(const GfxLayer* layer);   // 1 while the picture keeps the layer's size
+int       GfxBeginLayer(GfxLayer* layer);        // 0 (and drawing stays on the picture) when it does not fit
+void      GfxEndLayer();
+// The layer's depth replaces the picture's and its colour is laid over it,
+// inside `rect` (2D units: left, top, right, bottom), where everything drawn
+// into it lies; the rest of the picture is left alone.
+void      GfxDrawLayer(const GfxLayer* layer, const float rect[4]);
 // Where the picture goes in a window of that size: the largest centred 4:3
 // rectangle, x, y, width, height (the rest is black bars).
 void GfxLetterbox(int width, int height, int rect[4]);

@@ -32,6 +32,7 @@ struct CourseTextSource {
     std::u16string doc;
     bool hasDoc;             // the description was read
     int nameUnits;           // the course name's share of the title
+    int noteUnits;           // a note's share at the description's start, its LF included
 };
 CourseTextSource source;
 
@@ -308,18 +309,6 @@ void ReadDescription(FILE* file)
     delete[] text;
 }
 
-// The problem, a paragraph of its own, before whatever description there is.
-void SayProblemFirst(const char* problem)
-{
-    char16_t wide[1200];
-    Utf8ToUtf16(problem, wide, 1200);
-    std::u16string said = wide;
-    if (source.hasDoc && !source.doc.empty())
-        said += u"\n\n" + source.doc;
-    source.doc = said;
-    source.hasDoc = true;
-}
-
 void FreeCourseGlyphs()
 {
     FreeGlyphs(courseText.titleGlyphs, courseText.titleGlyphCount);
@@ -332,6 +321,7 @@ void MakeCourseGlyphs(float scale)
     FreeCourseGlyphs();
     courseText.scale = scale;
     courseText.nameGlyphCount = source.nameUnits;
+    courseText.noteGlyphCount = source.noteUnits;
     courseText.titleGlyphs = MakeGlyphs(source.title.c_str(), kTitleFontHeight, &courseText.titleGlyphCount,
                                         &courseText.titleMetrics, scale);
     if (source.hasDoc)
@@ -390,7 +380,19 @@ void FreeGlyphs(Glyph* glyphs, int count)
     delete[] glyphs;
 }
 
-void LoadCourseText(const CourseDef& course, const char* problem)
+// A note about the course goes first, on a line of its own.
+void PutNoteFirst(const char* noteUtf8)
+{
+    std::vector<char16_t> note(strlen(noteUtf8) + 2);
+    Utf8ToUtf16(noteUtf8, note.data(), note.size());
+    std::u16string first(note.data());
+    first += u'\n';
+    source.noteUnits = int(first.size());
+    source.doc.insert(0, first);
+    source.hasDoc = true;
+}
+
+void LoadCourseText(const CourseDef& course, const char* noteUtf8)
 {
     ReleaseCourseText();
     char16_t title[kTitleUnits];
@@ -408,8 +410,8 @@ void LoadCourseText(const CourseDef& course, const char* problem)
         ReadDescription(file);
         fclose(file);
     }
-    if (problem && problem[0])
-        SayProblemFirst(problem);
+    if (noteUtf8 && noteUtf8[0])
+        PutNoteFirst(noteUtf8);
     MakeCourseGlyphs(PictureScale());
 }
 

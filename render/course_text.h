@@ -49,14 +49,15 @@ struct CourseText {
     TextMetrics titleMetrics;
     Glyph* docGlyphs;        // the description; font height 18
     int docGlyphCount;
+    int noteGlyphCount;      // a note's glyphs at its start (shown in another colour)
     TextMetrics docMetrics;
     float scale;             // the picture scale the glyphs were rasterised at
 };
 extern CourseText courseText;
 
-// `problem` (UTF-8, null for none) is why the course cannot be shown, said
-// at the head of the description in place of a message box.
-void LoadCourseText(const CourseDef& course, const char* problem = nullptr);
+// `noteUtf8`, when given, is said on a line of its own before the
+// description (a course whose model cannot be shown says why).
+void LoadCourseText(const CourseDef& course, const char* noteUtf8 = nullptr);
 void ReleaseCourseText();
 // Rasterises the loaded text again when the picture's scale has changed
 // since (a resized window); before any of its glyphs are queued.

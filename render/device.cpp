@@ -40,6 +40,10 @@ struct IndexBuffer {
     GfxBuffer* gfx;
 };
 
+struct Layer {
+    GfxLayer* gfx;
+};
+
 struct MeshSubset {
     uint32_t firstIndex;
     uint32_t triangleCount;
@@ -193,6 +197,52 @@ void DrawQuadFans(VertexFormat format, const void* vertices, uint32_t quadCount)
 uint32_t DrawCallCount()
 {
     return GfxDrawCalls();
+}
+
+Layer* CreateLayer()
+{
+    GfxLayer* gfx = GfxCreateLayer();
+    if (!gfx)
+        return nullptr;
+    Layer* layer = new (std::nothrow) Layer{gfx};
+    if (!layer)
+        GfxReleaseLayer(gfx);
+    return layer;
+}
+
+void ReleaseLayer(Layer* layer)
+{
+    if (!layer)
+        return;
+    GfxReleaseLayer(layer->gfx);
+    delete layer;
+}
+
+int LayerFitsPicture(const Layer* layer)
+{
+    return layer && GfxLayerFits(layer->gfx);
+}
+
+int BeginLayer(Layer* layer)
+{
+    return layer && GfxBeginLayer(layer->gfx);
+}
+
+void EndLayer()
+{
+    GfxEndLayer();
+}
+
+void DrawLayer(const Layer* layer, const ScreenRect& drawn)
+{
+    const float rect[4] = {drawn.left, drawn.top, drawn.right, drawn.bottom};
+    if (layer)
+        GfxDrawLayer(layer->gfx, rect);
+}
+
+void FillPicture(uint32_t argb)
+{
+    GfxFillPicture(argb, 0.0f);
 }
 
 static GfxState ToGfxState(RenderState state)

@@ -121,6 +121,27 @@ void DrawQuadFans(VertexFormat format, const void* vertices, uint32_t quadCount)
 // Draw calls the device has issued since it was made (benchmarks, tests).
 uint32_t DrawCallCount();
 
+// A layer of the picture's size that drawing can be turned to and laid over
+// the picture later, so a model that stays put is drawn once for many
+// pictures. BeginLayer starts it transparent at depth 1 (0 when the picture
+// has changed size since it was made: make another); EndLayer turns drawing
+// back to the picture. DrawLayer puts its depth in place of the picture's and
+// lays its colour over the picture, the same pixels as drawing it there, in
+// the rectangle (2D units) that holds what was drawn into it.
+struct Layer;
+struct ScreenRect {
+    float left, top, right, bottom;
+};
+Layer* CreateLayer();                // null when the device cannot make one
+void   ReleaseLayer(Layer* layer);
+int    LayerFitsPicture(const Layer* layer);
+int    BeginLayer(Layer* layer);
+void   EndLayer();
+void   DrawLayer(const Layer* layer, const ScreenRect& drawn);
+// The whole picture one colour at depth 0, as a plain opaque quad of the 2D
+// layer over all of it leaves it while RS_Z_ENABLE is on.
+void   FillPicture(uint32_t argb);
+
 // What the device made at start-up; null (or zero) before InitRenderer.
 Mesh*           SphereMesh();        // radius 1, 12 slices, 9 stacks, axis z
 Mesh*           BoxMesh();           // -1 ... 1

@@ -1,6 +1,7 @@
 // The course-select preview: the course's terrain model with the ball, the
 // obstacles and the goal column placed from the course file (no physics),
 // drawn over the screen's 2D elements.
+#include <algorithm>
 #include <cmath>
 #include "render/preview.h"
 #include "core/game.h"
@@ -10,6 +11,19 @@
 #include "render/sprites.h"
 
 static CoursePreview preview;
+
+namespace {
+
+// The terrain model at rest, drawn once and laid over the pictures that
+// follow while nothing it shows changes: on a software rasteriser its
+// thousands of triangles, a few pixels each, cost more than a race picture.
+struct TerrainLayer {
+    Layer* layer;                // null until the model is first shown at rest
+    bool drawn;                  // holds the model as it is now
+};
+TerrainLayer terrainLayer;
+
+}  // namespace
 
 const CoursePreview& GetCoursePreview()
 {
@@ -122,13 +136,53 @@ void QueueFlags(const Matrix& pw, const Matrix& view, const Vec3& start, const V
     DrawSprite(kSheetFlags, 1, 0xE0FFFFFFu, 0, DEPTH_SPRITE, 0, x, y - lift, 48, 48);
 }
 
+// The part of the picture the terrain model can cover: the box round its
+// vertices as the screen sees it.
+ScreenRect TerrainOnScreen(const Matrix& pw, const Matrix& view)
+{
+    ScreenRect r = {640, 480, 0, 0};
+    for (int k = 0; k < 8; k++) {
+        Vec3 corner = {k & 1 ? preview.high.x : preview.low.x, k & 2 ? preview.high.y : preview.low.y,
+                       k & 4 ? preview.high.z : preview.low.z};
+        float x, y;
+        ToScreen(corner, pw, view, &x, &y);
+        r = {std::min(r.left, x), std::min(r.top, y), std::max(r.right, x), std::max(r.bottom, y)};
+    }
+    return r;
+}
+
+// At rest the terrain comes from its layer, drawn again only when it has
+// gone stale (another course, another material, a resized picture); while
+// the model slides it is drawn as it moves. Without a layer it is drawn
+// every time.
+void DrawTerrainAtRest(const Matrix& pw, const Matrix& view)
+{
+    if (!terrainLayer.drawn || !LayerFitsPicture(terrainLayer.layer)) {
+        if (!LayerFitsPicture(terrainLayer.layer)) {
+            ReleaseLayer(terrainLayer.layer);
+            terrainLayer.layer = CreateLayer();
+        }
+        if (!BeginLayer(terrainLayer.layer)) {
+            DrawTerrainModel(pw);
+            return;
+        }
+        DrawTerrainModel(pw);
+        EndLayer();
+        terrainLayer.drawn = true;
+    }
+    DrawLayer(terrainLayer.layer, TerrainOnScreen(pw, view));
+}
+
 void DrawModel(const PreviewFrame& frame)
 {
     const CourseDef& c = preview.course;
     Matrix pw = PreviewWorld(frame.slideOffset, c.SELECT_SCALING);
     Matrix view = PreviewView();
     SetTransform(TS_VIEW, &view);
-    DrawTerrainModel(pw);
+    if (frame.slideOffset == 0)
+        DrawTerrainAtRest(pw, view);
+    else
+        DrawTerrainModel(pw);
     float wx = preview.NX * c.GRID_SIZE, wz = preview.NZ * c.GRID_SIZE;
     Vec3 start = CoursePoint(c.START, preview.NX, preview.NZ, c.GRID_SIZE, c.MAP_HEIGHT);
     Vec3 goal = { wx * preview.goalX - wx / 2, c.MAP_HEIGHT * preview.goalHeight,
@@ -151,11 +205,13 @@ void QueueVeil(int startDelay)
 void SetCoursePreview(const CoursePreview& model)
 {
     preview = model;
+    terrainLayer.drawn = false;
 }
 
 void ResetPreviewMaterial()
 {
     preview.material = { {1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, 2.0f };
+    terrainLayer.drawn = false;
 }
 
 void DrawCoursePreview(const PreviewFrame& frame)
@@ -184,4 +240,6 @@ void ReleaseCoursePreview()
     preview.vertexCount = 0;
     preview.triangleCount = 0;
     preview.hasModel = false;
+    ReleaseLayer(terrainLayer.layer);
+    terrainLayer = {};
 }

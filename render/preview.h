@@ -16,6 +16,7 @@ struct CoursePreview {
     int NX, NZ;                  // grid points across and down
     int vertexCount;
     int triangleCount;
+    Vec3 low, high;              // corners of the box round its vertices
     float goalX, goalZ;          // goal centre: x from the right edge, z from the top
     float goalHeight;            // sample value under the goal; kept when outside the grid
     Material material;           // PreviewMaterial

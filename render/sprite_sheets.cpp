@@ -1,7 +1,7 @@
 // "sprite.ini": "PLANE_NUM:[n]" on the first line, then one
 // "TEXTURE:[[file]][columns][rows]" line per sheet, optionally followed by
 // "[cells]" for a lettered row laid out from its sheet. A picture that fails
-// takes no number, so the sheets after it move down by one.
+// keeps its number as an empty slot, said once in a message box.
 #include "render/sprite_sheets.h"
 
 #include <cstdio>
@@ -91,24 +91,26 @@ bool MakeRoom(int32_t* capacity)
     return true;
 }
 
-// Loads the sheet a TEXTURE line names into the next entry. A picture that
-// fails leaves its entry empty (no texture, drawn as nothing), so the sheets
-// after it keep their numbers and the screens their pictures.
-void ReadSheet(const char16_t* at, int32_t* capacity)
+// Loads the sheet a TEXTURE line names into the next entry, which it takes
+// even when its picture fails (then without a texture); false only when the
+// table cannot grow.
+bool ReadSheet(const char16_t* at, int32_t* capacity)
 {
     char16_t name[VALUE_CHARS];
     at = GetNameValue(name, at);
     Texture* texture = LoadSheetPicture(name);
     if (!MakeRoom(capacity)) {
-        if (texture) ReleaseTexture(texture);
-        return;
+        ReleaseTexture(texture);
+        return false;
     }
     SpriteSheet* sheet = &sheets[sheetCount++];
+    *sheet = SpriteSheet{};
     sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
-    sheet->cells = texture ? ReadCellCount(at, *sheet) : 0;
-    sheet->cellAspect = texture ? CellAspect(*sheet) : 1.0f;
+    sheet->cells = ReadCellCount(at, *sheet);
+    sheet->cellAspect = CellAspect(*sheet);
+    return true;
 }
 
 }  // namespace
@@ -141,7 +143,8 @@ int LoadSpriteSheetsIn(int language)
             continue;
         }
         const char16_t* at = FindText(line, u"TEXTURE:");
-        if (at && sheetCount < planned) ReadSheet(at, &capacity);
+        if (at && sheetCount < planned && !ReadSheet(at, &capacity))
+            break;
     }
     fclose(file);
     return 1;

@@ -1,5 +1,7 @@
 // The sprite sheets listed in "sprite.ini": pictures cut into a grid of
-// equal cells. A sheet's number is its place among the sheets that loaded.
+// equal cells. A sheet's number is its line's place in the list; a picture
+// that fails to load leaves its number empty (no texture: its sprites are
+// left out), so every other sheet keeps the number the screens draw it by.
 // Each language may have its own "sprite.ini" and pictures in its folder;
 // a file missing there is taken from the game folder itself.
 #pragma once
@@ -8,7 +10,7 @@
 struct Texture;
 
 struct SpriteSheet {
-    Texture* texture;   // the sheet's picture
+    Texture* texture;   // the sheet's picture; null when it failed to load
     int32_t columns;    // cells across, at least 1
     int32_t rows;       // cells down, at least 1
     // A row of letters whose words need another layout in some language
@@ -18,7 +20,7 @@ struct SpriteSheet {
     float cellAspect = 1;     // a cell's width over its height in the picture
 };
 
-extern int32_t sheetCount;     // sheets loaded
+extern int32_t sheetCount;     // sheets listed (those that failed to load included)
 extern SpriteSheet* sheets;    // sheetCount entries (more may be allocated)
 extern int32_t sheetsLanguage; // the language they were loaded for
 

@@ -31,9 +31,23 @@ struct SpriteQueue {
 };
 SpriteQueue queue;
 
+// A plain quad whose four corners are opaque gives the same pixels with
+// blending as without; unblended, the rasteriser writes whole tiles (a
+// full-screen background costs a fraction of the time on a software one).
+bool BlendNeeded(const Texture* texture, const SpriteVertex corners[4])
+{
+    if (texture)
+        return true;
+    for (int k = 0; k < 4; ++k)
+        if ((corners[k].colour >> 24) != 0xFFu)
+            return true;
+    return false;
+}
+
 void Push(Texture* texture, const SpriteVertex corners[4], int32_t depth)
 {
-    queue.quads.push_back({texture, depth, 1, {corners[0], corners[1], corners[2], corners[3]}});
+    int32_t blend = BlendNeeded(texture, corners) ? 1 : 0;
+    queue.quads.push_back({texture, depth, blend, {corners[0], corners[1], corners[2], corners[3]}});
 }
 
 void SortBackToFront(const std::vector<QueuedQuad>& quads)
@@ -95,7 +109,7 @@ int DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
 {
     const SpriteSheet* picture = SheetAt(sheet);
     if (picture && !picture->texture)
-        return 0;
+        return 1;   // its picture failed to load: left out, not a block of colour
     float uL, uR, vT, vB;
     CellCoordinates(picture, cell, &uL, &uR, &vT, &vB);
     if (flip & FLIP_HORIZONTAL)
@@ -130,6 +144,45 @@ void QueueQuad(Texture* texture, const SpriteVertex vertices[4], int32_t depth)
 
 namespace {
 
+// One colour, opaque, untextured, at depth 0, an upright rectangle over the
+// whole picture: it hides everything drawn before it.
+bool CoversPicture(const QueuedQuad& q, const PictureSpan& span)
+{
+    if (q.alphaBlend || q.texture)
+        return false;
+    float left = q.corners[0].x, right = left, top = q.corners[0].y, bottom = top;
+    for (const SpriteVertex& v : q.corners) {
+        if (v.colour != q.corners[0].colour || v.z != 0 || v.rhw != 1)
+            return false;
+        left = std::min(left, v.x);
+        right = std::max(right, v.x);
+        top = std::min(top, v.y);
+        bottom = std::max(bottom, v.y);
+    }
+    for (const SpriteVertex& v : q.corners)
+        if ((v.x != left && v.x != right) || (v.y != top && v.y != bottom))
+            return false;
+    return left <= span.left && right >= span.right && top <= 0 && bottom >= 480;
+}
+
+// Where drawing starts in drawOrder: after the frontmost quad that covers the
+// picture, which becomes a fill of the picture (the same pixels and depth,
+// for a fraction of the time on a software rasteriser), or at 0.
+size_t DrawBackdrop(const std::vector<QueuedQuad>& quads)
+{
+    if (queue.drawOrder.empty() || !GetRenderState(RS_Z_ENABLE))
+        return 0;
+    PictureSpan span = CurrentPictureSpan();
+    for (size_t i = queue.drawOrder.size(); i-- > 0;) {
+        const QueuedQuad& q = quads[queue.drawOrder[i]];
+        if (CoversPicture(q, span)) {
+            FillPicture(q.corners[0].colour);
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
 // Back to front, in runs of one texture and blend.
 void DrawQuads(const std::vector<QueuedQuad>& quads)
 {
@@ -138,7 +191,7 @@ void DrawQuads(const std::vector<QueuedQuad>& quads)
     SortBackToFront(quads);
     Texture* bound = nullptr;
     int32_t blend = -1;   // the first run always sets blending
-    for (size_t i = 0; i < queue.drawOrder.size();) {
+    for (size_t i = DrawBackdrop(quads); i < queue.drawOrder.size();) {
         const QueuedQuad& q = quads[queue.drawOrder[i]];
         if (q.alphaBlend != blend) {
             blend = q.alphaBlend;
@@ -151,6 +204,8 @@ void DrawQuads(const std::vector<QueuedQuad>& quads)
         i = DrawRun(quads, i);
     }
     queue.drawOrder.clear();
+    if (blend == 0)
+        SetRenderState(RS_ALPHA_BLEND, 1);   // the device's default, which the 3D parts expect
     SetTexture(nullptr);
     SetRenderState(RS_LIGHTING, 1);
 }

@@ -30,9 +30,9 @@ enum SpriteFlip {
 };
 
 // Queues cell `cell` of sheet `sheet` (a sheet outside 0..sheetCount-1, by
-// convention -1, draws the colour alone) centred at (x, y), turned by
-// `rotation` radians about its centre. Returns 1; 0, drawing nothing, for
-// the empty slot of a sheet whose picture did not load.
+// convention -1, draws the colour alone; a sheet whose picture failed to load
+// draws nothing) centred at (x, y), turned by `rotation` radians about its
+// centre. Returns 1.
 int  DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
                 int32_t depth, uint32_t flip, float x, float y, float width, float height);
 // Queues four ready-made corners in fan order, alpha blended.

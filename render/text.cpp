@@ -107,6 +107,14 @@ float TextWidth(const char* utf8, int fontHeight)
     return utf8 && utf8[0] ? Find(utf8, fontHeight)->width : 0.0f;
 }
 
+int CachedTextTextures()
+{
+    int n = 0;
+    for (const CachedText& e : cache.entries)
+        n += e.glyphs && e.glyphs[0].texture ? 1 : 0;
+    return n;
+}
+
 void ReleaseTextCache()
 {
     ForgetKeptSprites();

@@ -23,3 +23,6 @@ void  QueueText(const char* utf8, float x, float y, int fontHeight, uint32_t col
 float TextWidth(const char* utf8, int fontHeight);
 // Every cached texture; before the device goes.
 void  ReleaseTextCache();
+// Textures the cache holds now (at most one a string): the device objects
+// that come and go with what was drawn lately rather than with a course.
+int   CachedTextTextures();

@@ -186,7 +186,8 @@ void QueueDescription(const MenuPanel& panel)
         if (Skipped(g) || IsBlank(g) || g.character == u'\n')
             continue;
         float lineTop = firstLineTop + float(places[k].line * t.docMetrics.height);
-        QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, 0xFF000000u);
+        uint32_t ink = k < t.noteGlyphCount ? 0xFFC00000u : 0xFF000000u;
+        QueueGlyph(g, places[k].x + g.originX, lineTop + (t.docMetrics.ascent - g.originY), 1, ink);
     }
 }
 

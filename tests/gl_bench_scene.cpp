@@ -5,10 +5,14 @@
 // the whole picture so the time includes the rasteriser finishing it;
 // ReadBackOnly is that read-back alone. CPU times are the whole process's,
 // the rasteriser's threads included. ShippedRaceLoop runs the real loop on
-// the real clock and counts the logic steps it keeps up.
+// the real clock and counts the logic steps it keeps up;
+// ShippedCourseFrameTimes times each logic step and each picture apart
+// while the autopilot races a course to its goal.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -35,6 +39,7 @@
 #include "support/gfx_window.h"
 #include "support/physics_support.h"
 #include "support/scripted_input.h"
+#include "tools/autopilot/autopilot.h"
 
 namespace {
 
@@ -143,11 +148,11 @@ BENCHMARK(DrawnSceneFrame)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecon
 // The shipped game folder read as at start-up (sprite sheets, settings,
 // meshes, course list) with a physics world; false (the benchmark skipped)
 // when there is no such course as range(0).
-bool OpenShippedGame(benchmark::State& state)
+bool OpenShippedGame(benchmark::State& state, const char* folder = KESTRUNE_GAME_DIR)
 {
     OpenTestDevice();
     InstallScriptedInput(nullptr, nullptr);
-    SysUseOneFolder(KESTRUNE_GAME_DIR);
+    SysUseOneFolder(folder);
     SysMakeGameFolderCurrent();
     game = {};
     loop = {};
@@ -202,7 +207,7 @@ void ShippedRaceFrame(benchmark::State& state)
 }
 BENCHMARK(ShippedRaceFrame)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 11, 1), {640}})
-    ->Args({8, 1280})->Args({8, 1920})
+    ->Args({0, 1280})->Args({0, 1920})->Args({8, 1280})->Args({8, 1920})
     ->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // The real loop racing on shipped course `range(0)` in a window `range(1)`
@@ -244,6 +249,68 @@ BENCHMARK(ShippedRaceLoop)
     ->Iterations(1)->Unit(benchmark::kMillisecond);
 
 
+// Each 16 ms frame of the loop as the autopilot races shipped course
+// `range(0)` from its intro to the goal (or three minutes): the logic step
+// (physics, race logic, ghost, sound) and the picture drawn of it (with the
+// read-back that waits for the rasteriser), timed apart on the wall clock.
+// The step must stay well inside 16 ms for the logic to keep its pace.
+std::vector<double> stepMs, pictureMs;
+
+void TimedFrame(uint32_t)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    RunLogicStep();
+    auto t1 = std::chrono::steady_clock::now();
+    DrawStepPicture();
+    ReadWholePicture();
+    auto t2 = std::chrono::steady_clock::now();
+    stepMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    pictureMs.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+}
+
+double Mean(const std::vector<double>& v)
+{
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return v.empty() ? 0 : sum / double(v.size());
+}
+
+double Percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+// A race to the goal saves a record: on a copy, never in the build's folder.
+void ShippedCourseFrameTimes(benchmark::State& state)
+{
+    static const std::string copy = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-bench-times");
+    if (!OpenShippedGame(state, copy.c_str()))
+        return;
+    SizeWindow(640);
+    int index = static_cast<int>(state.range(0));
+    std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(courseList.courseCount);
+    LoadCourse(0);
+    AutopilotInput input = {scriptedKeys, &scriptedClockMs, TimedFrame};
+    int raceFrames = 0;
+    for (auto _ : state) {
+        stepMs.clear();
+        pictureMs.clear();
+        raceFrames = RaceWithAutopilot(index, routes[index], input);
+    }
+    state.counters["race_frames"] = raceFrames;
+    state.counters["step_mean_ms"] = Mean(stepMs);
+    state.counters["step_max_ms"] = Percentile(stepMs, 1.0);
+    state.counters["picture_mean_ms"] = Mean(pictureMs);
+    state.counters["picture_p99_ms"] = Percentile(pictureMs, 0.99);
+    ReleaseScriptedKeys();
+    CloseShippedGame();
+}
+BENCHMARK(ShippedCourseFrameTimes)->DenseRange(0, 11)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // One loop frame of course select at rest on shipped course `range(0)` in a
 // window `range(1)` wide, its whole description typed out: 2D panels, one
 // quad per glyph, the preview.
@@ -255,11 +322,18 @@ void ShippedCourseSelectFrame(benchmark::State& state)
     LoadCourse(0);
     uint32_t now = 1000;
     game.state = STATE_COURSE_SELECT;
+    StartCourseSelectAtFirst();
     ResetCourseSelect();
     scriptedKeys[KEY_RIGHT] = true;                  // slide to the course asked for
-    for (int k = 0; k < 60 * int(state.range(0)) + 60; k++)
+    for (int k = 0; k < 60 * int(state.range(0)) + 60 && GetCourseSelect().selectedCourse < state.range(0); k++) {
+        SampleInput();                               // the keys become the tilt
         RunFrame(now += 16);
+    }
     scriptedKeys[KEY_RIGHT] = false;
+    for (int k = 0; k < 60 && GetCourseSelect().phase != SELECT_BROWSING; k++)
+        RunFrame(now += 16);
+    if (GetCourseSelect().selectedCourse != state.range(0))
+        state.SkipWithError("course select did not reach the course");
     for (int k = 0; k < 2000 && GetCourseSelect().revealedGlyphs < courseText.docGlyphCount; k++)
         RunFrame(now += 16);                          // the text types out
     ThreadTimes before = ReadThreadTimes();
@@ -274,7 +348,7 @@ void ShippedCourseSelectFrame(benchmark::State& state)
     CloseShippedGame();
 }
 BENCHMARK(ShippedCourseSelectFrame)
-    ->Args({0, 640})->Args({8, 640})->Args({0, 1280})->Args({0, 1920})
+    ->Args({0, 640})->Args({8, 640})->Args({0, 1280})->Args({0, 1920})->Args({8, 1280})->Args({8, 1920})
     ->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,11 +3,13 @@
 // frame of the shared geometry saved for a look.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/gfx.h"
+#include "platform/sys.h"
 #include "render/device.h"
 #include "support/gfx_window.h"
 
@@ -488,6 +490,51 @@ TEST_F(DeviceTest, SharedGeometryFrame)
     Frame big = DrawSharedGeometry(10.0f, {0, 50, -130});
     SaveFrame(big, "/tmp/kestrune_device_scene_x10.png");
     EXPECT_LT(big.Count(kGrey), 640 * 480 - 20000);
+}
+
+// A lit model with a half-clear part, drawn into a layer and laid over a 2D
+// backdrop, gives the pixels drawing it there gives (to one step of rounding
+// where it is half clear), and hides what is drawn behind it afterwards the
+// same way; a layer made for another picture size is refused.
+TEST_F(DeviceTest, LayerLaysTheSamePixelsAsDrawingThere)
+{
+    Layer* layer = CreateLayer();
+    ASSERT_NE(layer, nullptr);
+    auto scene = [layer](bool viaLayer) {
+        BeginScene();
+        DrawScreenRect(0, 0, 640, 480, 0xFF30A060);
+        ClearDepth();
+        if (viaLayer) {
+            EXPECT_EQ(BeginLayer(layer), 1);
+        }
+        const uint32_t corners[4] = {0xFFFF0000, 0xFF00FF00, 0x800000FF, 0xFFFFFFFF};
+        DrawFacingSquare(10, 100, corners);
+        DrawFacingSquare(4, 90, 0xFFFFFF00);
+        if (viaLayer) {
+            EndLayer();
+            DrawLayer(layer, {230, 170, 410, 310});
+        }
+        SetRenderState(RS_LIGHTING, 0);
+        DrawFacingSquare(30, 150, 0xFF0000FF);
+        SetRenderState(RS_LIGHTING, 1);
+        return ReadFrame();
+    };
+    Frame direct = scene(false), layered = scene(true);
+    int worst = 0;   // over the colours; the picture's alpha is never shown
+    for (size_t k = 0; k < direct.rgba.size(); ++k)
+        if (k % 4 != 3)
+            worst = std::max(worst, std::abs(int(direct.rgba[k]) - int(layered.rgba[k])));
+    EXPECT_LE(worst, 1);
+    EXPECT_EQ(layered.Rgb(320 + 140, 240), 0x0000FFu) << "behind the model, beside it";
+    EXPECT_EQ(layered.Rgb(320, 240), direct.Rgb(320, 240));
+    SysSetWindowSize(1280, 960);
+    BeginScene();
+    EXPECT_EQ(LayerFitsPicture(layer), 0);
+    EXPECT_EQ(BeginLayer(layer), 0);
+    SysSetWindowSize(640, 480);
+    BeginScene();
+    EXPECT_EQ(LayerFitsPicture(layer), 1);
+    ReleaseLayer(layer);
 }
 
 // Presenting leaves the device drawing into the whole 640 x 480 back buffer.

@@ -59,6 +59,39 @@ protected:
 
 }  // namespace
 
+// A plain opaque quad over the whole picture (drawn as a fill) leaves the
+// pixels and the depth a drawn quad leaves: the 3D square under it is gone,
+// the one drawn after it fails the depth test, sprites over it show.
+TEST_F(SpriteFrameTest, BackdropOverThePictureIsAsDrawn)
+{
+    auto scene = [](bool queued) {
+        BeginScene();
+        SetRenderState(RS_LIGHTING, 0);
+        TerrainVertex square[4] = {{-10, -10, 100, 0, 0, -1, 0xFFFF0000, 0, 0},
+                                   {-10, 10, 100, 0, 0, -1, 0xFFFF0000, 0, 0},
+                                   {10, 10, 100, 0, 0, -1, 0xFFFF0000, 0, 0},
+                                   {10, -10, 100, 0, 0, -1, 0xFFFF0000, 0, 0}};
+        DrawTriangleFan(FVF_TERRAIN, square, 2);
+        if (queued) {
+            DrawSprite(-1, 0, 0xFFE0E0E0, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);
+        } else {
+            SpriteVertex quad[4] = {{640, 480, 0, 1, 0xFFE0E0E0, 0, 0}, {0, 480, 0, 1, 0xFFE0E0E0, 0, 0},
+                                    {0, 0, 0, 1, 0xFFE0E0E0, 0, 0}, {640, 0, 0, 1, 0xFFE0E0E0, 0, 0}};
+            DrawTriangleFan(FVF_SCREEN, quad, 2);
+        }
+        DrawSprite(0, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 100, 100, 40, 40);
+        FlushSprites();
+        SetRenderState(RS_LIGHTING, 0);
+        DrawTriangleFan(FVF_TERRAIN, square, 2);
+        SetRenderState(RS_LIGHTING, 1);
+        return ReadFrame();
+    };
+    Frame drawn = scene(false), filled = scene(true);
+    EXPECT_EQ(filled.Rgb(320, 240), 0xE0E0E0u);
+    EXPECT_EQ(filled.Rgb(100, 100), 0x00FF00u);
+    EXPECT_TRUE(drawn.rgba == filled.rgba);
+}
+
 // A white background queued last still goes under everything; the green
 // cell keeps its colour, a quarter turn stands the red bar upright, and a
 // half-black sprite in front halves the green.

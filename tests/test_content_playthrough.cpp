@@ -129,7 +129,7 @@ int RaceToGoalMenu(const AutopilotRoute& route)
 {
     if (!WaitForState(STATE_RACE, 180 + 240 + 10))
         return -1;
-    AutopilotInput input = {scriptedKeys, &scriptedClockMs};
+    AutopilotInput input = {scriptedKeys, &scriptedClockMs, nullptr};
     int raceFrames = DriveRaceWithAutopilot(route, input);
     if (raceFrames < 0 || !WaitForState(STATE_GOAL_MENU, 200))
         return -1;

@@ -1,5 +1,5 @@
-// "sprite.ini": the sheet table, failed pictures shifting later numbers,
-// grid values and the messages.
+// "sprite.ini": the sheet table, failed pictures keeping their numbers as
+// empty slots, grid values and the messages.
 #include <malloc.h>
 #include <string>
 
@@ -7,6 +7,7 @@
 #include "render/sprite_sheets.h"
 #include "render/device.h"
 #include "render/sprites.h"
+#include "render/sprites_local.h"
 #include "support/data_files.h"
 #include "support/physics_support.h"
 
@@ -67,9 +68,10 @@ TEST_F(SpriteSheetsTest, ExtraLinesIgnored)
     EXPECT_TRUE(shownMessages.empty());
 }
 
-// A missing picture shows its name and keeps its number as an empty slot,
-// which draws nothing; the later sheets keep theirs (they once moved down,
-// and the menus and HUD showed the wrong pictures).
+// A missing picture shows its name and keeps its number, empty, so every
+// later sheet keeps the number the screens draw it by; the empty sheet's
+// sprites are left out (a sprite of the next sheet is drawn as ever).
+// (Failed pictures used to take no number and move the later sheets down.)
 TEST_F(SpriteSheetsTest, FailedPictureKeepsItsNumber)
 {
     if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
@@ -84,11 +86,18 @@ TEST_F(SpriteSheetsTest, FailedPictureKeepsItsNumber)
                                  "テクスチャファイルの読み込みに失敗しました。\nファイル名：'image\\gone.png'"}));
     ASSERT_EQ(sheetCount, 3);
     EXPECT_EQ(sheets[0].columns, 4);
+    EXPECT_NE(sheets[0].texture, nullptr);
     EXPECT_EQ(sheets[1].texture, nullptr);
-    EXPECT_EQ(DrawSprite(1, 0, 0xFFFFFFFF, 0, 0, 0, 10, 10, 8, 8), 0);
-    EXPECT_EQ(sheets[2].columns, 2);   // the third line is still sheet 2
+    EXPECT_EQ(sheets[1].columns, 3);
+    EXPECT_EQ(sheets[2].columns, 2);   // the third line is sheet 2
     EXPECT_EQ(sheets[2].rows, 5);
     EXPECT_NE(sheets[2].texture, nullptr);
+    DrawSprite(1, 0, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 100, 100, 40, 40);
+    DrawSprite(2, 0, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 200, 100, 40, 40);
+    QueuedSprite queued[4];
+    ASSERT_EQ(QueuedSpritesInDrawOrder(queued, 4), 1);
+    EXPECT_EQ(queued[0].texture, sheets[2].texture);
+    FlushSprites();
 }
 
 // Missing, zero and negative grid values give one cell; fewer lines than planned count what loaded.
@@ -141,8 +150,8 @@ TEST_F(SpriteSheetsTest, PlaneCountOnlyOnFirstLine)
     EXPECT_EQ(sheetCount, 0);
 }
 
-// Random sprite lists never crash; every sheet has grid counts of at least 1,
-// and one whose picture failed (an empty slot) lays out no cells.
+// Random sprite lists never crash; every sheet has grid counts of at least
+// 1, and each one without a texture was said in a message.
 TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
 {
     std::vector<std::string> keys = {"PLANE_NUM:", "TEXTURE:", "[[image\\a.bmp]]", "#"};
@@ -150,16 +159,17 @@ TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
         std::string text = RandomSettingText(seed, keys);
         if (seed % 2) text = "PLANE_NUM:[4]\n" + text;
         WriteBytes("sprite.ini", text);
+        shownMessages.clear();
         ASSERT_EQ(LoadSpriteSheets(), 1);
         ASSERT_GE(sheetCount, 0);
         ASSERT_LE(sheetCount, 4);
+        size_t empty = 0;
         for (int i = 0; i < sheetCount; i++) {
-            if (!sheets[i].texture) {
-                EXPECT_EQ(sheets[i].cells, 0);
-            }
+            empty += sheets[i].texture == nullptr;
             EXPECT_GE(sheets[i].columns, 1);
             EXPECT_GE(sheets[i].rows, 1);
         }
+        EXPECT_EQ(empty, shownMessages.size()) << text;
     }
 }
 

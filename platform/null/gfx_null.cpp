@@ -114,9 +114,43 @@ void GfxReleaseBuffer(GfxBuffer* buffer)
 
 void GfxClear(uint32_t, float) {}
 void GfxClearDepth(float) {}
+void GfxFillPicture(uint32_t, float) {}
 void GfxDrawIndexed(GfxBuffer*, GfxVertexFormat, GfxBuffer*, uint32_t, uint32_t) { ++gfx.draws; }
 void GfxDrawFan(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
 void GfxDrawQuadFans(GfxVertexFormat, const void*, uint32_t) { ++gfx.draws; }
+struct GfxLayer {
+    int width, height;           // the picture's when it was made
+};
+
+GfxLayer* GfxCreateLayer()
+{
+    GfxLayer* layer = static_cast<GfxLayer*>(malloc(sizeof(GfxLayer)));
+    if (layer) {
+        GfxPictureSize(&layer->width, &layer->height);
+        ++gfx.live;
+    }
+    return layer;
+}
+
+void GfxReleaseLayer(GfxLayer* layer)
+{
+    if (!layer)
+        return;
+    free(layer);
+    --gfx.live;
+}
+
+int GfxLayerFits(const GfxLayer* layer)
+{
+    int width = 0, height = 0;
+    GfxPictureSize(&width, &height);
+    return layer && layer->width == width && layer->height == height;
+}
+
+int  GfxBeginLayer(GfxLayer* layer) { return GfxLayerFits(layer); }
+void GfxEndLayer() {}
+void GfxDrawLayer(const GfxLayer*, const float[4]) { ++gfx.draws; }
+
 // A present is still a swap, so a test's simulated display sees each picture.
 void GfxPresent() { SysSwapBuffers(); }
 

@@ -9,6 +9,7 @@
 // [SECTION] States, transforms, light, material
 // [SECTION] Textures and buffers
 // [SECTION] Drawing
+// [SECTION] Layers
 // [SECTION] Present and read-back
 #include "platform/gfx.h"
 #include "platform/sys.h"
@@ -16,6 +17,7 @@
 
 #include <epoxy/gl.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -33,6 +35,13 @@ struct GfxBuffer {
     GLuint   id;
     uint32_t bytes;
     int      indexBits;          // 0 for a vertex buffer
+};
+
+struct GfxLayer {
+    GLuint fbo;
+    GLuint colour;               // texture: premultiplied colour, alpha the coverage
+    GLuint depth;                // renderbuffer, as the picture's
+    int    width, height;        // the picture's when it was made
 };
 
 namespace {
@@ -69,6 +78,9 @@ struct GlDevice {
     uint32_t    draws;                     // draw calls since GfxInit
     GLuint      fanIndices;                // 0 1 2 3 restart 4 5 6 7 restart ...
     uint32_t    fanQuads;                  // quads fanIndices covers
+    GLuint      layerProgram;              // lays a layer over the picture; 0 until the first
+    GLuint      layerVao;                  // its attribute-less vertex layout
+    GfxLayer*   layer;                     // drawing goes into it (GfxBeginLayer), or null
 };
 GlDevice gl;
 
@@ -125,22 +137,34 @@ GLuint CompileShader(GLenum kind, const char* source)
     return shader;
 }
 
-int CreateProgram()
+// 0 when either shader fails or they do not link.
+GLuint LinkProgram(const char* vertexSource, const char* fragmentSource)
 {
-    GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    GLuint vs = CompileShader(GL_VERTEX_SHADER, vertexSource);
+    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    GLuint program = 0;
     if (vs && fs) {
-        gl.program = glCreateProgram();
-        glAttachShader(gl.program, vs);
-        glAttachShader(gl.program, fs);
-        glLinkProgram(gl.program);
+        program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
     }
     glDeleteShader(vs);
     glDeleteShader(fs);
     GLint ok = 0;
-    if (gl.program)
-        glGetProgramiv(gl.program, GL_LINK_STATUS, &ok);
-    if (!ok)
+    if (program)
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (program && !ok) {
+        glDeleteProgram(program);
+        program = 0;
+    }
+    return program;
+}
+
+int CreateProgram()
+{
+    gl.program = LinkProgram(kVertexShader, kFragmentShader);
+    if (!gl.program)
         return 0;
     for (int k = 0; k < U_COUNT; ++k)
         gl.uniforms[k] = glGetUniformLocation(gl.program, kUniformNames[k]);
@@ -266,6 +290,10 @@ void GfxShutdown()
         glDeleteFramebuffers(1, &gl.scratch);
     if (gl.scratchColour)
         glDeleteRenderbuffers(1, &gl.scratchColour);
+    if (gl.layerProgram)
+        glDeleteProgram(gl.layerProgram);
+    if (gl.layerVao)
+        glDeleteVertexArrays(1, &gl.layerVao);
     int wasReady = gl.ready;
     int live = gl.live;
     gl = {};
@@ -549,10 +577,21 @@ void GfxClearDepth(float depth)
 {
     if (!gl.ready)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.layer ? gl.layer->fbo : gl.fbo);
     glDepthMask(GL_TRUE);
     glClearDepth(depth);
     glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void GfxFillPicture(uint32_t argb, float depth)
+{
+    if (!gl.ready)
+        return;
+    glDepthMask(GL_TRUE);
+    glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
+                 (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
+    glClearDepth(depth);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void GfxDrawIndexed(GfxBuffer* vertices, GfxVertexFormat format, GfxBuffer* indices,
@@ -618,6 +657,170 @@ void GfxDrawQuadFans(GfxVertexFormat format, const void* vertices, uint32_t quad
     glPrimitiveRestartIndex(kRestartIndex);
     glDrawElements(GL_TRIANGLE_FAN, 5 * quadCount - 1, GL_UNSIGNED_INT, nullptr);
     glDisable(GL_PRIMITIVE_RESTART);
+    ++gl.draws;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Layers
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Made with the first layer drawn, as few pictures need one.
+int EnsureLayerProgram()
+{
+    if (gl.layerProgram)
+        return 1;
+    gl.layerProgram = LinkProgram(kLayerVertexShader, kLayerFragmentShader);
+    if (!gl.layerProgram)
+        return 0;
+    glUseProgram(gl.layerProgram);
+    glUniform1i(glGetUniformLocation(gl.layerProgram, "uLayer"), 0);
+    glUseProgram(gl.program);
+    glGenVertexArrays(1, &gl.layerVao);
+    return 1;
+}
+
+void DeleteLayerObjects(GfxLayer* layer)
+{
+    glDeleteFramebuffers(1, &layer->fbo);
+    glDeleteTextures(1, &layer->colour);
+    glDeleteRenderbuffers(1, &layer->depth);
+}
+
+// A rectangle in 2D units as whole pixels of the picture, rows counted from
+// the bottom as GL counts them (x0, y0, x1, y1), a pixel wider all round for
+// the half-pixel centring and rounding; false when nothing of it is inside.
+bool PixelBox(const float rect[4], int box[4])
+{
+    int w = gl.pictureRect[2], h = gl.pictureRect[3];
+    float scale = float(h) / GFX_BACK_HEIGHT;
+    float left = (float(w) - GFX_BACK_WIDTH * scale) / 2;   // where the frame's x = 0 lies
+    int x0 = int(std::floor(left + rect[0] * scale)) - 1, x1 = int(std::ceil(left + rect[2] * scale)) + 1;
+    int y0 = h - int(std::ceil(rect[3] * scale)) - 1, y1 = h - int(std::floor(rect[1] * scale)) + 1;
+    box[0] = x0 < 0 ? 0 : x0;
+    box[1] = y0 < 0 ? 0 : y0;
+    box[2] = x1 > w ? w : x1;
+    box[3] = y1 > h ? h : y1;
+    return box[0] < box[2] && box[1] < box[3];
+}
+
+// The states GfxDrawLayer changed, back as the game set them.
+void RestoreStates()
+{
+    Enable(GL_DEPTH_TEST, gl.states[GFX_Z_ENABLE]);
+    Enable(GL_CULL_FACE, gl.states[GFX_CULL_CCW]);
+    Enable(GL_BLEND, gl.states[GFX_ALPHA_BLEND]);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPolygonMode(GL_FRONT_AND_BACK, gl.states[GFX_WIREFRAME] ? GL_LINE : GL_FILL);
+    glBindTexture(GL_TEXTURE_2D, gl.texture ? gl.texture->id : 0);
+    glBindVertexArray(gl.vao);
+    glUseProgram(gl.program);
+}
+
+}  // namespace
+
+GfxLayer* GfxCreateLayer()
+{
+    if (!gl.ready || !EnsureLayerProgram())
+        return nullptr;
+    GfxLayer* layer = new (std::nothrow) GfxLayer{0, 0, 0, gl.pictureRect[2], gl.pictureRect[3]};
+    if (!layer)
+        return nullptr;
+    glGenTextures(1, &layer->colour);
+    glBindTexture(GL_TEXTURE_2D, layer->colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, layer->width, layer->height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, gl.texture ? gl.texture->id : 0);
+    glGenRenderbuffers(1, &layer->depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, layer->depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layer->width, layer->height);
+    glGenFramebuffers(1, &layer->fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, layer->fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, layer->colour, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, layer->depth);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    if (!complete) {
+        DeleteLayerObjects(layer);
+        delete layer;
+        return nullptr;
+    }
+    ++gl.live;
+    return layer;
+}
+
+void GfxReleaseLayer(GfxLayer* layer)
+{
+    if (!layer)
+        return;
+    if (gl.layer == layer)
+        GfxEndLayer();
+    if (gl.ready)
+        DeleteLayerObjects(layer);
+    delete layer;
+    --gl.live;
+}
+
+int GfxLayerFits(const GfxLayer* layer)
+{
+    return gl.ready && layer && layer->width == gl.pictureRect[2] && layer->height == gl.pictureRect[3];
+}
+
+// Colour goes in premultiplied by its alpha and the alpha adds up as
+// coverage, so laying it over with (1, 1 - alpha) is source-alpha blending
+// of the same fragments onto the picture.
+int GfxBeginLayer(GfxLayer* layer)
+{
+    if (!GfxLayerFits(layer))
+        return 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, layer->fbo);
+    glDepthMask(GL_TRUE);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl.layer = layer;
+    return 1;
+}
+
+void GfxEndLayer()
+{
+    if (!gl.ready || !gl.layer)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.layer = nullptr;
+}
+
+void GfxDrawLayer(const GfxLayer* layer, const float rect[4])
+{
+    if (!GfxLayerFits(layer) || gl.layer)
+        return;
+    int box[4];
+    if (!PixelBox(rect, box))
+        return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, layer->fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.fbo);
+    glBlitFramebuffer(box[0], box[1], box[2], box[3], box[0], box[1], box[2], box[3],
+                      GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.fbo);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2] - box[0], box[3] - box[1]);
+    glUseProgram(gl.layerProgram);
+    glBindVertexArray(gl.layerVao);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, layer->colour);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glDisable(GL_SCISSOR_TEST);
+    RestoreStates();
     ++gl.draws;
 }
 

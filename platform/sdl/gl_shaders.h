@@ -111,3 +111,26 @@ void main()
     fragColour = colour;
 }
 )";
+
+// A layer laid over the picture: one triangle covers it, each pixel takes
+// its own texel of the layer, and the untouched ones are left alone.
+static const char kLayerVertexShader[] = R"(#version 330 core
+void main()
+{
+    vec2 corner = vec2((gl_VertexID << 1) & 2, gl_VertexID & 2);
+    gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+static const char kLayerFragmentShader[] = R"(#version 330 core
+uniform sampler2D uLayer;
+out vec4 fragColour;
+
+void main()
+{
+    vec4 texel = texelFetch(uLayer, ivec2(gl_FragCoord.xy), 0);
+    if (texel.a == 0.0)
+        discard;
+    fragColour = texel;
+}
+)";

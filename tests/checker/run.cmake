@@ -30,7 +30,7 @@ string(REPEAT "description " 700 long)
 file(WRITE ${WORK}/broken/field/big.txt "${long}")
 expect_report(broken "" en_US.UTF-8 2
   "sprite.ini:1: warning: 19 sheets loaded"
-  "sprite.ini:3: error: The sheet picture cannot be loaded. File: 'image\\nothere.png' (that sheet draws nothing)"
+  "sprite.ini:3: error: The sheet picture cannot be loaded. File: 'image\\nothere.png' (that sheet's pictures are not drawn)"
   "sprite.ini:13: warning: sheet 11 has 2 cells, but the screens draw cell 3"
   "sprite.ini:21: warning: this empty line ends the file"
   "def.ini:3: error: The X file cannot be loaded. (that shape is not drawn)"

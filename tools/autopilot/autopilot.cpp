@@ -84,7 +84,10 @@ void Frame(const AutopilotInput& input)
 {
     *input.clockMs += 16;
     SampleInput();
-    RunFrame(*input.clockMs);
+    if (input.runFrame)
+        input.runFrame(*input.clockMs);
+    else
+        RunFrame(*input.clockMs);
 }
 
 void WorldTarget(const Pilot& pilot, float* tx, float* tz)

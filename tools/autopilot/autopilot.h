@@ -29,6 +29,7 @@ std::vector<AutopilotRoute> ReadAutopilotRoutes(int courseCount);
 struct AutopilotInput {
     bool* keys;          // KEY_COUNT entries
     uint32_t* clockMs;   // advanced 16 ms a frame
+    void (*runFrame)(uint32_t nowMs);   // the loop's frame; null: RunFrame (a benchmark times it)
 };
 
 enum {

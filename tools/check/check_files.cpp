@@ -60,7 +60,6 @@ int AskedCells(const std::u16string& line)
 void CheckSheetCells(const std::string& file, const TextLines& text, const std::vector<int>& sheetLines)
 {
     for (int k = 0; k < sheetCount && k < int(sheetLines.size()); k++) {
-        if (!sheets[k].texture) continue;   // its picture's error is reported
         int cells = sheets[k].columns * sheets[k].rows;
         int asked = AskedCells(text.lines[sheetLines[k] - 1]);
         if (asked > cells)
@@ -85,12 +84,13 @@ void CheckSheetSet(int language)
         return;
     }
     std::vector<int> lines = TextureLines(text);
-    // A failed picture keeps its sheet number, as an empty slot.
+    // A failed picture keeps its sheet number, empty: its line is the one named.
     for (const std::string& m : messages) {
         std::string name = NamedFile(m);
         int line = 0;
         for (size_t k = 0; k < lines.size() && !line; k++)
-            if (Utf8(SheetName(text.lines[lines[k] - 1])) == name) line = lines[k];
+            if (Utf8(SheetName(text.lines[lines[k] - 1])) == name)
+                line = lines[k];
         Report(file, line, SEVERITY_ERROR, GameMessage(m));
     }
     if (text.lines.empty() || !FindText(Uncommented(text.lines[0]).c_str(), u"PLANE_NUM:"))

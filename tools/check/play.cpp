@@ -66,7 +66,7 @@ std::vector<RaceResult> RaceAll(const char* packFolder)
     if (!RacedCourses(packFolder, &first, &count)) return races;
     std::vector<AutopilotRoute> routes = ReadAutopilotRoutes(count);
     SysMakeGameFolderCurrent();
-    AutopilotInput input = {keys, &clockMs};
+    AutopilotInput input = {keys, &clockMs, nullptr};
     // Courses that are empty or do not load have been reported already.
     for (int n = 0; n < count; n++) {
         if (!courseList.courses[first + n].HEIGHT_MAP[0]) continue;

@@ -33,7 +33,7 @@ const Gloss kGlosses[] = {
                         "every setting keeps its default and no mesh loads"}},
     {TEXT_MSG_SPRITE_INI, {"ゲームは始まりません", "the game does not start"}},
     {TEXT_MSG_MESH_FILE, {"その形は描かれません", "that shape is not drawn"}},
-    {TEXT_MSG_SHEET_PICTURE, {"そのシートは何も描かれません", "that sheet draws nothing"}},
+    {TEXT_MSG_SHEET_PICTURE, {"そのシートの絵は描かれません", "that sheet's pictures are not drawn"}},
     {TEXT_MSG_FIELD_TEXTURE, {"このコースは走れません", "the course cannot be raced"}},
     {TEXT_MSG_MESH_TEXTURE, {"その材質はテクスチャなしで描かれます", "that material draws untextured"}},
     {TEXT_MSG_HEIGHT_MAP, {"このコースは走れません", "the course cannot be raced"}},
