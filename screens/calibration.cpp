@@ -37,7 +37,6 @@ enum CalibrationPhase {
 
 const int kLevelFrames = 30;
 const float kSmallestRange = 4;      // a tip each way of at least this many counts
-const int kHoldFrames = 30;
 const float kFirstRowY = 116;
 const float kRowGap = 34;
 const float kLabelX = 352;
@@ -52,12 +51,8 @@ const float kTiltScale = kMeterHalf / kFullTilt;
 const uint32_t kDimInk = 0xFF9AA4B8u;
 
 struct CalibrationScreen {
+    ListCursor cursor;      // the row (a CalibrationRow) and its latches
     int phase;              // CalibrationPhase
-    int row;                // CalibrationRow
-    int holdCounter;        // frames a held forward/back tilt waits before it repeats
-    int xLatch;             // a left/right change was taken; cleared back inside +-3
-    int zLatch;             // the same for forward/back
-    int buttonLatch;        // set on entry and by every press; cleared with the button up
     int frameCounter;       // +1 every frame: the cursor's pulse
     int levelFrames;        // readings summed so far for the level
     float sumX, sumZ;       // their sum
@@ -195,7 +190,7 @@ void DrawRow(int row, const Calibration* c, bool usable)
         QueueText(Tr(value == CURVE_GENTLE ? TEXT_VALUE_GENTLE : TEXT_VALUE_LINEAR), kValueX, y, kFontHeight, ink, TEXT_CENTRE);
     else if (value >= 0)
         QueueText(Tr(value ? TEXT_VALUE_ON : TEXT_VALUE_OFF), kValueX, y, kFontHeight, ink, TEXT_CENTRE);
-    if (row == screen.row) {
+    if (row == screen.cursor.row) {
         float side = 24 - CursorPulse(screen.frameCounter, 24);
         DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, kLabelX - 20, y, side, side);
     }
@@ -279,9 +274,9 @@ void FollowTips(const TiltSource& device, const TiltVector& tilt)
     if (-dx > tip[TIP_RIGHT]) tip[TIP_RIGHT] = -dx;
     if (-dz > tip[TIP_FORWARD]) tip[TIP_FORWARD] = -dz;
     if (dz > tip[TIP_BACK]) tip[TIP_BACK] = dz;
-    if (screen.buttonLatch || !tilt.button)
+    if (screen.cursor.buttonLatch || !tilt.button)
         return;
-    screen.buttonLatch = 1;
+    screen.cursor.buttonLatch = 1;
     bool enough = true;
     for (float t : screen.tip)
         enough = enough && t >= kSmallestRange;
@@ -299,35 +294,12 @@ void FollowTips(const TiltSource& device, const TiltVector& tilt)
 
 void Rearm(const TiltVector& tilt)
 {
-    if (!tilt.button)
-        screen.buttonLatch = 0;
-    if (tilt.x > -3 && tilt.x < 3) {
-        if (screen.xLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.xLatch = 0;
-    }
-    if (tilt.z > -3 && tilt.z < 3) {
-        if (screen.zLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.zLatch = 0;
-        screen.holdCounter = 0;
-    }
+    RearmListCursor(&screen.cursor, tilt);
 }
 
 void ChooseRow(const TiltVector& tilt)
 {
-    if (screen.holdCounter > 0)
-        screen.holdCounter--;
-    if (screen.zLatch && screen.holdCounter > 0)
-        return;
-    int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
-    if (by == 0)
-        return;
-    SetLedPattern(by > 0 ? 6 : 9);
-    screen.row = (screen.row + by + ROW_COUNT) % ROW_COUNT;
-    screen.holdCounter = kHoldFrames;
-    screen.zLatch = 1;
-    MenuSound(MENU_SOUND_MOVE);
+    MoveListRow(&screen.cursor, tilt, ROW_COUNT);
 }
 
 void Change(int by)
@@ -335,7 +307,7 @@ void Change(int by)
     Calibration* c = RecordToChange();
     if (!c)
         return;
-    switch (screen.row) {
+    switch (screen.cursor.row) {
     case ROW_DEAD_ZONE: {
         int v = c->deadZone + by;
         c->deadZone = v < 0 ? 0 : v > kDeadZoneSteps ? kDeadZoneSteps : v;
@@ -353,35 +325,35 @@ void Change(int by)
 
 void ChangeValue(const TiltVector& tilt)
 {
-    if (screen.xLatch || RowValue(screen.row, nullptr) < 0)
+    if (screen.cursor.xLatch || RowValue(screen.cursor.row, nullptr) < 0)
         return;
     int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
     if (by == 0)
         return;
     SetLedPattern(by < 0 ? 3 : 12);
-    screen.xLatch = 1;
+    screen.cursor.xLatch = 1;
     Change(by);
 }
 
 void Press()
 {
-    screen.buttonLatch = 1;
-    MenuSound(screen.row == ROW_LEAVE ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
+    screen.cursor.buttonLatch = 1;
+    MenuSound(screen.cursor.row == ROW_LEAVE ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     const TiltSource* device = Device();
-    if (screen.row == ROW_LEAVE) {
+    if (screen.cursor.row == ROW_LEAVE) {
         SaveCalibrations();
         game.state = STATE_SETTINGS;
         ReturnToSettings();
     } else if (!device) {
         return;
-    } else if (screen.row == ROW_SET_LEVEL) {
+    } else if (screen.cursor.row == ROW_SET_LEVEL) {
         screen.phase = PHASE_LEVEL;
         screen.levelFrames = 0;
         screen.sumX = screen.sumZ = 0;
-    } else if (screen.row == ROW_SET_RANGE) {
+    } else if (screen.cursor.row == ROW_SET_RANGE) {
         screen.phase = PHASE_RANGE;
         memset(screen.tip, 0, sizeof screen.tip);
-    } else if (screen.row == ROW_FORGET) {
+    } else if (screen.cursor.row == ROW_FORGET) {
         ForgetCalibration(device->device);
         Keep(TEXT_CALIBRATION_NONE);
     } else {
@@ -402,7 +374,7 @@ void Run(const TiltVector& tilt)
     } else {
         ChooseRow(tilt);
         ChangeValue(tilt);
-        if (!screen.buttonLatch && tilt.button)
+        if (!screen.cursor.buttonLatch && tilt.button)
             Press();
     }
 }
@@ -413,7 +385,7 @@ void ResetCalibration()
 {
     screen = CalibrationScreen{};
     screen.message = TEXT_COUNT;
-    screen.buttonLatch = 1;   // the press that chose this screen changes nothing
+    screen.cursor.buttonLatch = 1;   // the press that chose this screen changes nothing
     // Clear of the on-screen lamps in the bottom-left corner.
     InitMenuPanel(&screen.panel, 24, 62, 616, 400, 8, 12);
 }

@@ -33,7 +33,6 @@ const float kColumnX[kColumns] = {282, 376, 474, 568};
 const float kBoxWidth = 92;
 const int kFontHeight = 18;
 const int kSmallestFontHeight = 10;
-const int kHoldFrames = 30;
 const int kCaptureFrames = 10 * 62;   // ten seconds to press the new key
 const uint32_t kBoxInk = 0xFFDCE6F5u;
 const uint32_t kCaptureInk = 0xFFFFE9A8u;
@@ -46,13 +45,9 @@ enum ControlsPhase {
 };
 
 struct ControlsScreen {
+    ListCursor cursor;              // the row (an Action, then defaults, back) and its latches
     int phase;                      // ControlsPhase
-    int row;                        // an Action, then defaults, back
     int column;                     // 0, 1 key boxes; 2, 3 pad boxes
-    int holdCounter;                // frames a held forward/back tilt waits before it repeats
-    int xLatch;                     // a left/right move was taken; cleared back inside +-3
-    int zLatch;                     // the same for forward/back
-    int buttonLatch;                // set on entry and by every press; cleared with the button up
     int settle;                     // after a rebinding: no move until the tilt is back at neutral
     int frameCounter;               // +1 every frame: the cursor's pulse
     int captureFrames;              // frames left to press the new key
@@ -103,7 +98,7 @@ void DrawBox(int row, int column)
     const char* name = pad ? PadButtonName(b.buttons[slot]) : KeyName(b.keys[slot]);
     bool conflict = pad ? ButtonConflicts(bindings, row, slot) : KeyConflicts(bindings, row, slot);
     float x = kColumnX[column], y = RowY(row);
-    if (row == screen.row && column == screen.column) {
+    if (row == screen.cursor.row && column == screen.column) {
         bool capturing = screen.phase == CONTROLS_CAPTURING;
         float shrink = capturing ? 0 : CursorPulse(screen.frameCounter, 6);
         DrawSprite(SHEET_NONE, 0, capturing ? kCaptureInk : kBoxInk, 0, DEPTH_SPRITE, 0, x, y,
@@ -141,7 +136,7 @@ void DrawFooter()
     const char* text = screen.message[0] ? screen.message : Tr(TEXT_CONTROLS_HINT);
     if (screen.phase == CONTROLS_CAPTURING) {
         TextId id = PadColumn(screen.column) ? TEXT_CONTROLS_PRESS_BUTTON : TEXT_CONTROLS_PRESS_KEY;
-        snprintf(prompt, sizeof prompt, Tr(id), ActionName(screen.row));
+        snprintf(prompt, sizeof prompt, Tr(id), ActionName(screen.cursor.row));
         text = prompt;
     }
     QueueText(text, 320, 428, 16, kMenuInk, TEXT_CENTRE);
@@ -161,7 +156,7 @@ void DrawTable()
     }
     QueueMenuText(Tr(TEXT_CONTROLS_DEFAULTS), kLabelX, RowY(kDefaultsRow), TEXT_LEFT, kFontHeight);
     QueueMenuText(Tr(TEXT_SETTINGS_BACK), kLabelX, RowY(kBackRow), TEXT_LEFT, kFontHeight);
-    DrawRowCursor(screen.row);
+    DrawRowCursor(screen.cursor.row);
     DrawFooter();
 }
 
@@ -171,51 +166,28 @@ void DrawTable()
 // Each axis re-arms back inside +-3 with a tick.
 void Rearm(const TiltVector& tilt)
 {
-    if (!tilt.button)
-        screen.buttonLatch = 0;
     bool neutral = tilt.x > -3 && tilt.x < 3 && tilt.z > -3 && tilt.z < 3;
     if (neutral && !tilt.button)
         screen.settle = 0;
-    if (tilt.x > -3 && tilt.x < 3) {
-        if (screen.xLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.xLatch = 0;
-    }
-    if (tilt.z > -3 && tilt.z < 3) {
-        if (screen.zLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.zLatch = 0;
-        screen.holdCounter = 0;
-    }
+    RearmListCursor(&screen.cursor, tilt);
 }
 
 void ChooseRow(const TiltVector& tilt)
 {
-    if (screen.holdCounter > 0)
-        screen.holdCounter--;
-    if (screen.zLatch && screen.holdCounter > 0)
-        return;
-    int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
-    if (by == 0)
-        return;
-    SetLedPattern(by > 0 ? 6 : 9);
-    screen.row = (screen.row + by + kRowCount) % kRowCount;
-    screen.holdCounter = kHoldFrames;
-    screen.zLatch = 1;
-    MenuSound(MENU_SOUND_MOVE);
+    MoveListRow(&screen.cursor, tilt, kRowCount);
 }
 
 // Left and right move between the boxes of an action's row, wrapping.
 void ChooseColumn(const TiltVector& tilt)
 {
-    if (screen.xLatch || screen.row >= ACTION_COUNT)
+    if (screen.cursor.xLatch || screen.cursor.row >= ACTION_COUNT)
         return;
     int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
     if (by == 0)
         return;
     SetLedPattern(by < 0 ? 3 : 12);
     screen.column = (screen.column + by + kColumns) % kColumns;
-    screen.xLatch = 1;
+    screen.cursor.xLatch = 1;
     MenuSound(MENU_SOUND_MOVE);
 }
 
@@ -281,7 +253,7 @@ void SayOutcome(const RebindOutcome& outcome, const char* name)
 void EndCapture(RebindOutcome outcome, const char* name)
 {
     screen.phase = CONTROLS_CHOOSING;
-    screen.buttonLatch = screen.settle = 1;
+    screen.cursor.buttonLatch = screen.settle = 1;
     if (!name)
         return;
     SayOutcome(outcome, name);
@@ -301,9 +273,9 @@ void Capture()
     }
     if (PadColumn(screen.column) && button) {
         int slot = screen.column - kKeySlots;
-        EndCapture(RebindButton(&bindings, screen.row, slot, button), PadButtonName(button));
+        EndCapture(RebindButton(&bindings, screen.cursor.row, slot, button), PadButtonName(button));
     } else if (!PadColumn(screen.column) && key != KEYCODE_NONE) {
-        EndCapture(RebindKey(&bindings, screen.row, screen.column, key), KeyName(key));
+        EndCapture(RebindKey(&bindings, screen.cursor.row, screen.column, key), KeyName(key));
     }
 }
 
@@ -318,11 +290,11 @@ void Leave()
 
 void Press()
 {
-    screen.buttonLatch = 1;
-    MenuSound(screen.row == kBackRow ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
-    if (screen.row < ACTION_COUNT) {
+    screen.cursor.buttonLatch = 1;
+    MenuSound(screen.cursor.row == kBackRow ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
+    if (screen.cursor.row < ACTION_COUNT) {
         StartCapture();
-    } else if (screen.row == kDefaultsRow) {
+    } else if (screen.cursor.row == kDefaultsRow) {
         bindings = DefaultBindings();
         SaveBindings();
         snprintf(screen.message, sizeof screen.message, "%s", Tr(TEXT_CONTROLS_RESTORED));
@@ -337,7 +309,7 @@ void Choose(const TiltVector& tilt)
         return;
     ChooseRow(tilt);
     ChooseColumn(tilt);
-    if (!screen.buttonLatch && tilt.button)
+    if (!screen.cursor.buttonLatch && tilt.button)
         Press();
 }
 
@@ -346,7 +318,7 @@ void Choose(const TiltVector& tilt)
 void ResetControls()
 {
     screen = ControlsScreen{};
-    screen.buttonLatch = 1;   // the press that chose this screen changes nothing
+    screen.cursor.buttonLatch = 1;   // the press that chose this screen changes nothing
     // Clear of the on-screen lamps in the bottom-left corner.
     InitMenuPanel(&screen.panel, 16, 62, 624, RowY(kBackRow) + 14, 8, 12);
 }

@@ -57,6 +57,42 @@ void RearmTilt(const TiltVector& tilt)
         menuLatches.confirmLatch = 0;
 }
 
+bool RearmListCursor(ListCursor* cursor, const TiltVector& tilt)
+{
+    if (!tilt.button)
+        cursor->buttonLatch = 0;
+    bool xNeutral = tilt.x > -3 && tilt.x < 3;
+    if (xNeutral) {
+        if (cursor->xLatch)
+            MenuSound(MENU_SOUND_TICK);
+        cursor->xLatch = 0;
+    }
+    if (tilt.z > -3 && tilt.z < 3) {
+        if (cursor->zLatch)
+            MenuSound(MENU_SOUND_TICK);
+        cursor->zLatch = 0;
+        cursor->holdCounter = 0;
+    }
+    return xNeutral;
+}
+
+bool MoveListRow(ListCursor* cursor, const TiltVector& tilt, int rowCount)
+{
+    if (cursor->holdCounter > 0)
+        cursor->holdCounter--;
+    if (cursor->zLatch && cursor->holdCounter > 0)
+        return false;
+    int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
+    if (by == 0)
+        return false;
+    SetLedPattern(by > 0 ? 6 : 9);
+    cursor->row = (cursor->row + by + rowCount) % rowCount;
+    cursor->holdCounter = kListHoldFrames;
+    cursor->zLatch = 1;
+    MenuSound(MENU_SOUND_MOVE);
+    return true;
+}
+
 void DrawWhiteBackground()
 {
     DrawSprite(SHEET_NONE, 0, 0xFFFFFFFF, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);

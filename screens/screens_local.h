@@ -22,6 +22,24 @@ void MenuSound(MenuSoundKind kind);
 // tick and the lamps off), a released button re-arms the confirm.
 void RearmTilt(const TiltVector& tilt);
 
+// The cursor of a list screen (more settings, controls, calibration): its
+// row, and the latches that make one tilt one step.
+struct ListCursor {
+    int row;
+    int holdCounter;   // frames a held forward/back tilt waits before it repeats
+    int xLatch;        // a left/right move was taken; cleared back inside +-3
+    int zLatch;        // the same for forward/back
+    int buttonLatch;   // set on entry and by every press; cleared with the button up
+};
+const int kListHoldFrames = 30;
+// Start of a list screen's frame: a released button re-arms the confirm,
+// and each axis back inside +-3 re-arms with a tick. True while left/right
+// is inside +-3.
+bool RearmListCursor(ListCursor* cursor, const TiltVector& tilt);
+// Forward/back moves the row, wrapping over rowCount, and again after each
+// hold while it is held; true when it moved.
+bool MoveListRow(ListCursor* cursor, const TiltVector& tilt, int rowCount);
+
 // The sheets the screens draw from.
 enum ScreenSheet {
     SHEET_NONE = -1,            // plain colour

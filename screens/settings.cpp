@@ -89,18 +89,13 @@ const float kFirstRowY = 150;
 const float kPanelMargin = 40;   // above the first row: room for the mark of rows above
 const float kLabelX = 96;
 const float kValueX = 470;
-const int kHoldFrames = 30;
 const int kFontHeight = 24;
 const uint32_t kDimInk = 0xFF9AA4B8u;
 
 struct SettingsScreen {
-    int row;            // the selected row
+    ListCursor cursor;  // the selected row and its latches
     int top;            // the first row shown (the list scrolls)
-    int holdCounter;    // frames a held forward/back tilt waits before it repeats
-    int xHold;          // the same for left/right
-    int xLatch;         // a left/right move was taken; cleared back inside +-3
-    int zLatch;         // the same for forward/back
-    int buttonLatch;    // set on entry and by every press; cleared with the button up
+    int xHold;          // frames a held left/right waits before it repeats
     int frameCounter;   // +1 every frame: the cursor's pulse
     MenuPanel panel;
 };
@@ -147,10 +142,10 @@ void DrawRows()
     for (int r = screen.top; r < kRowCount && r < screen.top + kVisibleRows; r++) {
         float y = RowY(r);
         QueueMenuText(Tr(kRows[r].label), kLabelX, y, TEXT_LEFT);
-        DrawValue(kRows[r], y, r == screen.row);
+        DrawValue(kRows[r], y, r == screen.cursor.row);
     }
     float side = 32 - CursorPulse(screen.frameCounter, 32);
-    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, RowY(screen.row), side, side);
+    DrawSprite(SHEET_CURSOR, 1, 0xFFFFFFFF, 0, DEPTH_SPRITE, 0, 71, RowY(screen.cursor.row), side, side);
     // The marks for rows out of sight stand in the panel's margins, clear of
     // its edges and of the rows.
     if (screen.top > 0)
@@ -162,45 +157,22 @@ void DrawRows()
 // Each axis re-arms back inside +-3 with a tick.
 void Rearm(const TiltVector& tilt)
 {
-    if (!tilt.button)
-        screen.buttonLatch = 0;
-    if (tilt.x > -3 && tilt.x < 3) {
-        if (screen.xLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.xLatch = 0;
+    if (RearmListCursor(&screen.cursor, tilt))
         screen.xHold = 0;
-    }
-    if (tilt.z > -3 && tilt.z < 3) {
-        if (screen.zLatch)
-            MenuSound(MENU_SOUND_TICK);
-        screen.zLatch = 0;
-        screen.holdCounter = 0;
-    }
 }
 
 void Scroll()
 {
-    if (screen.row < screen.top)
-        screen.top = screen.row;
-    if (screen.row >= screen.top + kVisibleRows)
-        screen.top = screen.row - kVisibleRows + 1;
+    if (screen.cursor.row < screen.top)
+        screen.top = screen.cursor.row;
+    if (screen.cursor.row >= screen.top + kVisibleRows)
+        screen.top = screen.cursor.row - kVisibleRows + 1;
 }
 
 void ChooseRow(const TiltVector& tilt)
 {
-    if (screen.holdCounter > 0)
-        screen.holdCounter--;
-    if (screen.zLatch && screen.holdCounter > 0)
-        return;
-    int by = tilt.z >= 7 ? +1 : tilt.z <= -7 ? -1 : 0;
-    if (by == 0)
-        return;
-    SetLedPattern(by > 0 ? 6 : 9);
-    screen.row = (screen.row + by + kRowCount) % kRowCount;
-    screen.holdCounter = kHoldFrames;
-    screen.zLatch = 1;
-    Scroll();
-    MenuSound(MENU_SOUND_MOVE);
+    if (MoveListRow(&screen.cursor, tilt, kRowCount))
+        Scroll();
 }
 
 void Change(const SettingRow& row, int by)
@@ -221,19 +193,19 @@ void Change(const SettingRow& row, int by)
 // Left lowers the value, right raises it; a held tilt repeats.
 void ChangeValue(const TiltVector& tilt)
 {
-    const SettingRow& row = kRows[screen.row];
+    const SettingRow& row = kRows[screen.cursor.row];
     if (row.kind != ROW_CHOICE && row.kind != ROW_LEVEL)
         return;
     if (screen.xHold > 0)
         screen.xHold--;
-    if (screen.xLatch && screen.xHold > 0)
+    if (screen.cursor.xLatch && screen.xHold > 0)
         return;
     int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
     if (by == 0)
         return;
     SetLedPattern(by < 0 ? 3 : 12);
-    screen.xLatch = 1;
-    screen.xHold = row.kind == ROW_LEVEL ? kHoldFrames / 3 : kHoldFrames;
+    screen.cursor.xLatch = 1;
+    screen.xHold = row.kind == ROW_LEVEL ? kListHoldFrames / 3 : kListHoldFrames;
     Change(row, by);
 }
 
@@ -246,8 +218,8 @@ void Leave()
 
 void Press()
 {
-    const SettingRow& row = kRows[screen.row];
-    screen.buttonLatch = 1;
+    const SettingRow& row = kRows[screen.cursor.row];
+    screen.cursor.buttonLatch = 1;
     MenuSound(row.kind == ROW_BACK ? MENU_SOUND_BACK : MENU_SOUND_CONFIRM);
     switch (row.kind) {
     case ROW_CHOICE: Change(row, +1); break;
@@ -262,16 +234,16 @@ void Press()
 void ResetSettings()
 {
     screen = SettingsScreen{};
-    screen.buttonLatch = 1;   // the press that chose this screen changes nothing
+    screen.cursor.buttonLatch = 1;   // the press that chose this screen changes nothing
     float bottom = kFirstRowY + kRowGap * float(kVisibleRows < kRowCount ? kVisibleRows : kRowCount);
     InitMenuPanel(&screen.panel, 55, kFirstRowY - kPanelMargin, 585, bottom, 8, 12);
 }
 
 void ReturnToSettings()
 {
-    int row = screen.row, top = screen.top;
+    int row = screen.cursor.row, top = screen.top;
     ResetSettings();
-    screen.row = row;
+    screen.cursor.row = row;
     screen.top = top;
 }
 
@@ -285,7 +257,7 @@ void UpdateSettings(const TiltVector& tilt)
         DrawRows();
         ChooseRow(tilt);
         ChangeValue(tilt);
-        if (!screen.buttonLatch && tilt.button)
+        if (!screen.cursor.buttonLatch && tilt.button)
             Press();
     }
     DrawMenuPanel(&screen.panel);
