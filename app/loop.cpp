@@ -580,6 +580,9 @@ void SampleInput()
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)
             LoadCourse(loop.courseReloadIndex);
+        // The sheets not read yet (the race's plates, digits and menus) are
+        // read with the course, not in the steps of its intro and race.
+        LoadSheetPictures();
         loop.courseReloadPending = 0;
     }
 }
