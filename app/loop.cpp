@@ -56,6 +56,8 @@ struct LoopRun {
     bool quitSeen;        // the last message retrieved was the quit message
     int quitCode;         // its parameter, the process exit code
     bool retryLatch;      // the quick retry was held at the last frame
+    bool lateStartDue;    // StartUp left StartAfterFirstPicture to the first picture
+    int loadsAtStart;     // CourseLoadCount when StartUp ended
 };
 LoopRun run;
 
@@ -376,6 +378,21 @@ void DrawRaceScene(const ScenePose& pose)
         DrawGhost(pose.ghost);
 }
 
+// What the title does not need waits for its first picture, so the window
+// shows it at once: opening the sound device (a tenth of a second where
+// there is none to find) and decoding the music, and the first course,
+// which start-up has always loaded, unless a course was asked for meanwhile
+// (--course).
+void StartAfterFirstPicture()
+{
+    if (!run.lateStartDue)
+        return;
+    run.lateStartDue = false;
+    if (CourseLoadCount() == run.loadsAtStart && !loop.courseReloadPending)
+        LoadCourse(0);
+    StartSound();   // without speakers the game simply runs silent
+}
+
 // One picture, `blend` of the way from the step before the last to the last.
 // The HUD, the map's dots and the lamps show the last step as it is.
 void DrawPicture(float blend)
@@ -406,6 +423,7 @@ void DrawPicture(float blend)
     pictures.count++;
     PresentScene();
     loop.freshSteps = 0;
+    StartAfterFirstPicture();
 }
 
 // A language chosen in the options shows from the next frame on: its sheets
@@ -562,6 +580,9 @@ void SampleInput()
     if (loop.courseReloadPending) {
         if (loop.courseReloadIndex >= 0)
             LoadCourse(loop.courseReloadIndex);
+        // The sheets not read yet (the race's plates, digits and menus) are
+        // read with the course, not in the steps of its intro and race.
+        LoadSheetPictures();
         loop.courseReloadPending = 0;
     }
 }
@@ -666,15 +687,15 @@ int StartUp()
     LoadShapeMeshes();
     CreatePhysicsWorld();
     InitGhost();
-    LoadCourse(0);
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
     StartBoardThread();
-    StartSound();   // without speakers the game simply runs silent
     loop.frameTime = SysMilliseconds();
     game.state = STATE_TITLE;
     StartCourseSelectAtFirst();
     ResetTitle();
+    run.lateStartDue = true;
+    run.loadsAtStart = CourseLoadCount();
     return 1;
 }
 
@@ -687,6 +708,7 @@ int RunLoop()
 
 void ShutDown()
 {
+    run.lateStartDue = false;   // a game shut down before its first picture starts nothing more
     SysSetMouseCaptured(0);
     KeepWindowPlace();
     ReleaseCoursePreview();

@@ -1,11 +1,14 @@
 // "sprite.ini": "PLANE_NUM:[n]" on the first line, then one
 // "TEXTURE:[[file]][columns][rows]" line per sheet, optionally followed by
 // "[cells]" for a lettered row laid out from its sheet. A picture that fails
-// keeps its number as an empty slot, said once in a message box.
+// keeps its number as an empty slot, said once in a message box when the
+// sheet is first used.
 #include "render/sprite_sheets.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "data/text_reader.h"
 #include "data/texts.h"
@@ -19,6 +22,13 @@ SpriteSheet* sheets;
 int32_t sheetsLanguage = -1;
 
 namespace {
+
+// The pictures of the list not read yet, by sheet number.
+struct WaitingPicture {
+    std::u16string name;   // as the TEXTURE line gives it
+    bool waiting;          // not read yet
+};
+std::vector<WaitingPicture> waitingPictures;
 
 // Size of the table the first line asks for; 0 without "PLANE_NUM:" and for
 // a count below 0.
@@ -91,26 +101,29 @@ bool MakeRoom(int32_t* capacity)
     return true;
 }
 
-// Loads the sheet a TEXTURE line names into the next entry, which it takes
-// even when its picture fails (then without a texture); false only when the
-// table cannot grow.
+// The sheet a TEXTURE line names, into the next entry, its picture waiting
+// for its first use; false only when the table cannot grow.
 bool ReadSheet(const char16_t* at, int32_t* capacity)
 {
     char16_t name[VALUE_CHARS];
     at = GetNameValue(name, at);
-    Texture* texture = LoadSheetPicture(name);
-    if (!MakeRoom(capacity)) {
-        ReleaseTexture(texture);
+    if (!MakeRoom(capacity))
         return false;
-    }
     SpriteSheet* sheet = &sheets[sheetCount++];
     *sheet = SpriteSheet{};
-    sheet->texture = texture;
     sheet->columns = ReadGridCount(&at);
     sheet->rows = ReadGridCount(&at);
     sheet->cells = ReadCellCount(at, *sheet);
-    sheet->cellAspect = CellAspect(*sheet);
+    waitingPictures.push_back({name, true});
     return true;
+}
+
+void ReadPicture(int32_t index)
+{
+    SpriteSheet& sheet = sheets[index];
+    waitingPictures[size_t(index)].waiting = false;
+    sheet.texture = LoadSheetPicture(waitingPictures[size_t(index)].name.c_str());
+    sheet.cellAspect = CellAspect(sheet);
 }
 
 }  // namespace
@@ -158,4 +171,20 @@ void ReleaseSpriteSheets()
     free(sheets);
     sheets = nullptr;
     sheetCount = 0;
+    waitingPictures.clear();
+}
+
+const SpriteSheet* UseSheet(int32_t index)
+{
+    if (!sheets || index < 0 || index >= sheetCount)
+        return nullptr;
+    if (size_t(index) < waitingPictures.size() && waitingPictures[size_t(index)].waiting)
+        ReadPicture(index);
+    return &sheets[index];
+}
+
+void LoadSheetPictures()
+{
+    for (int32_t i = 0; i < sheetCount; i++)
+        UseSheet(i);
 }

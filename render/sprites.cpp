@@ -80,10 +80,11 @@ size_t DrawRun(const std::vector<QueuedQuad>& quads, size_t first)
     return end;
 }
 
-// Null for a number outside the loaded sheets (by convention -1): no texture.
+// Null for a number outside the sheets (by convention -1): no texture. A
+// sheet's picture is read the first time it is drawn from.
 const SpriteSheet* SheetAt(int32_t sheet)
 {
-    return sheets && sheet >= 0 && sheet < sheetCount ? &sheets[sheet] : nullptr;
+    return UseSheet(sheet);
 }
 
 void CellCoordinates(const SpriteSheet* sheet, uint32_t cell, float* uL, float* uR, float* vT, float* vB)

@@ -100,9 +100,10 @@ void DrawWhiteBackground()
 
 LetteredRow LayoutOfRow(int sheet, int screenCells, float screenWidth, float height)
 {
-    if (sheet < 0 || sheet >= sheetCount || sheets[sheet].cells <= 0)
+    const SpriteSheet* row = UseSheet(sheet);   // its cells' shape comes from its picture
+    if (!row || row->cells <= 0)
         return {screenCells, screenWidth, false};
-    return {sheets[sheet].cells, height * sheets[sheet].cellAspect, true};
+    return {row->cells, height * row->cellAspect, true};
 }
 
 float CursorPulse(int counter, float side)

@@ -311,6 +311,28 @@ void ShippedCourseFrameTimes(benchmark::State& state)
 }
 BENCHMARK(ShippedCourseFrameTimes)->DenseRange(0, 11)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// Start-up to the title's first picture, in this process (the program's
+// own loading and linking come on top): the window, the device, the lists,
+// what the title draws first. The sheets, the first course and the sound
+// wait for their first use or for the picture.
+void StartUpToFirstPicture(benchmark::State& state)
+{
+    static const std::string copy = CopyGameFolder(KESTRUNE_GAME_DIR, "kestrune-bench-start");
+    CloseTestDevice();   // start-up makes its own window and device
+    for (auto _ : state) {
+        if (StartScriptedGame(copy, nullptr) != 1) {
+            state.SkipWithError("the game did not start");
+            break;
+        }
+        RunFrame(scriptedClockMs += 16);
+        ReadWholePicture();
+        state.PauseTiming();
+        StopScriptedGame();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(StartUpToFirstPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // One loop frame of course select at rest on shipped course `range(0)` in a
 // window `range(1)` wide, its whole description typed out: 2D panels, one
 // quad per glyph, the preview.

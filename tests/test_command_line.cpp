@@ -15,6 +15,8 @@
 #include "platform/sys.h"
 #include "screens/course_select.h"
 #include "data/course_list.h"
+#include "render/scene.h"
+#include "physics/physics.h"
 #include "data/course_packs.h"
 #include "support/data_files.h"
 #include "support/pack_files.h"
@@ -239,9 +241,12 @@ TEST_F(CourseOption, StartsAtTheCourseAndLeadsBackToCourseSelect)
     ASSERT_EQ(1, Parse({"--course", "2", "--fullscreen"}, &options, &error));
     ASSERT_EQ(1, ApplyCommandLine(options));
     EXPECT_EQ(1, SysIsFullscreen());
+    int loads = CourseLoadCount();
     Frames(1);
     EXPECT_EQ(STATE_INTRO, game.state);
     EXPECT_EQ(2, game.currentCourse);
+    Frames(1);
+    EXPECT_EQ(loads + 1, CourseLoadCount()) << "the first course was built over the one asked for";
 
     ASSERT_TRUE(FramesUntil(STATE_RACE, 180 + 4 * 60 + 2));
     Tap(KEY_SPACE);
@@ -254,6 +259,27 @@ TEST_F(CourseOption, StartsAtTheCourseAndLeadsBackToCourseSelect)
     ASSERT_TRUE(FramesUntil(STATE_COURSE_SELECT, 60));
     EXPECT_EQ(2, GetCourseSelect().selectedCourse);
     EXPECT_TRUE(shownMessages.empty()) << shownMessages.front();
+}
+
+// Start-up leaves the first course to the title's first picture (the
+// window shows sooner): no course is built before it, course 0 right
+// after it, and only once.
+TEST_F(CourseOption, FirstCourseIsLoadedAfterTheFirstPicture)
+{
+    uint32_t pictures = PicturesDrawn();
+    int loads = CourseLoadCount();
+    scriptedClockMs += 16;
+    SampleInput();
+    RunLogicStep();
+    EXPECT_EQ(loads, CourseLoadCount()) << "built before the first picture";
+    DrawStepPicture();
+    EXPECT_EQ(pictures + 1, PicturesDrawn());
+    EXPECT_EQ(loads + 1, CourseLoadCount());
+    EXPECT_EQ(STATE_TITLE, game.state);
+    EXPECT_EQ(0, game.currentCourse);
+    EXPECT_EQ(17 * 17, CurrentTerrainGrid().vertexCount);
+    Frames(2);
+    EXPECT_EQ(loads + 1, CourseLoadCount());
 }
 
 // --course DIR:N with the pack listed before start-up: straight into the

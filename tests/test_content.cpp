@@ -89,6 +89,7 @@ protected:
         SysUseOneFolder(GameDir());
         SysMakeGameFolderCurrent();
         spritesRead = LoadSpriteSheets();
+        LoadSheetPictures();
         listRead = LoadCourseList();
         LoadShapeMeshes();
         CreatePhysicsWorld();

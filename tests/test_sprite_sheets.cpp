@@ -60,6 +60,7 @@ TEST_F(SpriteSheetsTest, ExtraLinesIgnored)
                "TEXTURE:[[IMAGE/C.BMP]][2][5]\r\n"
                "TEXTURE:[[image\\d.bmp]][7][7]\r\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     ASSERT_EQ(sheetCount, 3);
     EXPECT_EQ(sheets[0].columns, 4); EXPECT_EQ(sheets[0].rows, 2);
     EXPECT_EQ(sheets[1].columns, 3); EXPECT_EQ(sheets[1].rows, 1);
@@ -68,9 +69,10 @@ TEST_F(SpriteSheetsTest, ExtraLinesIgnored)
     EXPECT_TRUE(shownMessages.empty());
 }
 
-// A missing picture shows its name and keeps its number, empty, so every
-// later sheet keeps the number the screens draw it by; the empty sheet's
-// sprites are left out (a sprite of the next sheet is drawn as ever).
+// A missing picture shows its name (once, when its sheet is first used) and
+// keeps its number, empty, so every later sheet keeps the number the screens
+// draw it by; the empty sheet's sprites are left out (a sprite of the next
+// sheet is drawn as ever).
 // (Failed pictures used to take no number and move the later sheets down.)
 TEST_F(SpriteSheetsTest, FailedPictureKeepsItsNumber)
 {
@@ -82,6 +84,13 @@ TEST_F(SpriteSheetsTest, FailedPictureKeepsItsNumber)
                "TEXTURE:[[image\\c.bmp]][2][5]\n"
                "TEXTURE:[[image\\d.bmp]][7][7]\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    // Reading the list reads no picture: each waits for its sheet's first use.
+    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_EQ(sheets[0].texture, nullptr);
+    EXPECT_NE(UseSheet(2)->texture, nullptr);
+    EXPECT_TRUE(shownMessages.empty());
+    LoadSheetPictures();
+    UseSheet(1);
     EXPECT_EQ(shownMessages, (std::vector<std::string>{
                                  "テクスチャファイルの読み込みに失敗しました。\nファイル名：'image\\gone.png'"}));
     ASSERT_EQ(sheetCount, 3);
@@ -112,6 +121,7 @@ TEST_F(SpriteSheetsTest, GridDefaultsAndShortLists)
                "# TEXTURE:[[image\\c.bmp]]\n"
                "TEXTURE:[[image\\d.bmp]][-2][x]\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     ASSERT_EQ(sheetCount, 3);
     EXPECT_EQ(sheets[0].columns, 1); EXPECT_EQ(sheets[0].rows, 1);
     EXPECT_EQ(sheets[1].columns, 1); EXPECT_EQ(sheets[1].rows, 3);
@@ -124,6 +134,7 @@ TEST_F(SpriteSheetsTest, HugePlaneCountSizedByLoadedSheets)
     if (!TexturesWork()) GTEST_SKIP() << "textures do not load on this build yet";
     WriteBytes("sprite.ini", "PLANE_NUM:[173741823]\nTEXTURE:[[image\\a.bmp]][2][2]\nTEXTURE:[[image\\b.bmp]]\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     ASSERT_EQ(sheetCount, 2);
     EXPECT_LT(malloc_usable_size(sheets), 4096u);
     EXPECT_EQ(sheets[0].columns, 2);
@@ -133,6 +144,7 @@ TEST_F(SpriteSheetsTest, HugePlaneCountSizedByLoadedSheets)
     for (int i = 0; i < 40; i++) many += "TEXTURE:[[image\\c.bmp]][" + std::to_string(i + 1) + "]\n";
     WriteBytes("sprite.ini", many);
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     ASSERT_EQ(sheetCount, 40);
     for (int i = 0; i < 40; i++) EXPECT_EQ(sheets[i].columns, i + 1);
     EXPECT_TRUE(shownMessages.empty());
@@ -143,10 +155,12 @@ TEST_F(SpriteSheetsTest, PlaneCountOnlyOnFirstLine)
 {
     WriteUtf16File("sprite.ini", u"# sheets\r\nPLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]]\r\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     EXPECT_EQ(sheetCount, 0);
     EXPECT_TRUE(shownMessages.empty());
     WriteBytes("sprite.ini", "PLANE_NUM:[-3]\nTEXTURE:[[image\\a.bmp]]\n");
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     EXPECT_EQ(sheetCount, 0);
 }
 
@@ -161,6 +175,7 @@ TEST_F(SpriteSheetsTest, RandomFilesAreSafe)
         WriteBytes("sprite.ini", text);
         shownMessages.clear();
         ASSERT_EQ(LoadSpriteSheets(), 1);
+        LoadSheetPictures();
         ASSERT_GE(sheetCount, 0);
         ASSERT_LE(sheetCount, 4);
         size_t empty = 0;
@@ -194,6 +209,7 @@ TEST_F(SpriteSheetsTest, LanguageFolderFallsBackPerFile)
     WriteBytes("sprite.ini", "PLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]][2][1]\r\nTEXTURE:[[image\\b.bmp]][2][1]\r\n");
     SetLanguage(LANGUAGE_ENGLISH);
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     ASSERT_EQ(sheetCount, 2);
     EXPECT_EQ(TextureWidth(sheets[1]), 2);
     EXPECT_EQ(sheets[1].cells, 0);
@@ -202,11 +218,13 @@ TEST_F(SpriteSheetsTest, LanguageFolderFallsBackPerFile)
     std::string wide = WriteGreyBmp("sheet_wide.bmp", 8, 2, std::vector<int>(16, 128));
     ASSERT_EQ(0, system(("cp " + wide + " " + dir + "en/image/b.bmp").c_str()));
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     EXPECT_EQ(sheetsLanguage, LANGUAGE_ENGLISH);
     EXPECT_EQ(TextureWidth(sheets[0]), 2);   // no en/image/a.bmp: the game folder's
     EXPECT_EQ(TextureWidth(sheets[1]), 8);   // en/image/b.bmp
     SetLanguage(LANGUAGE_JAPANESE);
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     EXPECT_EQ(TextureWidth(sheets[1]), 2);
 
     // en/sprite.ini gives English its own grid and the cells a row lays out,
@@ -214,6 +232,7 @@ TEST_F(SpriteSheetsTest, LanguageFolderFallsBackPerFile)
     WriteBytes("en/sprite.ini", "PLANE_NUM:[2]\r\nTEXTURE:[[image\\a.bmp]][2][1][9]\r\nTEXTURE:[[image\\b.bmp]][2][1][1]\r\n");
     SetLanguage(LANGUAGE_ENGLISH);
     ASSERT_EQ(LoadSpriteSheets(), 1);
+    LoadSheetPictures();
     EXPECT_EQ(sheets[0].cells, 2);
     EXPECT_EQ(sheets[1].cells, 1);
     EXPECT_FLOAT_EQ(sheets[1].cellAspect, 2.0f);   // 8 x 2 in two columns

@@ -17,6 +17,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -407,6 +408,43 @@ void GfxSetMaterial(const GfxMaterial* material)
 // [SECTION] Textures and buffers
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The next mip level: each texel the mean of the 2 x 2 it covers (the last
+// row or column of an odd size joins its neighbour's).
+void HalveLevel(const uint8_t* from, int width, int height, uint8_t* to, int toWidth, int toHeight)
+{
+    for (int y = 0; y < toHeight; ++y) {
+        const uint8_t* row0 = from + size_t(std::min(2 * y, height - 1)) * width * 4;
+        const uint8_t* row1 = from + size_t(std::min(2 * y + 1, height - 1)) * width * 4;
+        uint8_t* out = to + size_t(y) * toWidth * 4;
+        for (int x = 0; x < toWidth; ++x) {
+            int x0 = std::min(2 * x, width - 1) * 4, x1 = std::min(2 * x + 1, width - 1) * 4;
+            for (int c = 0; c < 4; ++c)
+                out[x * 4 + c] = uint8_t((row0[x0 + c] + row0[x1 + c] + row1[x0 + c] + row1[x1 + c] + 2) >> 2);
+        }
+    }
+}
+
+// The levels below the first, made here rather than by the driver: a
+// software one compiles its mip-making shaders at the first texture, which
+// is most of the time to the game's first picture.
+void UploadMipLevels(const uint8_t* rgba, int width, int height)
+{
+    std::vector<uint8_t> above(rgba, rgba + size_t(width) * height * 4), below;
+    for (int level = 1; width > 1 || height > 1; ++level) {
+        int w = std::max(1, width / 2), h = std::max(1, height / 2);
+        below.resize(size_t(w) * h * 4);
+        HalveLevel(above.data(), width, height, below.data(), w, h);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, below.data());
+        above.swap(below);
+        width = w;
+        height = h;
+    }
+}
+
+}  // namespace
+
 GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height)
 {
     if (!gl.ready || !rgba || width <= 0 || height <= 0)
@@ -428,7 +466,7 @@ GfxTexture* GfxCreateTexture(const uint8_t* rgba, int width, int height)
         delete texture;
         return nullptr;
     }
-    glGenerateMipmap(GL_TEXTURE_2D);
+    UploadMipLevels(rgba, width, height);
     // Linear between mip levels and when magnifying; the minifying filter
     // inside a level stays at point sampling, as the game always had it.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_LINEAR);

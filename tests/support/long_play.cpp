@@ -11,6 +11,7 @@
 #include "core/game.h"
 #include "data/course_list.h"
 #include "platform/gfx.h"
+#include "render/sprite_sheets.h"
 #include "render/text.h"
 #include "screens/course_select.h"
 #include "screens/screens.h"
@@ -165,6 +166,7 @@ LongPlayReport PlayLong(const std::string& gameDir, int minLaps, uint32_t minSte
     if (StartScriptedGame(dir, CountBox) != 1) {
         report.problem = "the game did not start";
     } else {
+        LoadSheetPictures();     // read as screens first need them; not a course's objects
         Wait(61 + 30);           // the title's letters fly in and its menu opens
         Tap(KEY_SPACE);          // start
         if (!WaitFor(Browsing, 200))

@@ -78,6 +78,7 @@ void CheckSheetSet(int language)
     const std::string file = list;
     TextLines text = ReadLines(list);
     LoadSpriteSheetsIn(language);
+    LoadSheetPictures();
     std::vector<std::string> messages = TakeMessages();
     if (!text.opened) {
         for (const std::string& m : messages) Report(file, 0, SEVERITY_ERROR, GameMessage(m));
