@@ -121,12 +121,26 @@ void SwitchMusic(int wanted)
         voice.slot = wanted;
 }
 
+// Music asked for before its sound was decoded (the device opens before the
+// sounds load) starts, fading in, once the sound is there.
+void StartWaitingMusic(int wanted)
+{
+    MusicVoice& voice = own.music[own.activeMusic];
+    if (wanted < 0 || voice.slot >= 0 || !voice.fadingIn)
+        return;
+    Mix_Chunk* chunk = Sound(wanted);
+    if (chunk && Mix_PlayChannel(own.activeMusic, chunk, -1) == own.activeMusic)
+        voice.slot = wanted;
+}
+
 void SteerMusic(int frames)
 {
     int wanted = mixShared.music.load(std::memory_order_relaxed);
     if (wanted != own.musicSeen) {
         SwitchMusic(wanted);
         own.musicSeen = wanted;
+    } else {
+        StartWaitingMusic(wanted);
     }
     float gain = mixShared.musicGain.load(std::memory_order_relaxed) *
                  mixShared.masterGain.load(std::memory_order_relaxed);
