@@ -1,6 +1,8 @@
 #include "app/sound.h"
 
 #include <cmath>
+#include <thread>
+#include <utility>
 
 #include "core/game.h"
 #include "data/extras.h"
@@ -11,6 +13,16 @@
 #include "render/camera.h"
 
 namespace {
+
+// Decodes the sounds beside the game once the device is open; the music
+// alone takes a tenth of a second and more.
+std::thread soundLoader;
+
+void WaitForSoundLoader()
+{
+    if (soundLoader.joinable())
+        soundLoader.join();
+}
 
 // The two looping voices of the rolling ball.
 enum { LOOP_TERRAIN = 0, LOOP_OBSTACLE = 1 };
@@ -159,15 +171,20 @@ void SteppedFrame()
 
 void StartSound()
 {
+    WaitForSoundLoader();
     raceSound = RaceSound{};
     raceSound.impactTokens = kImpactBurst;
     ApplySettings();
-    if (AudioOpen())
-        LoadSounds();
+    if (!AudioOpen())
+        return;
+    SoundPlan plan;
+    PlanSounds(&plan);
+    soundLoader = std::thread([plan = std::move(plan)] { LoadPlannedSounds(plan); });
 }
 
 void StopSound()
 {
+    WaitForSoundLoader();
     AudioClose();
 }
 

@@ -3,8 +3,9 @@
 // muting the extras keep. Menu clicks are the screens' own (MenuSound).
 #pragma once
 
-// Opens the speakers and loads the sounds; silent, and saying nothing, when
-// there is no sound device.
+// Opens the speakers and starts decoding the sounds beside the game (each
+// is silent until it arrives); silent, and saying nothing, when there is no
+// sound device. StopSound waits for the decoding to end.
 void StartSound();
 void StopSound();
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -59,41 +60,71 @@ void ReadLine(char16_t* line, SoundNames* out)
     }
 }
 
-// 1 loaded; otherwise one line on standard error saying what was wrong.
-int LoadNamed(SoundId id, const char* name, const char* namedBy)
-{
-    char path[1024];
-    const char* why = nullptr;
-    if (!SysResolvePath(name, path, sizeof path))
-        why = "is missing";
-    else if (!AudioLoadSound(id, name))
-        why = "is not an OGG Vorbis or WAV file that can be played (or is damaged, or over ten minutes long)";
-    if (why)
-        fprintf(stderr, "Kestrune: %s: %s names %s, which %s; that sound stays silent\n",
-                namedBy, kKeyNames[id], name, why);
-    return why ? 0 : 1;
-}
-
-// 1 when the file is there and replaced the shipped music.
-int LoadPlayerMusicFrom(SoundId id, const std::string& name)
+// The whole path of `name` as the game folder has it; "" when it is not there.
+std::string WholePath(const std::string& name)
 {
     char path[1024];
     if (!SysResolvePath(name.c_str(), path, sizeof path))
-        return 0;
-    if (AudioLoadSound(id, name.c_str()))
-        return 1;
-    fprintf(stderr, "Kestrune: %s is not an OGG Vorbis file that can be played (or is damaged, "
-                    "or over ten minutes long); the game's own music plays instead\n", path);
-    return 0;
+        return "";
+    return path[0] == '/' ? std::string(path) : std::string(SysGameFolder()) + path;
 }
 
-int LoadPlayerMusic(const MusicOverride& music)
+void PlanNamed(SoundId id, const char* name, SoundPlan* plan)
 {
-    return LoadPlayerMusicFrom(music.id, std::string(SysSaveFolder()) + music.file) ||
-           LoadPlayerMusicFrom(music.id, music.file);
+    std::string path = WholePath(name);
+    std::string why = path.empty() ? "is missing"
+                                   : "is not an OGG Vorbis or WAV file that can be played (or is damaged, "
+                                     "or over ten minutes long)";
+    std::string said = std::string("Kestrune: sound.ini: ") + kKeyNames[id] + " names " + name + ", which " +
+                       why + "; that sound stays silent\n";
+    plan->sources.push_back({id, path, said});   // a missing file is said only if nothing fills the slot
+}
+
+void PlanPlayerMusicFrom(SoundId id, const std::string& name, SoundPlan* plan)
+{
+    char shown[1024];
+    std::string path = WholePath(name);
+    if (path.empty() || !SysResolvePath(name.c_str(), shown, sizeof shown))
+        return;
+    plan->sources.push_back({id, path, std::string("Kestrune: ") + shown +
+                                           " is not an OGG Vorbis file that can be played (or is damaged, "
+                                           "or over ten minutes long); the game's own music plays instead\n"});
 }
 
 }  // namespace
+
+void PlanSounds(SoundPlan* plan)
+{
+    *plan = SoundPlan{};
+    SysMakeGameFolderCurrent();
+    SoundNames names;
+    if (!ReadSoundNames("sound.ini", &names))
+        fprintf(stderr, "Kestrune: sound.ini is missing; the game plays without sound effects or music\n");
+    // The effects first: they are short, and the game wants them at once.
+    for (int id = 0; id < SOUND_COUNT; id++) {
+        for (const MusicOverride& music : kPlayerMusic) {
+            if (music.id != id)
+                continue;
+            PlanPlayerMusicFrom(music.id, std::string(SysSaveFolder()) + music.file, plan);
+            PlanPlayerMusicFrom(music.id, music.file, plan);
+        }
+        if (names.file[id][0])
+            PlanNamed(SoundId(id), names.file[id], plan);
+    }
+}
+
+void LoadPlannedSounds(const SoundPlan& plan)
+{
+    bool filled[SOUND_COUNT] = {};
+    for (const SoundSource& source : plan.sources) {
+        if (filled[source.id])
+            continue;
+        if (!source.path.empty() && AudioLoadSound(source.id, source.path.c_str()))
+            filled[source.id] = true;
+        else
+            fputs(source.failure.c_str(), stderr);
+    }
+}
 
 int ReadSoundNames(const char* iniName, SoundNames* out)
 {
@@ -115,16 +146,9 @@ const char* SoundKey(SoundId id)
 
 void LoadSounds()
 {
-    SysMakeGameFolderCurrent();
-    static SoundNames names;
-    if (!ReadSoundNames("sound.ini", &names))
-        fprintf(stderr, "Kestrune: sound.ini is missing; the game plays without sound effects or music\n");
-    bool replaced[SOUND_COUNT] = {};
-    for (const MusicOverride& music : kPlayerMusic)
-        replaced[music.id] = LoadPlayerMusic(music) != 0;
-    for (int id = 0; id < SOUND_COUNT; id++)
-        if (!replaced[id] && names.file[id][0])
-            LoadNamed(SoundId(id), names.file[id], "sound.ini");
+    SoundPlan plan;
+    PlanSounds(&plan);
+    LoadPlannedSounds(plan);
 }
 
 void PlaySound(SoundId id, float volume)

@@ -4,6 +4,9 @@
 // music/race.ogg in the save folder (or in the game folder) play instead of
 // the two music loops.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "data/text_reader.h"
 
 enum SoundId {
@@ -40,6 +43,24 @@ const char* SoundKey(SoundId id);   // "HIT_BOX", as the file spells it
 // open. A named file that cannot be played is said once on standard error,
 // and that sound stays silent.
 void LoadSounds();
+
+// LoadSounds in two halves, so the decoding (a tenth of a second and more
+// for the music) can run beside the game: the plan is made on the game's
+// thread (it reads sound.ini and looks the files up, with the game folder
+// current); LoadPlannedSounds needs no current folder and says on standard
+// error what does not play. A sound that has not arrived yet is silent.
+struct SoundSource {
+    SoundId id;
+    std::string path;      // whole path of a file that is there; "" for one that is missing
+    std::string failure;   // the line said when it does not play
+};
+struct SoundPlan {
+    // In the order tried: the first of a slot's sources that plays fills it
+    // (the player's music before the game's own).
+    std::vector<SoundSource> sources;
+};
+void PlanSounds(SoundPlan* plan);
+void LoadPlannedSounds(const SoundPlan& plan);
 
 // One shot of the sound at volume 0..1 (before the player's volumes).
 void PlaySound(SoundId id, float volume);
