@@ -56,7 +56,7 @@ struct LoopRun {
     bool quitSeen;        // the last message retrieved was the quit message
     int quitCode;         // its parameter, the process exit code
     bool retryLatch;      // the quick retry was held at the last frame
-    bool lateStartDue;    // StartUp left StartAfterFirstPicture to the first picture
+    int lateChore;        // the next of StartUp's LateChores; CHORES_DONE when none is left
     int loadsAtStart;     // CourseLoadCount when StartUp ended
 };
 LoopRun run;
@@ -379,18 +379,47 @@ void DrawRaceScene(const ScenePose& pose)
 }
 
 // What the title does not need waits for its first picture, so the window
-// shows it at once: opening the sound device (a tenth of a second where
-// there is none to find) and decoding the music, and the first course,
-// which start-up has always loaded, unless a course was asked for meanwhile
-// (--course).
-void StartAfterFirstPicture()
+// shows it at once; then each picture does one of these, so none of them
+// holds up the title's flourish by more than a step or two. A course asked
+// for meanwhile (--course) makes its world itself and replaces the first.
+enum LateChore {
+    CHORES_DONE,
+    CHORE_WORLD,          // the physics world and the shapes' meshes
+    CHORE_FIRST_COURSE,   // course 0, which start-up has always loaded
+    CHORE_SOUND,          // the sound device; the sounds decode beside the game
+};
+
+void DoLateChore();
+
+}  // namespace
+
+void FinishStartUp()
 {
-    if (!run.lateStartDue)
-        return;
-    run.lateStartDue = false;
-    if (CourseLoadCount() == run.loadsAtStart && !loop.courseReloadPending)
-        LoadCourse(0);
-    StartSound();   // without speakers the game simply runs silent
+    while (run.lateChore != CHORES_DONE)
+        DoLateChore();
+}
+
+namespace {
+
+void DoLateChore()
+{
+    switch (run.lateChore) {
+    case CHORE_WORLD:
+        ReadyCourseWorld();
+        run.lateChore = CHORE_FIRST_COURSE;
+        break;
+    case CHORE_FIRST_COURSE:
+        if (CourseLoadCount() == run.loadsAtStart && !loop.courseReloadPending)
+            LoadCourse(0);
+        run.lateChore = CHORE_SOUND;
+        break;
+    case CHORE_SOUND:
+        StartSound();   // without speakers the game simply runs silent
+        run.lateChore = CHORES_DONE;
+        break;
+    default:
+        break;
+    }
 }
 
 // One picture, `blend` of the way from the step before the last to the last.
@@ -423,7 +452,7 @@ void DrawPicture(float blend)
     pictures.count++;
     PresentScene();
     loop.freshSteps = 0;
-    StartAfterFirstPicture();
+    DoLateChore();
 }
 
 // A language chosen in the options shows from the next frame on: its sheets
@@ -578,8 +607,10 @@ void SampleInput()
     t.button = connected ? (BoardButtonByte() != 0) : (ActionHeld(ACTION_CONFIRM) != 0);
     t.connected = connected ? 1 : 0;
     if (loop.courseReloadPending) {
-        if (loop.courseReloadIndex >= 0)
+        if (loop.courseReloadIndex >= 0) {
+            ReadyCourseWorld();
             LoadCourse(loop.courseReloadIndex);
+        }
         // The sheets not read yet (the race's plates, digits and menus) are
         // read with the course, not in the steps of its intro and race.
         LoadSheetPictures();
@@ -684,8 +715,6 @@ int StartUp()
         return 0;
     if (!LoadCourseList())
         return 0;
-    LoadShapeMeshes();
-    CreatePhysicsWorld();
     InitGhost();
     // The contact of the last Race frame counts as "touching" before any race.
     loop.previousGrounded = 1;
@@ -694,7 +723,7 @@ int StartUp()
     game.state = STATE_TITLE;
     StartCourseSelectAtFirst();
     ResetTitle();
-    run.lateStartDue = true;
+    run.lateChore = CHORE_WORLD;
     run.loadsAtStart = CourseLoadCount();
     return 1;
 }
@@ -708,7 +737,7 @@ int RunLoop()
 
 void ShutDown()
 {
-    run.lateStartDue = false;   // a game shut down before its first picture starts nothing more
+    run.lateChore = CHORES_DONE;   // a game shut down early starts nothing more
     SysSetMouseCaptured(0);
     KeepWindowPlace();
     ReleaseCoursePreview();

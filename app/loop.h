@@ -17,6 +17,9 @@ void ReleaseInstanceLock();
 extern const char* const kInstanceLockName;
 
 int  StartUp();          // 1 when every step succeeded; stops at the first failure
+// What StartUp leaves to the pictures after the first (the physics world,
+// the first course, the sound), done now.
+void FinishStartUp();
 int  RunLoop();          // passes until a quit message or the Exit state
 void ShutDown();
 

@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/scene.h"
+#include "render/shapes.h"
 
 namespace {
 
@@ -120,6 +121,14 @@ bool BuildCourse(const CourseDef& course, CourseGraphics* graphics)
 }
 
 }  // namespace
+
+void ReadyCourseWorld()
+{
+    if (!PhysicsWorldReady())
+        CreatePhysicsWorld();
+    if (!ShapeMeshesLoaded())
+        LoadShapeMeshes();
+}
 
 bool LoadCourse(int index)
 {

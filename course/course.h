@@ -12,6 +12,12 @@
 // Messages are shown where loading fails.
 bool LoadCourse(int index);
 
+// The physics world and the obstacle shapes' meshes (from def.ini's names)
+// that LoadCourse and the preview build with, made if they are not there
+// yet: the game makes them after its first picture, or at its first course
+// if that comes sooner. Cheap once made.
+void ReadyCourseWorld();
+
 // The course-select preview of a course: its own copy of the terrain mesh
 // (no physics), the field texture and the course's title and description.
 // Failures are not reported: the preview is only a picture, and the race

@@ -8,6 +8,7 @@
 // --- world -------------------------------------------------------------------
 void CreatePhysicsWorld();
 void DestroyPhysicsWorld();
+int  PhysicsWorldReady();         // 1 between Create and Destroy
 void StepPhysicsWorld();          // one frame: 1/60 s, up to 10 substeps of 1/60 s
 void SetCourseGravity(float g);   // g = the selected gravity preset; 0 = floating
 int  PhysicsBodyCount();          // collision objects in the world now

@@ -57,6 +57,11 @@ void DestroyPhysicsWorld()
     ReleaseTerrainArrays();
 }
 
+int PhysicsWorldReady()
+{
+    return physics.dynamicsWorld ? 1 : 0;
+}
+
 int PhysicsBodyCount()
 {
     return physics.dynamicsWorld ? physics.dynamicsWorld->getNumCollisionObjects() : 0;

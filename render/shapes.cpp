@@ -17,6 +17,8 @@ ShapeMesh shapeMeshes[3];
 
 namespace {
 
+bool shapeMeshesLoaded;   // LoadShapeMeshes ran since the last release
+
 // Textures sit in the folder of the mesh name's first component ("mesh\" of
 // "mesh\box.x"), below the game folder, whichever separator is used.
 void TextureFolder(const char16_t* meshName, char* out, size_t outSize)
@@ -56,12 +58,19 @@ void LoadShapeMeshes()
     for (int shape = 0; shape < 3; shape++)
         if (shapeMeshNames.named[shape])
             LoadShapeMesh(shapeMeshNames.file[shape], &shapeMeshes[shape]);
+    shapeMeshesLoaded = true;
 }
 
 void ReleaseShapeMeshes()
 {
     for (ShapeMesh& shape : shapeMeshes)
         ReleaseShapeMesh(&shape);
+    shapeMeshesLoaded = false;
+}
+
+int ShapeMeshesLoaded()
+{
+    return shapeMeshesLoaded ? 1 : 0;
 }
 
 int LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape)

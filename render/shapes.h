@@ -20,6 +20,9 @@ extern ShapeMesh shapeMeshes[3];
 // releasing what was loaded before; a shape it did not name stays empty.
 void LoadShapeMeshes();
 void ReleaseShapeMeshes();
+// 1 from LoadShapeMeshes to ReleaseShapeMeshes (a shape that failed to
+// load counts: it is not tried again).
+int  ShapeMeshesLoaded();
 // 1 loaded; 0 with a message when the X file fails (shape left empty).
 // A texture that fails shows its message and leaves that entry null.
 int  LoadShapeMesh(const char16_t* fileName, ShapeMesh* shape);

@@ -57,6 +57,7 @@ void ShowCourse(int index)
     selectScreen.watchable = 0;
     if (index < 0 || index >= courseList.courseCount || !courseList.courses)
         return;
+    ReadyCourseWorld();   // the preview's obstacles wear the shapes' meshes
     LoadCoursePreview(index);
     uint32_t time = 0;
     selectScreen.watchable = PeekRacedGhost(index, extras.ghostChoice, &time, &selectScreen.watchIsPar);

@@ -43,6 +43,7 @@ protected:
         setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
         setenv("SDL_DISKAUDIODELAY", "2", 1);   // about five times faster than heard
         ASSERT_EQ(StartScriptedGame(dir, IgnoreBox), 1);
+        FinishStartUp();   // the sound device is open from the first frame on
         extras.masterVolume = extras.musicVolume = extras.effectsVolume = EXTRAS_VOLUME_MAX;
     }
     Recording Stop()

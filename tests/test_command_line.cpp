@@ -261,9 +261,9 @@ TEST_F(CourseOption, StartsAtTheCourseAndLeadsBackToCourseSelect)
     EXPECT_TRUE(shownMessages.empty()) << shownMessages.front();
 }
 
-// Start-up leaves the first course to the title's first picture (the
-// window shows sooner): no course is built before it, course 0 right
-// after it, and only once.
+// Start-up leaves the world and the first course to the pictures after the
+// title's first (the window shows sooner): neither is made before it, the
+// world right after it, course 0 after the next, and only once.
 TEST_F(CourseOption, FirstCourseIsLoadedAfterTheFirstPicture)
 {
     uint32_t pictures = PicturesDrawn();
@@ -272,8 +272,12 @@ TEST_F(CourseOption, FirstCourseIsLoadedAfterTheFirstPicture)
     SampleInput();
     RunLogicStep();
     EXPECT_EQ(loads, CourseLoadCount()) << "built before the first picture";
+    EXPECT_EQ(0, PhysicsWorldReady());
     DrawStepPicture();
     EXPECT_EQ(pictures + 1, PicturesDrawn());
+    EXPECT_EQ(1, PhysicsWorldReady());
+    EXPECT_EQ(loads, CourseLoadCount()) << "the world and the course in one picture's time";
+    Frames(1);
     EXPECT_EQ(loads + 1, CourseLoadCount());
     EXPECT_EQ(STATE_TITLE, game.state);
     EXPECT_EQ(0, game.currentCourse);
