@@ -26,6 +26,7 @@
 #include "data/texts.h"
 #include "physics/physics.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
 #include "platform/paths.h"
 #include "platform/sys.h"
 #include "render/board_lamps.h"
@@ -810,6 +811,9 @@ int GameMain(int argc, const char* const* argv)
     SysCatchStopSignals();
     if (!TakeInstanceLock())
         return 1;
+    // The window opens on its first screen's backdrop while the rest
+    // starts: the title's white, or black before a race asked for here.
+    GfxSetStartBackdrop(options.course.number >= 0 ? 0x000000 : 0xFFFFFF);
     if (StartUp()) {
         code = ApplyCommandLine(options) ? RunLoop() : 2;
         ShutDown();

@@ -58,6 +58,11 @@ struct GfxBuffer;
 // on, z on, lighting on, specular on, solid, Gouraud, identity transforms.
 int  GfxInit();
 void GfxShutdown();
+// A colour for GfxInit to show in the window's 4:3 frame (black bars round
+// it) the moment the context exists, before it builds anything else: the
+// first screen's backdrop, so the window is never empty or left undefined
+// while the game starts. 0xRRGGBB; -1 (the default) shows nothing.
+void GfxSetStartBackdrop(int32_t rgb);
 
 void GfxSetState(GfxState state, int value);
 int  GfxGetState(GfxState state);

@@ -42,6 +42,7 @@ int GfxInit()
 }
 
 void GfxShutdown() {}
+void GfxSetStartBackdrop(int32_t) {}   // nothing to show
 
 void GfxSetState(GfxState state, int value)
 {

@@ -249,12 +249,46 @@ void SetDefaults()
 
 }  // namespace
 
+namespace {
+
+int32_t startBackdrop = -1;   // GfxSetStartBackdrop's colour; kept apart from `gl`, which GfxInit clears
+
+// Straight into the window, no programs needed: clears cost a software
+// renderer no compiled code.
+void ShowStartBackdrop()
+{
+    int width = 0, height = 0, frame[4];
+    SysGetDrawableSize(&width, &height);
+    if (startBackdrop < 0 || width <= 0 || height <= 0)
+        return;
+    GfxLetterbox(width, height, frame);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(frame[0], height - frame[1] - frame[3], frame[2], frame[3]);
+    glClearColor(((startBackdrop >> 16) & 0xFF) / 255.0f, ((startBackdrop >> 8) & 0xFF) / 255.0f,
+                 (startBackdrop & 0xFF) / 255.0f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    SysSwapBuffers();
+}
+
+}  // namespace
+
+void GfxSetStartBackdrop(int32_t rgb)
+{
+    startBackdrop = rgb;
+}
+
 int GfxInit()
 {
     if (gl.ready)
         return 1;
     if (!SysCreateGLContext())
         return 0;
+    ShowStartBackdrop();
     int live = gl.live;
     gl = {};
     gl.live = live;

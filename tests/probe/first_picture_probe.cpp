@@ -1,7 +1,8 @@
-// Loaded into the game by gl_bench_startup (LD_PRELOAD): at the first
-// picture presented it writes the monotonic clock, in nanoseconds, to the
-// descriptor KESTRUNE_PROBE_FD names and ends the process at once, saving
-// nothing. The game itself is the one a player runs, unchanged.
+// Loaded into the game by gl_bench_startup (LD_PRELOAD): at the picture
+// presented KESTRUNE_PROBE_PICTURE names (1, the first, when unset) it
+// writes the monotonic clock, in nanoseconds, to the descriptor
+// KESTRUNE_PROBE_FD names and ends the process at once, saving nothing. The
+// game itself is the one a player runs, unchanged.
 #include <dlfcn.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -14,8 +15,10 @@ extern "C" void SDL_GL_SwapWindow(void* window)
     Swap real = reinterpret_cast<Swap>(dlsym(RTLD_NEXT, "SDL_GL_SwapWindow"));
     if (real)
         real(window);
+    static int presented = 0;
     const char* fd = getenv("KESTRUNE_PROBE_FD");
-    if (!fd)
+    const char* picture = getenv("KESTRUNE_PROBE_PICTURE");
+    if (!fd || ++presented < (picture ? atoi(picture) : 1))
         return;
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
