@@ -45,25 +45,6 @@ protected:
         calibrations = CalibrationTable{};
         fs::remove_all(dir);
     }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            scriptedClockMs += 16;
-            SampleInput();
-            RunFrame(scriptedClockMs);
-        }
-    }
-    Frame Shot(const char* name)
-    {
-        Frame frame = ReadFrame();
-        if (const char* out = std::getenv("KESTRUNE_FRAME_DIR")) {
-            Frame opaque = frame;
-            for (size_t i = 3; i < opaque.rgba.size(); i += 4)
-                opaque.rgba[i] = 255;
-            SaveFrame(opaque, (std::string(out) + "/" + name + ".png").c_str());
-        }
-        return frame;
-    }
     // A pad with a motion sensor held with its left edge down by `roll`
     // degrees.
     void MotionPad(float roll)
@@ -123,8 +104,8 @@ TEST_F(ControlFrames, ControlsScreen)
     ReadBindingsText("Lift = Up, X\n", &bindings, &problems);
     game.state = STATE_CONTROLS;
     ResetControls();
-    Frames(40);
-    Frame f = Shot("controls");
+    ScriptedFrames(40);
+    Frame f = KeepFrame("controls");
     EXPECT_GT(RedPixels(f, 250, 89, 330, 111), 8) << "tilt up's Up";
     EXPECT_GT(RedPixels(f, 250, 209, 330, 231), 8) << "lift's Up";
     EXPECT_EQ(RedPixels(f, 250, 113, 330, 207), 0) << "the rows between";
@@ -138,8 +119,8 @@ TEST_F(ControlFrames, LongKeyNamesStayInTheirBoxes)
     ASSERT_EQ(ReadBindingsText("TiltDown = NonUSBackslash, RightBracket\n", &bindings, &problems), 0) << problems;
     game.state = STATE_CONTROLS;
     ResetControls();
-    Frames(40);
-    Frame f = Shot("controls_long_names");
+    ScriptedFrames(40);
+    Frame f = KeepFrame("controls_long_names");
     EXPECT_EQ(DarkPixels(f, 328, 114, 330, 134), 0) << "between the key boxes";
     EXPECT_EQ(DarkPixels(f, 422, 114, 428, 134), 0) << "between the keys and the pad";
     EXPECT_GT(DarkPixels(f, 240, 114, 326, 134), 20) << "the name is drawn";
@@ -152,12 +133,12 @@ TEST_F(ControlFrames, CalibrationMeters)
     MotionPad(0);
     game.state = STATE_CALIBRATION;
     ResetCalibration();
-    Frames(40);
-    Frame level = Shot("calibration_level");
+    ScriptedFrames(40);
+    Frame level = KeepFrame("calibration_level");
     EXPECT_GT(InkPixels(level, int(kTiltMeterX), int(kMeterY), 3), 20);
     MotionPad(39);
-    Frames(20);
-    Frame left = Shot("calibration_left");
+    ScriptedFrames(20);
+    Frame left = KeepFrame("calibration_left");
     EXPECT_EQ(InkPixels(left, int(kTiltMeterX), int(kMeterY), 3), 0);
     EXPECT_GT(InkPixels(left, int(kTiltMeterX - kMeterHalf), int(kMeterY), 3), 15);
 
@@ -166,8 +147,8 @@ TEST_F(ControlFrames, CalibrationMeters)
     c->levelX = 32 * std::sin(10 * 3.14159265f / 180);
     c->deadZone = 2;
     MotionPad(10);
-    Frames(20);
-    EXPECT_GT(InkPixels(Shot("calibration_calibrated"), int(kTiltMeterX), int(kMeterY), 3), 20);
+    ScriptedFrames(20);
+    EXPECT_GT(InkPixels(KeepFrame("calibration_calibrated"), int(kTiltMeterX), int(kMeterY), 3), 20);
 }
 
 // With no device to calibrate the screen says so and draws no meter.
@@ -175,8 +156,8 @@ TEST_F(ControlFrames, CalibrationWithoutDevice)
 {
     game.state = STATE_CALIBRATION;
     ResetCalibration();
-    Frames(40);
-    Frame f = Shot("calibration_none");
+    ScriptedFrames(40);
+    Frame f = KeepFrame("calibration_none");
     EXPECT_EQ(InkPixels(f, int(kTiltMeterX), int(kMeterY), 3), 0);
 }
 
@@ -187,17 +168,17 @@ TEST_F(ControlFrames, ReducedMotionPlatesRest)
 {
     RequestCourseLoad(0);
     EnterIntro();
-    Frames(1);
+    ScriptedFrames(1);
     loop.introFrames = 1;                    // to the end of the fly-over
-    Frames(1);
+    ScriptedFrames(1);
     ASSERT_EQ(game.state, STATE_COUNTDOWN);
-    Frame sliding = Shot("countdown_sliding");
+    Frame sliding = KeepFrame("countdown_sliding");
     extras.reducedMotion = 1;
     RequestCourseLoad(0);
     EnterIntro();
-    Frames(1);
+    ScriptedFrames(1);
     ASSERT_EQ(game.state, STATE_COUNTDOWN);
-    Frame resting = Shot("countdown_reduced");
+    Frame resting = KeepFrame("countdown_reduced");
     int plate = 0, below = 0;
     for (int y = 162; y < 400; ++y)          // the countdown plate, and the scene under it
         for (int x = 0; x < 440; ++x) {

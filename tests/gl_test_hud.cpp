@@ -23,28 +23,6 @@ namespace {
 
 const uint32_t kGrey = 0x404040;
 
-void Frames(int count)
-{
-    for (int i = 0; i < count; ++i) {
-        scriptedClockMs += 16;
-        SampleInput();
-        RunFrame(scriptedClockMs);
-    }
-}
-
-Frame Shot(const char* name)
-{
-    Frame frame = ReadFrame();
-    if (const char* dir = std::getenv("KESTRUNE_FRAME_DIR")) {
-        // The back buffer's alpha is blended too; a picture of the screen is opaque.
-        Frame opaque = frame;
-        for (size_t i = 3; i < opaque.rgba.size(); i += 4)
-            opaque.rgba[i] = 255;
-        SaveFrame(opaque, (std::string(dir) + "/" + name + ".png").c_str());
-    }
-    return frame;
-}
-
 // Pixels of the rectangle that are not the clear colour.
 int Painted(const Frame& f, int left, int top, int right, int bottom)
 {
@@ -65,23 +43,23 @@ TEST(HudFrames, OverlaysOfOneRun)
 
     RequestCourseLoad(0);
     EnterIntro();
-    Frames(150);   // 30 intro frames left: the plate still large and spinning
-    EXPECT_GT(Painted(Shot("intro"), 0, 0, 640, 240), 20000);
+    ScriptedFrames(150);   // 30 intro frames left: the plate still large and spinning
+    EXPECT_GT(Painted(KeepFrame("intro"), 0, 0, 640, 240), 20000);
 
-    Frames(29 + 20);   // countdown step 0, its plate at rest
+    ScriptedFrames(29 + 20);   // countdown step 0, its plate at rest
     ASSERT_EQ(game.state, STATE_COUNTDOWN);
-    EXPECT_GT(Painted(Shot("countdown"), 224, 162, 416, 258), 2000);
+    EXPECT_GT(Painted(KeepFrame("countdown"), 224, 162, 416, 258), 2000);
 
-    Frames(220 + 50);
+    ScriptedFrames(220 + 50);
     ASSERT_EQ(game.state, STATE_RACE);
-    Frame race = Shot("race");
+    Frame race = KeepFrame("race");
     EXPECT_GT(Painted(race, 398, 12, 632, 60), 1500) << "time panel";
     EXPECT_GT(Painted(race, 600, 440, 628, 468), 600) << "course map";
 
     game.state = STATE_MISS;
     loop.missFrames = 120;
-    Frames(40);
-    EXPECT_GT(Painted(Shot("miss"), 96, 66, 544, 162), 10000);
+    ScriptedFrames(40);
+    EXPECT_GT(Painted(KeepFrame("miss"), 96, 66, 544, 162), 10000);
 
     game.state = STATE_RACE;
     loop.raceTimeMs = 83456;
@@ -89,11 +67,11 @@ TEST(HudFrames, OverlaysOfOneRun)
     // below shows the clear colour whatever the course's texture holds there.
     ReleaseCourseGraphics();
     EnterGoal();
-    Frames(120);   // the veil fully down behind the (stubbed) result menu
+    ScriptedFrames(120);   // the veil fully down behind the (stubbed) result menu
     while (scriptedClockMs & 256)
-        Frames(1);   // the record badge is lit
+        ScriptedFrames(1);   // the record badge is lit
     ASSERT_EQ(game.state, STATE_GOAL_MENU);
-    Frame goal = Shot("goal");
+    Frame goal = KeepFrame("goal");
     EXPECT_NEAR(int(goal.Rgb(20, 240) & 255), 0x20, 1) << "half-black veil over the clear colour";
 
     SysPostMessage(SYS_MSG_CLOSE, 0);

@@ -23,30 +23,13 @@ namespace {
 
 const uint32_t kWhite = 0xFFFFFF;
 
-void Frames(int count)
-{
-    for (int i = 0; i < count; ++i) {
-        scriptedClockMs += 16;
-        SampleInput();
-        RunFrame(scriptedClockMs);
-    }
-}
-
 // One frame with the key down, one with it up.
 void Press(SysKey key)
 {
     scriptedKeys[key] = true;
-    Frames(1);
+    ScriptedFrames(1);
     scriptedKeys[key] = false;
-    Frames(1);
-}
-
-Frame Shot(const char* name)
-{
-    Frame frame = ReadFrame();
-    if (const char* dir = std::getenv("KESTRUNE_FRAME_DIR"))
-        SaveFrame(frame, (std::string(dir) + "/" + name + ".png").c_str());
-    return frame;
+    ScriptedFrames(1);
 }
 
 int Differing(const Frame& a, const Frame& b, int left, int top, int right, int bottom)
@@ -79,19 +62,19 @@ TEST(LanguageFrames, SwitchingInOptionsChangesTheNextFrame)
     ASSERT_EQ(CurrentLanguage(), LANGUAGE_JAPANESE);
     game.state = STATE_OPTIONS;
     ResetOptions();
-    Frames(40);
+    ScriptedFrames(40);
     for (int row = 0; row < 4; row++)
         Press(KEY_DOWN);                  // the language row
     Press(KEY_SPACE);                     // open it
-    Frame japanese = Shot("options_ja");
+    Frame japanese = KeepFrame("options_ja");
     EXPECT_EQ(japanese.Rgb(128, 60), kWhite) << "no Japanese heading tile there";
 
     scriptedKeys[KEY_RIGHT] = true;
-    Frames(1);                            // the choice is made during this frame
+    ScriptedFrames(1);                            // the choice is made during this frame
     scriptedKeys[KEY_RIGHT] = false;
     ASSERT_EQ(CurrentLanguage(), LANGUAGE_ENGLISH);
-    Frames(1);
-    Frame english = Shot("options_en");
+    ScriptedFrames(1);
+    Frame english = KeepFrame("options_en");
     EXPECT_NE(english.Rgb(128, 60), kWhite) << "the first English heading tile";
     EXPECT_GT(Differing(japanese, english, 87, 168, 240, 332), 500) << "the row labels";
     EXPECT_EQ(extras.language, LANGUAGE_ENGLISH);
@@ -108,8 +91,8 @@ TEST(LanguageFrames, TitleLetteredInTheLanguagePlayed)
     for (int language = 0; language < LANGUAGE_COUNT; language++) {
         std::string dir = GameIn(language, "kestrune-title");
         ASSERT_EQ(StartScriptedGame(dir, nullptr), 1);
-        Frames(100);
-        title[language] = Shot(language == LANGUAGE_JAPANESE ? "title_ja" : "title_en");
+        ScriptedFrames(100);
+        title[language] = KeepFrame(language == LANGUAGE_JAPANESE ? "title_ja" : "title_en");
         StopScriptedGame();
         fs::remove_all(dir);
     }

@@ -27,15 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Frames(int count)
-{
-    for (int i = 0; i < count; ++i) {
-        scriptedClockMs += 16;
-        SampleInput();
-        RunFrame(scriptedClockMs);
-    }
-}
-
 // A new picture of the last step, without a step: what a resized window
 // shows at once.
 Picture Redraw(int width, int height)
@@ -175,28 +166,28 @@ protected:
 // at 1280 x 960. Text made for one size is made again for another.
 TEST_F(PictureSizes, SameSceneWithCrispLettersAndText)
 {
-    Frames(90);   // the letters are in and the menu is open
+    ScriptedFrames(90);   // the letters are in and the menu is open
     ASSERT_EQ(game.state, STATE_TITLE);
     SysSetWindowSize(1280, 960);
-    Frames(1);
+    ScriptedFrames(1);
     ExpectSameSceneCrisper("title", 0, 28, 640, 156, 230, 70);
 
     scriptedKeys[KEY_SPACE] = true;   // course select is the first entry
-    Frames(2);
+    ScriptedFrames(2);
     scriptedKeys[KEY_SPACE] = false;
     for (int k = 0; k < 200 && game.state == STATE_TITLE; ++k)
-        Frames(1);
+        ScriptedFrames(1);
     ASSERT_EQ(game.state, STATE_COURSE_SELECT);
     for (int k = 0; k < 2000 && (GetCourseSelect().phase != SELECT_BROWSING ||
                                  GetCourseSelect().revealedGlyphs < courseText.docGlyphCount); ++k)
-        Frames(1);
+        ScriptedFrames(1);
     ASSERT_GT(courseText.docGlyphCount, 10);
     EXPECT_EQ(courseText.scale, 1.0f);
     SysSetWindowSize(1280, 960);
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(courseText.scale, 2.0f) << "text is made again for the new size";
     ExpectSameSceneCrisper("select", 52, 340, 588, 456, 200, 60);
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(courseText.scale, 1.0f);
 }
 
@@ -209,9 +200,9 @@ TEST_F(PictureSizes, FillAtSixteenNineKeepsTheHudInTheCorners)
     SysSetWindowSize(1280, 720);
     RequestCourseLoad(0);
     EnterIntro();
-    Frames(1);
+    ScriptedFrames(1);
     game.state = STATE_RACE;   // straight past the intro and the countdown
-    Frames(30);
+    ScriptedFrames(30);
     ASSERT_EQ(game.state, STATE_RACE);
     Picture race = ReadWholePicture();
     Keep(race, "fill_race");

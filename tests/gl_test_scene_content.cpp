@@ -22,27 +22,11 @@ namespace {
 
 const uint32_t kClear = 0x404040;
 
-void Frame()
-{
-    scriptedClockMs += 16;
-    SampleInput();
-    RunFrame(scriptedClockMs);
-}
 
-void Frames(int n)
-{
-    for (int k = 0; k < n; k++)
-        Frame();
-}
 
 ::Frame Keep(int course, const char* what)
 {
-    ::Frame frame = ReadFrame();
-    if (const char* dir = std::getenv("KESTRUNE_FRAME_DIR")) {
-        std::string path = std::string(dir) + "/course" + std::to_string(course) + "_" + what + ".png";
-        SaveFrame(frame, path.c_str());
-    }
-    return frame;
+    return KeepFrame("course" + std::to_string(course) + "_" + what);
 }
 
 int Differing(const ::Frame& a, const ::Frame& b)
@@ -60,32 +44,32 @@ void StartRace(int index)
     ReleaseScriptedKeys();
     RequestCourseLoad(index);
     EnterIntro();
-    Frame();
+    ScriptedFrame();
     Keep(index, "1_intro_first");
-    Frames(89);
+    ScriptedFrames(89);
     Keep(index, "2_intro_half");
     scriptedKeys[KEY_SPACE] = true;
-    Frame();
+    ScriptedFrame();
     scriptedKeys[KEY_SPACE] = false;
     ASSERT_EQ(game.state, STATE_COUNTDOWN);
-    Frames(100);
+    ScriptedFrames(100);
     Keep(index, "3_countdown");
-    Frames(139);
+    ScriptedFrames(139);
     ASSERT_EQ(game.state, STATE_RACE);
 }
 
 void CheckRace(int index)
 {
     StartRace(index);
-    Frames(10);
+    ScriptedFrames(10);
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
-    Frame();
+    ScriptedFrame();
     ::Frame shadowed = Keep(index, "4_race_shadows");
     game.settings.renderFlags = USETEXTURE;
-    Frame();
+    ScriptedFrame();
     ::Frame plain = Keep(index, "5_race_no_shadows");
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW | WYREFRAME;
-    Frame();
+    ScriptedFrame();
     ::Frame wire = Keep(index, "6_wireframe");
     game.settings.renderFlags = USETEXTURE | DRAWSHADOW;
     EXPECT_LT(plain.Count(kClear), 640 * 480 * 3 / 4) << "course " << index << ": terrain in view";
@@ -105,15 +89,15 @@ void CheckGoal(int index)
     RequestCourseLoad(index);
     game.state = STATE_RACE;
     for (int k = 0; k < 400 && game.state == STATE_RACE; k++)
-        Frame();
+        ScriptedFrame();
     for (int k = 0; k < 3; k++)
         c.START[k] = start[k];
     ASSERT_EQ(game.state, STATE_GOAL) << "course " << index;
-    Frames(20);
+    ScriptedFrames(20);
     ::Frame goal = Keep(index, "7_goal");
     EXPECT_LT(goal.Count(kClear), 640 * 480 * 3 / 4) << "course " << index;
     // Out through the goal menu, as a player would: no goal frames left over.
-    Frames(100);
+    ScriptedFrames(100);
     EXPECT_EQ(game.state, STATE_GOAL_MENU);
 }
 

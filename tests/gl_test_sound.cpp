@@ -56,7 +56,7 @@ protected:
     {
         for (int i = 0; i < n; i++) {
             uint64_t until = AudioFramesMixed() + kFrameAudio;
-            SoundFrame();
+            ScriptedFrame();
             while (AudioFramesMixed() < until) usleep(200);
         }
     }
@@ -121,7 +121,7 @@ TEST_F(SoundRecording, LandingTransientGrowsWithImpulse)
         uint64_t landed = 0;
         for (int f = 0; f < 60 && !landed; f++) {
             uint64_t before = AudioFramesMixed();
-            SoundFrame();
+            ScriptedFrame();
             if (AudioQueuedEffects().perSlot[SOUND_LAND] != lands) landed = before;
         }
         Frames(20);

@@ -210,24 +210,16 @@ protected:
         StopScriptedGame();
         DataFilesTest::TearDown();
     }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; i++) {
-            scriptedClockMs += 16;
-            SampleInput();
-            RunFrame(scriptedClockMs);
-        }
-    }
     void Tap(SysKey key)
     {
         scriptedKeys[key] = true;
-        Frames(2);
+        ScriptedFrames(2);
         scriptedKeys[key] = false;
-        Frames(2);
+        ScriptedFrames(2);
     }
     bool FramesUntil(int state, int limit)
     {
-        for (int i = 0; i < limit && game.state != state; i++) Frames(1);
+        for (int i = 0; i < limit && game.state != state; i++) ScriptedFrames(1);
         return game.state == state;
     }
 };
@@ -242,18 +234,18 @@ TEST_F(CourseOption, StartsAtTheCourseAndLeadsBackToCourseSelect)
     ASSERT_EQ(1, ApplyCommandLine(options));
     EXPECT_EQ(1, SysIsFullscreen());
     int loads = CourseLoadCount();
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(STATE_INTRO, game.state);
     EXPECT_EQ(2, game.currentCourse);
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(loads + 1, CourseLoadCount()) << "the first course was built over the one asked for";
 
     ASSERT_TRUE(FramesUntil(STATE_RACE, 180 + 4 * 60 + 2));
     Tap(KEY_SPACE);
     ASSERT_EQ(STATE_PAUSE, game.state);
-    Frames(15);
+    ScriptedFrames(15);
     Tap(KEY_DOWN);
-    Frames(2);
+    ScriptedFrames(2);
     Tap(KEY_DOWN);                         // resume, retry, course select
     Tap(KEY_SPACE);
     ASSERT_TRUE(FramesUntil(STATE_COURSE_SELECT, 60));
@@ -277,12 +269,12 @@ TEST_F(CourseOption, FirstCourseIsLoadedAfterTheFirstPicture)
     EXPECT_EQ(pictures + 1, PicturesDrawn());
     EXPECT_EQ(1, PhysicsWorldReady());
     EXPECT_EQ(loads, CourseLoadCount()) << "the world and the course in one picture's time";
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(loads + 1, CourseLoadCount());
     EXPECT_EQ(STATE_TITLE, game.state);
     EXPECT_EQ(0, game.currentCourse);
     EXPECT_EQ(17 * 17, CurrentTerrainGrid().vertexCount);
-    Frames(2);
+    ScriptedFrames(2);
     EXPECT_EQ(loads + 1, CourseLoadCount());
 }
 
@@ -303,7 +295,7 @@ TEST_F(CourseOption, StartsAtAPackCourse)
     testing::internal::CaptureStderr();
     ASSERT_EQ(1, LoadCourseList());
     ASSERT_EQ(1, ApplyCommandLine(options));
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_EQ(STATE_INTRO, game.state);
     EXPECT_EQ(4, game.currentCourse);
     EXPECT_EQ(u"flat 1", std::u16string(courseList.courses[4].FIELD_NAME));

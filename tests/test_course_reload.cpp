@@ -43,19 +43,11 @@ protected:
         StopScriptedGame();
         DataFilesTest::TearDown();
     }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; i++) {
-            scriptedClockMs += 16;
-            SampleInput();
-            RunFrame(scriptedClockMs);
-        }
-    }
     // Frames until `state` or `ms` of the clock; the ms it took.
     uint32_t FramesUntil(int state, uint32_t ms)
     {
         uint32_t start = scriptedClockMs;
-        while (game.state != state && scriptedClockMs - start < ms) Frames(1);
+        while (game.state != state && scriptedClockMs - start < ms) ScriptedFrames(1);
         return scriptedClockMs - start;
     }
     // What an editor does on save: new bytes, a later modification time.
@@ -90,13 +82,13 @@ float HighestGround()
 TEST_F(CourseReload, SavedHeightMapRestartsTheRaceAtTheCountdown)
 {
     Race();
-    Frames(125);
+    ScriptedFrames(125);
     EXPECT_EQ(STATE_RACE, game.state);
     EXPECT_EQ(125u * 16, loop.raceTimeMs);
     EXPECT_EQ(0.0f, HighestGround());
 
     Save("field/map.bmp", FlatMapBytes(0, 200));
-    Frames(1);
+    ScriptedFrames(1);
     EXPECT_LE(FramesUntil(STATE_COUNTDOWN, 1000), 1000u);
     ASSERT_EQ(STATE_COUNTDOWN, game.state);
     EXPECT_EQ(0, loop.countdownStep);
@@ -114,19 +106,19 @@ TEST_F(CourseReload, SavedHeightMapRestartsTheRaceAtTheCountdown)
 TEST_F(CourseReload, CourseSelectShowsTheSavedDescription)
 {
     StartAtCourse(course);
-    Frames(1);
+    ScriptedFrames(1);
     game.state = STATE_COURSE_SELECT;
     ResetCourseSelect();
-    Frames(125);
+    ScriptedFrames(125);
     int typed = GetCourseSelect().revealedGlyphs;
     EXPECT_EQ(courseText.docGlyphCount, typed);
-    Frames(125);
+    ScriptedFrames(125);
     EXPECT_EQ(typed, GetCourseSelect().revealedGlyphs);
 
     Save("doc.txt", "A flat field, now with a much longer description.\r\n");
     uint32_t waited = 0;
     while (courseText.docGlyphCount == typed && waited < 1000) {
-        Frames(1);
+        ScriptedFrames(1);
         waited += 16;
     }
     EXPECT_LT(waited, 1000u);
@@ -155,7 +147,7 @@ TEST_F(CourseReload, SavedCourseIniReadsTheListAgain)
     FramesUntil(STATE_RACE, 5000);
     testing::internal::CaptureStderr();
     Save("course.ini", FlatCourseIni(1, "OBJECT:[CONE][1,1,1][0.3,0.5,0.3][0,0,0][0][0]\r\n"));
-    Frames(125);
+    ScriptedFrames(125);
     std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, said.find("Course pack 'mine' skipped: course.ini line 7")) << said;
     EXPECT_EQ(STATE_RACE, game.state);
@@ -174,14 +166,14 @@ TEST_F(CourseReload, BrokenSaveThenGoodSave)
 {
     Race();
     Save("field/map.bmp", FlatMapBytes(0, 200).substr(0, 20));
-    Frames(63);
+    ScriptedFrames(63);
     ASSERT_EQ(1u, shownMessages.size());
     EXPECT_NE(std::string::npos, shownMessages[0].find("map.bmp")) << shownMessages[0];
     EXPECT_EQ(STATE_COUNTDOWN, game.state);
-    Frames(600);
+    ScriptedFrames(600);
     EXPECT_EQ(1u, shownMessages.size());
     Save("field/map.bmp", FlatMapBytes(0, 200));
-    Frames(63);
+    ScriptedFrames(63);
     EXPECT_EQ(STATE_COUNTDOWN, game.state);
     EXPECT_GT(HighestGround(), 5.0f);
     FramesUntil(STATE_RACE, 5000);

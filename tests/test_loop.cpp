@@ -52,17 +52,6 @@ protected:
     }
 
     // One frame 16 ms after the last, with input sampled first as the loop does.
-    void Frame()
-    {
-        scriptedClockMs += 16;
-        SampleInput();
-        RunFrame(scriptedClockMs);
-    }
-    void Frames(int n)
-    {
-        for (int i = 0; i < n; i++)
-            Frame();
-    }
     void Press(SysKey key, bool down) { scriptedKeys[key] = down; }
 };
 
@@ -98,19 +87,19 @@ TEST_F(LoopTest, IntroAndCountdownLastTheirFrames)
 {
     EnterIntro();
     EXPECT_EQ(loop.introFrames, 180);
-    Frames(179);
+    ScriptedFrames(179);
     EXPECT_EQ(game.state, STATE_INTRO);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_COUNTDOWN);
     EXPECT_EQ(loop.countdownFrames, 59);
     EXPECT_EQ(loop.countdownStep, 0);
-    Frames(59);
+    ScriptedFrames(59);
     EXPECT_EQ(loop.countdownStep, 1);
     EXPECT_EQ(loop.countdownFrames, 60);
-    Frames(179);
+    ScriptedFrames(179);
     EXPECT_EQ(game.state, STATE_COUNTDOWN);
     EXPECT_EQ(loop.countdownStep, 3);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_RACE);
     EXPECT_EQ(loop.countdownStep, 4);
     EXPECT_EQ(loop.raceTimeMs, 0u);
@@ -122,19 +111,19 @@ TEST_F(LoopTest, IntroSkipNeedsTheButtonReleasedFirst)
 {
     Press(KEY_SPACE, true);
     EnterIntro();
-    Frames(10);
+    ScriptedFrames(10);
     EXPECT_EQ(game.state, STATE_INTRO);
     EXPECT_EQ(loop.introFrames, 170);
     Press(KEY_SPACE, false);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(loop.releaseLatch, 0);
     EXPECT_EQ(game.state, STATE_INTRO);
     Press(KEY_SPACE, true);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_COUNTDOWN);
     EXPECT_EQ(loop.introFrames, 0);
     EXPECT_EQ(loop.countdownFrames, 59);
-    Frames(30);
+    ScriptedFrames(30);
     EXPECT_EQ(game.state, STATE_COUNTDOWN);
     EXPECT_EQ(loop.countdownFrames, 29);
 }
@@ -144,18 +133,18 @@ TEST_F(LoopTest, IntroSkipNeedsTheButtonReleasedFirst)
 TEST_F(LoopTest, RaceClockCountsRaceAndMissFramesOnly)
 {
     game.state = STATE_RACE;
-    Frames(100);
+    ScriptedFrames(100);
     EXPECT_EQ(loop.raceTimeMs, 1600u);
     game.state = STATE_GOAL;
     loop.goalFrames = 120;
-    Frames(5);
+    ScriptedFrames(5);
     EXPECT_EQ(loop.raceTimeMs, 1600u);
     game.state = STATE_MISS;
     loop.missFrames = 120;
-    Frames(3);
+    ScriptedFrames(3);
     EXPECT_EQ(loop.raceTimeMs, 1648u);
     game.state = STATE_PAUSE;
-    Frames(3);
+    ScriptedFrames(3);
     EXPECT_EQ(loop.raceTimeMs, 1648u);
 }
 
@@ -164,7 +153,7 @@ TEST_F(LoopTest, RaceClockWrapsAsUnsigned)
 {
     game.state = STATE_RACE;
     loop.raceTimeMs = 0xFFFFFFF8u;
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(loop.raceTimeMs, 8u);
 }
 
@@ -173,18 +162,18 @@ TEST_F(LoopTest, MissAndGoalLastOneHundredTwentyFrames)
 {
     game.state = STATE_MISS;
     loop.missFrames = 120;
-    Frames(119);
+    ScriptedFrames(119);
     EXPECT_EQ(game.state, STATE_MISS);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_MISS_MENU);
 
     EnterGoal();
     EXPECT_EQ(game.state, STATE_GOAL);
-    Frames(119);
+    ScriptedFrames(119);
     EXPECT_EQ(game.state, STATE_GOAL);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_GOAL_MENU);
-    Frames(10);
+    ScriptedFrames(10);
     EXPECT_EQ(game.state, STATE_GOAL_MENU);
 }
 
@@ -192,12 +181,12 @@ TEST_F(LoopTest, MissAndGoalLastOneHundredTwentyFrames)
 TEST_F(LoopTest, ButtonPausesTheRace)
 {
     game.state = STATE_RACE;
-    Frame();
+    ScriptedFrame();
     Press(KEY_SPACE, true);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.state, STATE_PAUSE);
     EXPECT_EQ(loop.raceTimeMs, 32u);
-    Frames(5);
+    ScriptedFrames(5);
     EXPECT_EQ(game.state, STATE_PAUSE);
     EXPECT_EQ(loop.raceTimeMs, 32u);
 }
@@ -208,33 +197,33 @@ TEST_F(LoopTest, FunctionKeysToggleOncePerPress)
 {
     game.state = STATE_TITLE;
     Press(KEY_F1, true);
-    Frames(5);
+    ScriptedFrames(5);
     EXPECT_EQ(game.settings.renderFlags, 12u | WYREFRAME);
     Press(KEY_F1, false);
-    Frame();
+    ScriptedFrame();
     Press(KEY_F1, true);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.settings.renderFlags, 12u);
 
     Press(KEY_F1, false);
     Press(KEY_F2, true);
     Press(KEY_F3, true);
     Press(KEY_F4, true);
-    Frames(3);
+    ScriptedFrames(3);
     EXPECT_EQ(game.settings.renderFlags, unsigned(FLATSHADING));
 
     for (int i = 0; i < 3; i++) {
         Press(KEY_F5, true);
         Press(KEY_F6, true);
-        Frame();
+        ScriptedFrame();
         Press(KEY_F5, false);
         Press(KEY_F6, false);
-        Frame();
+        ScriptedFrame();
     }
     EXPECT_EQ(game.settings.cameraLengthSel, 0);
     EXPECT_EQ(game.settings.cameraPitchSel, 0);
     Press(KEY_F5, true);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(game.settings.cameraLengthSel, 1);
     EXPECT_EQ(game.settings.cameraPitchSel, 0);
 }
@@ -248,9 +237,9 @@ TEST_F(LoopTest, FunctionKeysWorkInEveryState)
         game.settings.ballTypes[0].size = 3.0f;
         game.state = state;
         Press(KEY_F4, true);
-        Frame();
+        ScriptedFrame();
         Press(KEY_F4, false);
-        Frame();
+        ScriptedFrame();
         EXPECT_EQ(game.settings.renderFlags, unsigned(DRAWSHADOW)) << "state " << state;
     }
 }
@@ -314,7 +303,7 @@ TEST_F(LoopTest, PreviousTiltIsTheLastFramesSample)
 {
     game.state = STATE_TITLE;
     Press(KEY_Z, true);
-    Frame();
+    ScriptedFrame();
     EXPECT_EQ(loop.previousTilt.y, loop.tilt.y);
     float held = loop.tilt.y;
     Press(KEY_Z, false);

@@ -37,7 +37,7 @@ std::vector<Asked> RunFrames(int frames)
     std::vector<Asked> asked;
     for (int f = 0; f < frames; f++) {
         int before = AudioQueuedEffects().count;
-        SoundFrame();
+        ScriptedFrame();
         AudioEffectLog log = AudioQueuedEffects();
         if (log.count != before) asked.push_back(Asked{log.lastSlot, log.lastVolume, f});
     }
@@ -187,33 +187,33 @@ TEST(SoundScreens, MusicPerScreenMenuSoundsAndTheFall)
 {
     std::string dir = WriteSoundCourse("sound-screens", 1.0f, "", nullptr);
     ASSERT_EQ(StartScriptedGame(dir, IgnoreBox), 1);
-    for (int f = 0; f < 150; f++) SoundFrame();
+    for (int f = 0; f < 150; f++) ScriptedFrame();
     EXPECT_EQ(AudioMusicSlot(), SOUND_MUSIC_MENU);
     int tones = AudioQueuedTones().count, moves = AudioQueuedEffects().perSlot[SOUND_MENU_MOVE];
     scriptedKeys[KEY_DOWN] = true;
-    for (int f = 0; f < 3; f++) SoundFrame();
+    for (int f = 0; f < 3; f++) ScriptedFrame();
     scriptedKeys[KEY_DOWN] = false;
-    for (int f = 0; f < 3; f++) SoundFrame();
+    for (int f = 0; f < 3; f++) ScriptedFrame();
     EXPECT_EQ(AudioQueuedEffects().perSlot[SOUND_MENU_MOVE], moves + 1);
     EXPECT_EQ(AudioQueuedTones().count, tones);
     boardLink.boardConnected.store(1);
     boardLink.soundWordA.store(0);
     boardLink.boardData[7].store(uint8_t(-20));   // the board tipped towards the player
-    for (int f = 0; f < 3; f++) SoundFrame();
+    for (int f = 0; f < 3; f++) ScriptedFrame();
     EXPECT_EQ(boardLink.soundWordA.load(), 0x1800);   // the board's click
     boardLink.boardData[7].store(0);
-    for (int f = 0; f < 3; f++) SoundFrame();
+    for (int f = 0; f < 3; f++) ScriptedFrame();
     boardLink.boardConnected.store(0);
     EXPECT_EQ(AudioQueuedEffects().perSlot[SOUND_MENU_MOVE], moves + 2);
 
     RequestCourseLoad(0);
     EnterIntro();
-    for (int f = 0; f < 180 + 240 + 10; f++) SoundFrame();
+    for (int f = 0; f < 180 + 240 + 10; f++) ScriptedFrame();
     EXPECT_EQ(AudioMusicSlot(), SOUND_MUSIC_RACE);
     EXPECT_GT(AudioQueuedTones().count, tones);   // the countdown
     int falls = AudioQueuedEffects().perSlot[SOUND_FALL];
     scriptedKeys[KEY_LEFT] = true;   // to the map's edge and off it
-    for (int f = 0; f < 900 && game.state == STATE_RACE; f++) SoundFrame();
+    for (int f = 0; f < 900 && game.state == STATE_RACE; f++) ScriptedFrame();
     scriptedKeys[KEY_LEFT] = false;
     EXPECT_EQ(game.state, STATE_MISS);
     EXPECT_EQ(AudioQueuedEffects().perSlot[SOUND_FALL], falls + 1);

@@ -1,6 +1,7 @@
 #include "support/gfx_window.h"
 
 #include <cstddef>
+#include <cstdlib>
 
 #include "platform/image.h"
 #include "platform/sys.h"
@@ -54,6 +55,18 @@ Frame ReadFrame()
 void SaveFrame(const Frame& frame, const char* path)
 {
     SysSavePng(path, frame.rgba.data(), 640, 480);
+}
+
+Frame KeepFrame(const std::string& name)
+{
+    Frame frame = ReadFrame();
+    if (const char* dir = std::getenv("KESTRUNE_FRAME_DIR")) {
+        Frame opaque = frame;
+        for (size_t i = 3; i < opaque.rgba.size(); i += 4)
+            opaque.rgba[i] = 255;
+        SaveFrame(opaque, (std::string(dir) + "/" + name + ".png").c_str());
+    }
+    return frame;
 }
 
 uint32_t Picture::Rgb(int x, int y) const

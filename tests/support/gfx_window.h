@@ -2,6 +2,7 @@
 // the 640 x 480 back buffer.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Window, GL context and renderer; 1 when all are up. Safe to call again.
@@ -16,6 +17,10 @@ struct Frame {
 };
 Frame ReadFrame();
 void  SaveFrame(const Frame& frame, const char* path);
+// ReadFrame, also saved opaque as KESTRUNE_FRAME_DIR/<name>.png when that
+// variable is set (the back buffer's alpha is blended too; a picture of the
+// screen is opaque).
+Frame KeepFrame(const std::string& name);
 
 // The picture at its own pixel size (a window of any size, filled or not).
 struct Picture {

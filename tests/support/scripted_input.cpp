@@ -63,6 +63,19 @@ void WriteFileText(const std::string& path, const std::string& bytes)
     std::fclose(f);
 }
 
+void ScriptedFrame()
+{
+    scriptedClockMs += 16;
+    SampleInput();
+    RunFrame(scriptedClockMs);
+}
+
+void ScriptedFrames(int count)
+{
+    for (int i = 0; i < count; i++)
+        ScriptedFrame();
+}
+
 int StartScriptedGame(const std::string& dir, void (*errorBox)(const char*))
 {
     SysUseOneFolder(dir.c_str());

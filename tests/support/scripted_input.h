@@ -14,6 +14,10 @@ extern bool scriptedFocus;             // whether the window has the focus (star
 // hooks, either may be null) with every key up and the mouse still.
 void InstallScriptedInput(void (*errorBox)(const char*), void (*sleep)(uint32_t));
 void ReleaseScriptedKeys();
+// One loop frame 16 ms after the last on the scripted clock (input sampled,
+// then the frame run), or `count` of them.
+void ScriptedFrame();
+void ScriptedFrames(int count);
 
 // Writes bytes to a file (a failure fails the test).
 void WriteFileText(const std::string& path, const std::string& bytes);

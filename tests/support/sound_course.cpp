@@ -39,14 +39,7 @@ void StartSoundRace()
 {
     RequestCourseLoad(0);
     EnterIntro();
-    SoundFrame();
+    ScriptedFrame();
     loop.introFrames = 0;
     game.state = STATE_RACE;
-}
-
-void SoundFrame()
-{
-    scriptedClockMs += 16;
-    SampleInput();
-    RunFrame(scriptedClockMs);
 }

@@ -12,5 +12,3 @@ std::string WriteSoundCourse(const std::string& name, float startY, const std::s
                              const char* shippedDir);
 // The running game (StartScriptedGame) loads course 0 and enters the race.
 void StartSoundRace();
-// One frame, 16 ms after the last.
-void SoundFrame();
