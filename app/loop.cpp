@@ -249,21 +249,16 @@ void CameraBlock(int frameState)
     case STATE_MISS_MENU:
         QueueMissOverlay();
         UpdateResultMenu(loop.tilt);
-        pictures.stepCamera = FollowRaceCamera();
         break;
     case STATE_GOAL_MENU:
         QueueRecordBadge();
         QueueGoalOverlay();
         UpdateResultMenu(loop.tilt);
-        pictures.stepCamera = FollowRaceCamera();
-        break;
-    case STATE_INTRO:
-        pictures.stepCamera = IntroCameraPose();
         break;
     default:
-        pictures.stepCamera = FollowRaceCamera();
         break;
     }
+    pictures.stepCamera = frameState == STATE_INTRO ? IntroCameraPose() : FollowRaceCamera();
 }
 
 void RunRaceChain(int frameState)
@@ -389,18 +384,6 @@ enum LateChore {
     CHORE_FIRST_COURSE,   // course 0, which start-up has always loaded
     CHORE_SOUND,          // the sound device; the sounds decode beside the game
 };
-
-void DoLateChore();
-
-}  // namespace
-
-void FinishStartUp()
-{
-    while (run.lateChore != CHORES_DONE)
-        DoLateChore();
-}
-
-namespace {
 
 void DoLateChore()
 {
@@ -727,6 +710,12 @@ int StartUp()
     run.lateChore = CHORE_WORLD;
     run.loadsAtStart = CourseLoadCount();
     return 1;
+}
+
+void FinishStartUp()
+{
+    while (run.lateChore != CHORES_DONE)
+        DoLateChore();
 }
 
 int RunLoop()

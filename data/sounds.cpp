@@ -60,18 +60,17 @@ void ReadLine(char16_t* line, SoundNames* out)
     }
 }
 
-// The whole path of `name` as the game folder has it; "" when it is not there.
-std::string WholePath(const std::string& name)
+// A path SysResolvePath found (from the game folder, or whole) made whole,
+// so it no longer depends on the current folder.
+std::string WholePath(const char* resolved)
 {
-    char path[1024];
-    if (!SysResolvePath(name.c_str(), path, sizeof path))
-        return "";
-    return path[0] == '/' ? std::string(path) : std::string(SysGameFolder()) + path;
+    return resolved[0] == '/' ? std::string(resolved) : std::string(SysGameFolder()) + resolved;
 }
 
 void PlanNamed(SoundId id, const char* name, SoundPlan* plan)
 {
-    std::string path = WholePath(name);
+    char resolved[1024];
+    std::string path = SysResolvePath(name, resolved, sizeof resolved) ? WholePath(resolved) : "";
     std::string why = path.empty() ? "is missing"
                                    : "is not an OGG Vorbis or WAV file that can be played (or is damaged, "
                                      "or over ten minutes long)";
@@ -83,10 +82,9 @@ void PlanNamed(SoundId id, const char* name, SoundPlan* plan)
 void PlanPlayerMusicFrom(SoundId id, const std::string& name, SoundPlan* plan)
 {
     char shown[1024];
-    std::string path = WholePath(name);
-    if (path.empty() || !SysResolvePath(name.c_str(), shown, sizeof shown))
+    if (!SysResolvePath(name.c_str(), shown, sizeof shown))
         return;
-    plan->sources.push_back({id, path, std::string("Kestrune: ") + shown +
+    plan->sources.push_back({id, WholePath(shown), std::string("Kestrune: ") + shown +
                                            " is not an OGG Vorbis file that can be played (or is damaged, "
                                            "or over ten minutes long); the game's own music plays instead\n"});
 }

@@ -157,16 +157,16 @@ ScreenRect TerrainOnScreen(const Matrix& pw, const Matrix& view)
 // every time.
 void DrawTerrainAtRest(const Matrix& pw, const Matrix& view)
 {
-    if (!terrainLayer.drawn || !LayerFitsPicture(terrainLayer.layer)) {
-        if (!LayerFitsPicture(terrainLayer.layer)) {
-            ReleaseLayer(terrainLayer.layer);
-            terrainLayer.layer = CreateLayer();
-        }
-        if (!BeginLayer(terrainLayer.layer)) {
-            DrawTerrainModel(pw);
-            return;
-        }
+    if (!LayerFitsPicture(terrainLayer.layer)) {
+        ReleaseLayer(terrainLayer.layer);
+        terrainLayer.layer = CreateLayer();
+        terrainLayer.drawn = false;
+    }
+    if (!terrainLayer.drawn) {
+        bool intoLayer = BeginLayer(terrainLayer.layer) != 0;
         DrawTerrainModel(pw);
+        if (!intoLayer)
+            return;
         EndLayer();
         terrainLayer.drawn = true;
     }

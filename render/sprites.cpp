@@ -80,13 +80,6 @@ size_t DrawRun(const std::vector<QueuedQuad>& quads, size_t first)
     return end;
 }
 
-// Null for a number outside the sheets (by convention -1): no texture. A
-// sheet's picture is read the first time it is drawn from.
-const SpriteSheet* SheetAt(int32_t sheet)
-{
-    return UseSheet(sheet);
-}
-
 void CellCoordinates(const SpriteSheet* sheet, uint32_t cell, float* uL, float* uR, float* vT, float* vB)
 {
     if (!sheet) {
@@ -108,7 +101,8 @@ void CellCoordinates(const SpriteSheet* sheet, uint32_t cell, float* uL, float* 
 int DrawSprite(int32_t sheet, uint32_t cell, uint32_t colour, float rotation,
                int32_t depth, uint32_t flip, float x, float y, float width, float height)
 {
-    const SpriteSheet* picture = SheetAt(sheet);
+    // Null for a number outside the sheets (by convention -1): no texture.
+    const SpriteSheet* picture = UseSheet(sheet);
     if (picture && !picture->texture)
         return 1;   // its picture failed to load: left out, not a block of colour
     float uL, uR, vT, vB;

@@ -327,12 +327,9 @@ void ChangeValue(const TiltVector& tilt)
 {
     if (screen.cursor.xLatch || RowValue(screen.cursor.row, nullptr) < 0)
         return;
-    int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
-    if (by == 0)
-        return;
-    SetLedPattern(by < 0 ? 3 : 12);
-    screen.cursor.xLatch = 1;
-    Change(by);
+    int by = TakeSideStep(&screen.cursor, tilt);
+    if (by != 0)
+        Change(by);
 }
 
 void Press()

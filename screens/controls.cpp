@@ -182,12 +182,10 @@ void ChooseColumn(const TiltVector& tilt)
 {
     if (screen.cursor.xLatch || screen.cursor.row >= ACTION_COUNT)
         return;
-    int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
+    int by = TakeSideStep(&screen.cursor, tilt);
     if (by == 0)
         return;
-    SetLedPattern(by < 0 ? 3 : 12);
     screen.column = (screen.column + by + kColumns) % kColumns;
-    screen.cursor.xLatch = 1;
     MenuSound(MENU_SOUND_MOVE);
 }
 

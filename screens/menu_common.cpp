@@ -93,6 +93,16 @@ bool MoveListRow(ListCursor* cursor, const TiltVector& tilt, int rowCount)
     return true;
 }
 
+int TakeSideStep(ListCursor* cursor, const TiltVector& tilt)
+{
+    int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
+    if (by == 0)
+        return 0;
+    SetLedPattern(by < 0 ? 3 : 12);
+    cursor->xLatch = 1;
+    return by;
+}
+
 void DrawWhiteBackground()
 {
     DrawSprite(SHEET_NONE, 0, 0xFFFFFFFF, 0, DEPTH_BACKGROUND, 0, 320, 240, 640, 480);

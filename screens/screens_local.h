@@ -39,6 +39,9 @@ bool RearmListCursor(ListCursor* cursor, const TiltVector& tilt);
 // Forward/back moves the row, wrapping over rowCount, and again after each
 // hold while it is held; true when it moved.
 bool MoveListRow(ListCursor* cursor, const TiltVector& tilt, int rowCount);
+// Left/right taken as one step: -1 left, +1 right, 0 neither; a step lights
+// its side's lamps and sets the x latch. The caller checks its latch first.
+int  TakeSideStep(ListCursor* cursor, const TiltVector& tilt);
 
 // The sheets the screens draw from.
 enum ScreenSheet {

@@ -200,11 +200,9 @@ void ChangeValue(const TiltVector& tilt)
         screen.xHold--;
     if (screen.cursor.xLatch && screen.xHold > 0)
         return;
-    int by = tilt.x >= 7 ? -1 : tilt.x <= -7 ? +1 : 0;
+    int by = TakeSideStep(&screen.cursor, tilt);
     if (by == 0)
         return;
-    SetLedPattern(by < 0 ? 3 : 12);
-    screen.cursor.xLatch = 1;
     screen.xHold = row.kind == ROW_LEVEL ? kListHoldFrames / 3 : kListHoldFrames;
     Change(row, by);
 }

@@ -247,9 +247,11 @@ void SetDefaults()
     GfxSetTexture(nullptr);
 }
 
-}  // namespace
-
-namespace {
+void SetClearColour(uint32_t argb)
+{
+    glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f, (argb & 255) / 255.0f,
+                 (argb >> 24) / 255.0f);
+}
 
 int32_t startBackdrop = -1;   // GfxSetStartBackdrop's colour; kept apart from `gl`, which GfxInit clears
 
@@ -268,8 +270,7 @@ void ShowStartBackdrop()
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
     glScissor(frame[0], height - frame[1] - frame[3], frame[2], frame[3]);
-    glClearColor(((startBackdrop >> 16) & 0xFF) / 255.0f, ((startBackdrop >> 8) & 0xFF) / 255.0f,
-                 (startBackdrop & 0xFF) / 255.0f, 1);
+    SetClearColour(0xFF000000u | uint32_t(startBackdrop));
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
     SysSwapBuffers();
@@ -638,11 +639,7 @@ void GfxClear(uint32_t argb, float depth)
     if (!gl.ready)
         return;
     FitBackBuffer();
-    glDepthMask(GL_TRUE);
-    glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
-                 (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
-    glClearDepth(depth);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    GfxFillPicture(argb, depth);
 }
 
 void GfxClearDepth(float depth)
@@ -660,8 +657,7 @@ void GfxFillPicture(uint32_t argb, float depth)
     if (!gl.ready)
         return;
     glDepthMask(GL_TRUE);
-    glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
-                 (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
+    SetClearColour(argb);
     glClearDepth(depth);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
